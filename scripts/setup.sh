@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Installs what is missing on a Debian 12 machine, builds Reelkeeper, then
+# either starts it (run), runs the whole test suite (test) or runs the suite
+# under AddressSanitizer and UndefinedBehaviorSanitizer (sanitize).
+set -euo pipefail
+
+mode="${1:-run}"
+shift || true
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+packages=(
+    build-essential cmake ninja-build pkg-config git
+    qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    fonts-wqy-microhei
+)
+
+install_missing() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$p")
+        fi
+    done
+    if ((${#missing[@]})); then
+        echo "Installing: ${missing[*]}"
+        local sudo=()
+        [[ $(id -u) -eq 0 ]] || sudo=(sudo)
+        "${sudo[@]}" apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    fi
+}
+
+build() {
+    local dir="$1"
+    shift
+    cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$dir" -j "$(nproc)"
+}
+
+run_tests() {
+    local dir="$1"
+    QT_QPA_PLATFORM=offscreen ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"
+}
+
+install_missing
+case "$mode" in
+run)
+    build "$root/build"
+    exec "$root/build/appdir/reelkeeper" --demo "$@"
+    ;;
+test)
+    build "$root/build"
+    run_tests "$root/build"
+    ;;
+sanitize)
+    build "$root/build-asan" -DREELKEEPER_SANITIZE=ON -DREELKEEPER_BUILD_BENCH=OFF
+    ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 run_tests "$root/build-asan"
+    ;;
+*)
+    echo "usage: $0 run|test|sanitize" >&2
+    exit 2
+    ;;
+esac

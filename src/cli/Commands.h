@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// One function per command group; each gets the arguments after its own name
+// and returns the process exit status.
+namespace cli {
+
+using Args = std::vector<std::string>;
+
+int runTitle(const Args& args);    // title get|set|clear
+int runLs(const Args& args);       // ls FOLDER
+int runDrives(const Args& args);   // drives [--volume DIR]...
+int runNextName(const Args& args); // next-name FOLDER
+
+} // namespace cli
