@@ -1,0 +1,59 @@
+#include "skin/UxAppPref.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+
+namespace {
+
+QString withoutTrailingSeparator(QString path)
+{
+    while (path.size() > 1 && (path.endsWith(u'/') || path.endsWith(QDir::separator())))
+        path.chop(1);
+    return path;
+}
+
+// Opened per call so that a changed settings location (tests) is honoured.
+struct Store
+{
+    Store() : settings(QStringLiteral("Marrowgate"), QStringLiteral("Reelkeeper"))
+    {
+        settings.beginGroup(QStringLiteral("Settings"));
+    }
+    QSettings settings;
+};
+
+} // namespace
+
+void UxAppPref::SetAppInfo(const _AppInfo& info) { m_appInfo = info; }
+
+const _AppInfo& UxAppPref::GetAppInfo() const { return m_appInfo; }
+
+QString UxAppPref::GetAppDir() const
+{
+    const QString fromEnv = qEnvironmentVariable("REELKEEPER_APPDIR");
+    if (!fromEnv.isEmpty())
+        return withoutTrailingSeparator(QDir::cleanPath(fromEnv));
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    if (QFileInfo(exeDir + QStringLiteral("/Skin")).isDir())
+        return withoutTrailingSeparator(exeDir);
+    const QString installed = QDir::cleanPath(exeDir + QStringLiteral("/../share/reelkeeper"));
+    if (QFileInfo(installed).isDir())
+        return withoutTrailingSeparator(installed);
+    return withoutTrailingSeparator(exeDir);
+}
+
+QString UxAppPref::GetString(const QString& name, const QString&, const QString&) const
+{
+    Store store;
+    return store.settings.value(name).toString();
+}
+
+bool UxAppPref::PutString(const QString& name, const QString& value, const QString&)
+{
+    Store store;
+    store.settings.setValue(name, value);
+    store.settings.sync();
+    return store.settings.status() == QSettings::NoError;
+}

@@ -1,0 +1,71 @@
+#include "skin/UxSkinMgr.h"
+
+#include "skin/UxSkinItem.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+
+bool isSkinFolder(const QString& path)
+{
+    return !path.isEmpty() && QFileInfo(path + u'/' + UxSkinMgr::skinInfoFileName()).isFile();
+}
+
+} // namespace
+
+QString UxSkinMgr::skinInfoFileName() { return QStringLiteral("skin.ini"); }
+
+QString UxSkinMgr::defaultSkinName() { return QStringLiteral("Default"); }
+
+void UxSkinMgr::SetSkinLibPath(const QString& path) { m_libPath = path; }
+
+void UxSkinMgr::AddItem(UxSkinItem* item)
+{
+    if (item && std::find(m_items.begin(), m_items.end(), item) == m_items.end())
+        m_items.push_back(item);
+}
+
+void UxSkinMgr::RemoveItem(UxSkinItem* item)
+{
+    m_items.erase(std::remove(m_items.begin(), m_items.end(), item), m_items.end());
+}
+
+int UxSkinMgr::LoadSkin(const QString& skinPath)
+{
+    QString path = QDir::cleanPath(skinPath);
+    int result = 1;
+    if (!isSkinFolder(path)) {
+        const QString fallback = m_libPath + u'/' + defaultSkinName();
+        if (isSkinFolder(fallback)) {
+            path = QDir::cleanPath(fallback);
+            result = 0;
+        } else if (skinPath.isEmpty()) {
+            path = QDir::cleanPath(fallback);
+            result = 0;
+        }
+    }
+    m_current = path;
+    // Items may register or unregister while loading; walk a copy.
+    const std::vector<UxSkinItem*> items = m_items;
+    for (UxSkinItem* item : items) {
+        if (std::find(m_items.begin(), m_items.end(), item) != m_items.end())
+            item->LoadSkin(m_current);
+    }
+    return result;
+}
+
+QStringList UxSkinMgr::GetSkinNames() const
+{
+    QStringList names;
+    if (m_libPath.isEmpty())
+        return names;
+    const QDir dir(m_libPath);
+    for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (isSkinFolder(dir.filePath(name)))
+            names << name;
+    }
+    return names;
+}
