@@ -1,0 +1,161 @@
+#include "platform/FileSystem.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <climits>
+#include <memory>
+
+namespace platform {
+namespace {
+
+FileSystem* g_replacement = nullptr;
+
+QByteArray encode(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+bool globMatchAt(const QString& glob, qsizetype g, const QString& name, qsizetype n)
+{
+    while (g < glob.size()) {
+        const QChar c = glob.at(g);
+        if (c == u'*') {
+            // Collapse runs of '*' and try every split point.
+            while (g < glob.size() && glob.at(g) == u'*')
+                ++g;
+            if (g == glob.size())
+                return true;
+            for (qsizetype k = n; k <= name.size(); ++k) {
+                if (globMatchAt(glob, g, name, k))
+                    return true;
+            }
+            return false;
+        }
+        if (n >= name.size())
+            return false;
+        if (c != u'?' && c.toCaseFolded() != name.at(n).toCaseFolded())
+            return false;
+        ++g;
+        ++n;
+    }
+    return n == name.size();
+}
+
+} // namespace
+
+bool globMatch(const QString& glob, const QString& name)
+{
+    return globMatchAt(glob, 0, name, 0);
+}
+
+std::vector<DirEntry> FileSystem::list(const QString& folder, const QString& glob) const
+{
+    std::vector<DirEntry> result;
+    const QByteArray encoded = encode(folder.isEmpty() ? QStringLiteral(".") : folder);
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(encoded.constData()), &::closedir);
+    if (!dir)
+        return result;
+    const QString prefix = folder.endsWith(u'/') || folder.isEmpty() ? folder : folder + u'/';
+    while (const dirent* item = ::readdir(dir.get())) {
+        const QString name = QFile::decodeName(item->d_name);
+        if (name == u"." || name == u".." || !globMatch(glob, name))
+            continue;
+        DirEntry entry;
+        entry.name = name;
+        entry.path = prefix + name;
+        struct stat info {};
+        if (::stat(encode(entry.path).constData(), &info) == 0) {
+            entry.isDirectory = S_ISDIR(info.st_mode);
+            entry.lastWrite = info.st_mtime;
+        }
+        result.push_back(std::move(entry));
+    }
+    return result;
+}
+
+bool FileSystem::exists(const QString& path) const
+{
+    if (path.isEmpty())
+        return false;
+    struct stat info {};
+    return ::lstat(encode(path).constData(), &info) == 0;
+}
+
+bool FileSystem::isDirectory(const QString& path) const
+{
+    struct stat info {};
+    return !path.isEmpty() && ::stat(encode(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::optional<std::uint64_t> FileSystem::readableSize(const QString& path) const
+{
+    if (path.isEmpty())
+        return std::nullopt;
+    const int fd = ::open(encode(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat info {};
+    const bool ok = ::fstat(fd, &info) == 0;
+    ::close(fd);
+    if (!ok)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(info.st_size);
+}
+
+std::optional<std::uint64_t> FileSystem::fileSize(const QString& path) const
+{
+    struct stat info {};
+    if (path.isEmpty() || ::stat(encode(path).constData(), &info) != 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(info.st_size);
+}
+
+std::optional<std::time_t> FileSystem::lastWriteTime(const QString& path) const
+{
+    struct stat info {};
+    if (path.isEmpty() || ::stat(encode(path).constData(), &info) != 0)
+        return std::nullopt;
+    return info.st_mtime;
+}
+
+std::optional<VolumeSpace> FileSystem::space(const QString& path) const
+{
+    if (path.isEmpty())
+        return std::nullopt;
+    struct statvfs info {};
+    if (::statvfs(encode(path).constData(), &info) != 0)
+        return std::nullopt;
+    VolumeSpace result;
+    result.freeToCaller = static_cast<std::uint64_t>(info.f_bavail) * info.f_frsize;
+    result.total = static_cast<std::uint64_t>(info.f_blocks) * info.f_frsize;
+    result.totalFree = static_cast<std::uint64_t>(info.f_bfree) * info.f_frsize;
+    return result;
+}
+
+QString FileSystem::currentDirectory() const
+{
+    char buffer[PATH_MAX];
+    if (::getcwd(buffer, sizeof buffer) == nullptr)
+        return QDir::currentPath();
+    return QFile::decodeName(buffer);
+}
+
+FileSystem& fileSystem()
+{
+    static FileSystem real;
+    return g_replacement ? *g_replacement : real;
+}
+
+void setFileSystem(FileSystem* replacement)
+{
+    g_replacement = replacement;
+}
+
+} // namespace platform

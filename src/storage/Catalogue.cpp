@@ -1,0 +1,190 @@
+#include "storage/Catalogue.h"
+
+#include "mp4title/Title.h"
+#include "platform/AppDir.h"
+#include "platform/FileSystem.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QImageReader>
+#include <QPainter>
+#include <QSet>
+
+#include <cmath>
+
+namespace storage {
+namespace {
+
+constexpr int kThumbWidth = 44;
+constexpr int kThumbHeight = 33;
+constexpr int kMaxDateLength = 127;
+
+void appendNumber(QString& out, int value, int width, bool dropZeros)
+{
+    if (dropZeros)
+        out += QString::number(value);
+    else
+        out += QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+QString videoPattern(const QString& folder)
+{
+    return folder + QStringLiteral("/*.mp4");
+}
+
+QString FormatDecimal2(double x)
+{
+    // Six decimals first (rounded), then the first two of them as they stand.
+    const long long scaled = std::llround(x * 1000000.0);
+    const long long whole = scaled / 1000000;
+    const long long hundredths = (scaled % 1000000) / 10000;
+    return QStringLiteral("%1.%2").arg(whole).arg(hundredths, 2, 10, QLatin1Char('0'));
+}
+
+QString FormatSizeText(std::uint64_t n)
+{
+    if (n <= 1024)
+        return QStringLiteral("%1 BYTES").arg(n);
+    const std::uint64_t k = n / 1024;
+    if (k > 1024)
+        return FormatDecimal2(static_cast<double>(k) / 1024.0) + QStringLiteral(" MB");
+    return FormatDecimal2(static_cast<double>(n) / 1024.0) + QStringLiteral(" KB");
+}
+
+QString FormatFileTime(std::time_t stamp, const char* format)
+{
+    const QDateTime local = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(stamp), Qt::LocalTime);
+    if (!local.isValid())
+        return {};
+    const QDate date = local.date();
+    const QTime time = local.time();
+    QString out;
+    for (const char* p = format; *p != '\0'; ++p) {
+        if (*p != '%') {
+            out += QLatin1Char(*p);
+            continue;
+        }
+        ++p;
+        bool dropZeros = false;
+        if (*p == '#') {
+            dropZeros = true;
+            ++p;
+        }
+        switch (*p) {
+        case 'Y': out += QString::number(date.year()); break;
+        case 'y': appendNumber(out, date.year() % 100, 2, dropZeros); break;
+        case 'm': appendNumber(out, date.month(), 2, dropZeros); break;
+        case 'd': appendNumber(out, date.day(), 2, dropZeros); break;
+        case 'H': appendNumber(out, time.hour(), 2, dropZeros); break;
+        case 'I': appendNumber(out, time.hour() % 12 == 0 ? 12 : time.hour() % 12, 2, dropZeros); break;
+        case 'M': appendNumber(out, time.minute(), 2, dropZeros); break;
+        case 'S': appendNumber(out, time.second(), 2, dropZeros); break;
+        case 'p': out += time.hour() < 12 ? QStringLiteral("AM") : QStringLiteral("PM"); break;
+        case '%': out += QLatin1Char('%'); break;
+        default: return {}; // unknown conversion: no text, as a failed conversion gives
+        }
+    }
+    if (out.size() > kMaxDateLength)
+        return {};
+    return out;
+}
+
+std::optional<QImage> BuildThumbnail(const QString& picturePath)
+{
+    QImageReader reader(picturePath);
+    reader.setAutoTransform(false);
+    const QImage picture = reader.read();
+    if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0)
+        return std::nullopt;
+
+    const double r = static_cast<double>(picture.height()) / picture.width();
+    int x = 0;
+    int y = 0;
+    int w = kThumbWidth;
+    int h = kThumbHeight;
+    if (r > 0.75) {
+        w = static_cast<int>(kThumbHeight / r);
+        x = (kThumbWidth - w) / 2;
+    } else {
+        h = static_cast<int>(kThumbWidth * r);
+        y = (kThumbHeight - h) / 2;
+    }
+
+    QImage thumb(kThumbWidth, kThumbHeight, QImage::Format_RGB32);
+    thumb.fill(QColor(255, 255, 255));
+    const QRgb grey = qRgb(192, 192, 192);
+    for (int i = 0; i < kThumbWidth; ++i) {
+        thumb.setPixel(i, 0, grey);
+        thumb.setPixel(i, kThumbHeight - 1, grey);
+    }
+    for (int j = 0; j < kThumbHeight; ++j) {
+        thumb.setPixel(0, j, grey);
+        thumb.setPixel(kThumbWidth - 1, j, grey);
+    }
+    if (w > 0 && h > 0) {
+        QPainter painter(&thumb);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRect(x, y, w, h), picture);
+    }
+    return thumb;
+}
+
+QString thumbnailPathFor(const QString& videoPath)
+{
+    const qsizetype dot = videoPath.lastIndexOf(u'.');
+    return (dot < 0 ? videoPath : videoPath.left(dot)) + QStringLiteral(".THM");
+}
+
+int scanPattern(const QString& pattern, const ScanHooks& hooks)
+{
+    platform::FileSystem& fs = platform::fileSystem();
+    const qsizetype slash = pattern.lastIndexOf(u'/');
+    const QString folder = slash < 0 ? QString() : pattern.left(slash == 0 ? 1 : slash);
+    const QString glob = pattern.mid(slash + 1);
+
+    QSet<QString> seen;
+    int added = 0;
+    for (const platform::DirEntry& item : fs.list(folder, glob)) {
+        const QString& path = item.path;
+        if (seen.contains(path) || (hooks.isListed && hooks.isListed(path)))
+            continue;
+        seen.insert(path);
+
+        ScannedVideo video;
+        video.fileName = item.name;
+        video.entry.strPath = path;
+        video.entry.strDate = FormatFileTime(item.lastWrite, kDateFormat);
+        video.title = QString::fromStdString(mp4title::readTitle(QFile::encodeName(path).toStdString()).title);
+
+        const QString thumbPath = thumbnailPathFor(path);
+        std::optional<QImage> thumb;
+        bool haveThumb = false;
+        if (fs.fileSize(thumbPath).value_or(0) != 0) {
+            // A thumbnail that is there but broken doesn't fall back to the default.
+            thumb = BuildThumbnail(thumbPath);
+            haveThumb = thumb.has_value();
+        } else {
+            thumb = BuildThumbnail(fs.currentDirectory() + QStringLiteral("/Default.THM"));
+            if (!thumb)
+                thumb = BuildThumbnail(platform::appDir() + QStringLiteral("/Default.THM"));
+            haveThumb = thumb.has_value();
+            if (!haveThumb && hooks.noDefaultPicture)
+                hooks.noDefaultPicture(path);
+        }
+        if (haveThumb) {
+            video.entry.pThumb = std::make_unique<QImage>(std::move(*thumb));
+            if (hooks.pump)
+                hooks.pump();
+            if (const auto length = fs.readableSize(path))
+                video.entry.strSize = FormatSizeText(*length);
+        }
+        if (hooks.add)
+            hooks.add(std::move(video));
+        ++added;
+    }
+    return added;
+}
+
+} // namespace storage

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include <memory>
+
+/**
+ * One record per list row. The row's title is the row's own text, not a field.
+ * The list owns the entry and its thumbnail; both go away with the row.
+ */
+struct VideoEntry
+{
+    QString strSize;                // size text ("1.50 MB", "512 BYTES"); empty when unknown
+    QString strDate;                // last-write date text
+    QString strPath;                // full path of the video as the listing gives it
+    std::unique_ptr<QImage> pThumb; // the 44 x 33 thumbnail, may be absent
+};

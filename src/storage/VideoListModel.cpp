@@ -1,0 +1,116 @@
+#include "storage/VideoListModel.h"
+
+#include "mp4title/Title.h"
+#include "platform/Prompt.h"
+
+#include <QFile>
+#include <QWidget>
+
+namespace {
+constexpr int kNameChars = 12;
+constexpr int kToolTipChars = 79;
+} // namespace
+
+VideoListModel::VideoListModel(QObject* parent)
+    : QAbstractListModel(parent)
+{
+}
+
+VideoListModel::~VideoListModel() = default;
+
+int VideoListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+QVariant VideoListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    const Row& row = m_rows[static_cast<size_t>(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return row.title;
+    case Qt::ToolTipRole:
+        return toolTipAt(index.row());
+    default:
+        return {};
+    }
+}
+
+bool VideoListModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid() || index.row() >= rowCount())
+        return false;
+    Row& row = m_rows[static_cast<size_t>(index.row())];
+    const QString text = value.toString();
+    if (text == row.title)
+        return false;
+    const QByteArray utf8 = text.toUtf8();
+    if (utf8.size() > kMaxTitleBytes)
+        return false;
+    const auto result = mp4title::writeTitle(QFile::encodeName(row.entry->strPath).toStdString(), utf8.toStdString());
+    if (!result.ok) {
+        platform::showMessage(m_messageParent, QString::fromLatin1(kWriteFailed));
+        return false;
+    }
+    row.title = text;
+    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    return true;
+}
+
+Qt::ItemFlags VideoListModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+}
+
+void VideoListModel::clear()
+{
+    if (m_rows.empty())
+        return;
+    beginResetModel();
+    m_rows.clear();
+    m_paths.clear();
+    endResetModel();
+}
+
+void VideoListModel::append(const QString& title, std::unique_ptr<VideoEntry> entry)
+{
+    const int row = rowCount();
+    beginInsertRows({}, row, row);
+    m_paths.insert(entry->strPath);
+    m_rows.push_back(Row{title, std::move(entry)});
+    endInsertRows();
+}
+
+const VideoEntry* VideoListModel::entryAt(int row) const
+{
+    if (row < 0 || row >= rowCount())
+        return nullptr;
+    return m_rows[static_cast<size_t>(row)].entry.get();
+}
+
+QString VideoListModel::titleAt(int row) const
+{
+    if (row < 0 || row >= rowCount())
+        return {};
+    return m_rows[static_cast<size_t>(row)].title;
+}
+
+bool VideoListModel::containsPath(const QString& path) const
+{
+    return m_paths.contains(path);
+}
+
+QString VideoListModel::toolTipAt(int row) const
+{
+    const VideoEntry* entry = entryAt(row);
+    if (!entry)
+        return {};
+    const QString name = entry->strPath.mid(entry->strPath.lastIndexOf(u'/') + 1).left(kNameChars);
+    const QString text = QStringLiteral("Name:") + name + QStringLiteral("\n") + QStringLiteral(" Size:") + entry->strSize;
+    return text.left(kToolTipChars);
+}

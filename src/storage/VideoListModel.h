@@ -1,0 +1,59 @@
+#pragma once
+
+#include "storage/VideoEntry.h"
+
+#include <QAbstractListModel>
+#include <QPointer>
+#include <QSet>
+
+#include <memory>
+#include <vector>
+
+class QWidget;
+
+/**
+ * The rows of a video list: each row owns its title and its VideoEntry (with the
+ * thumbnail); removing the row frees both. Editing a title writes it into the
+ * video first and keeps the old title when that fails.
+ */
+class VideoListModel final : public QAbstractListModel
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(VideoListModel)
+
+public:
+    /** Largest title the editor accepts, in UTF-8 bytes. */
+    static constexpr int kMaxTitleBytes = 255;
+    static constexpr char kWriteFailed[] =
+        "Set file title failed, makesure the file is not read only. \nOtherwise maybe the file is corrupted.";
+
+    explicit VideoListModel(QObject* parent = nullptr);
+    ~VideoListModel() override;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    /** Deletes every row and its entry. */
+    void clear();
+    /** Appends a row that takes over the entry. */
+    void append(const QString& title, std::unique_ptr<VideoEntry> entry);
+    const VideoEntry* entryAt(int row) const;
+    QString titleAt(int row) const;
+    bool containsPath(const QString& path) const;
+    /** "Name:" + first 12 characters of the file name + "\n" + " Size:" + size, at most 79 characters. */
+    QString toolTipAt(int row) const;
+    /** Parent of the failure message box. */
+    void setMessageParent(QWidget* parent) { m_messageParent = parent; }
+
+private:
+    struct Row
+    {
+        QString title;
+        std::unique_ptr<VideoEntry> entry;
+    };
+    std::vector<Row> m_rows;
+    QSet<QString> m_paths;
+    QPointer<QWidget> m_messageParent;
+};

@@ -1,0 +1,120 @@
+#include "storage/VideoRowDelegate.h"
+
+#include "storage/CVideoListCtrl.h"
+#include "storage/VideoListModel.h"
+
+#include <QLineEdit>
+#include <QPainter>
+#include <QValidator>
+
+namespace {
+
+// Refuses any text longer than a title may be in the file.
+class TitleLengthValidator final : public QValidator
+{
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override
+    {
+        return input.toUtf8().size() <= VideoListModel::kMaxTitleBytes ? Acceptable : Invalid;
+    }
+};
+
+QString cutToTitleLimit(const QString& text)
+{
+    QString cut = text;
+    while (cut.toUtf8().size() > VideoListModel::kMaxTitleBytes)
+        cut.chop(cut.size() >= 2 && cut.at(cut.size() - 1).isLowSurrogate() ? 2 : 1);
+    return cut;
+}
+
+} // namespace
+
+VideoRowDelegate::VideoRowDelegate(CVideoListCtrl* list)
+    : QStyledItemDelegate(list)
+    , m_list(list)
+{
+}
+
+QRect VideoRowDelegate::rowRect(const QRect& bounds) const
+{
+    QRect row = bounds;
+    const int clientWidth = m_list->clientWidth();
+    if (row.right() + 1 < clientWidth)
+        row.setRight(clientWidth - 3); // right edge (exclusive) at client width - 2
+    return row;
+}
+
+QRect VideoRowDelegate::iconRect(const QRect& row)
+{
+    return {row.left() + kIconLeft, row.top() + kIconTop, CVideoListCtrl::kThumbWidth, CVideoListCtrl::kThumbHeight};
+}
+
+QRect VideoRowDelegate::labelRect(const QRect& row)
+{
+    const int left = iconRect(row).right() + 1 + 4;
+    return QRect(QPoint(left, row.top()), QPoint(row.right() - 4, row.bottom()));
+}
+
+void VideoRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    const auto* model = m_list->videoModel();
+    const VideoEntry* entry = model->entryAt(index.row());
+    painter->save();
+
+    const QRect row = rowRect(option.rect);
+    const bool selected = (option.state & QStyle::State_Selected) && m_list->editColumn() == -1;
+    const QPalette& palette = m_list->palette();
+    const QColor background = palette.color(QPalette::Active, selected ? QPalette::Highlight : QPalette::Base);
+    const QColor foreground = palette.color(QPalette::Active, selected ? QPalette::HighlightedText : QPalette::Text);
+    painter->fillRect(row, background);
+
+    if (entry && entry->pThumb)
+        painter->drawImage(iconRect(row).topLeft(), *entry->pThumb);
+
+    const QRect text = labelRect(row);
+    const int half = row.height() / 2;
+    const QRect titleBand(text.left(), row.top(), text.width(), half);
+    const QRect dateBand(text.left(), row.top() + row.height() - half, text.width(), half);
+    const QFontMetrics metrics(option.font);
+    painter->setFont(option.font);
+    painter->setPen(foreground);
+    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip;
+    painter->drawText(titleBand, flags, metrics.elidedText(model->titleAt(index.row()), Qt::ElideRight, titleBand.width()));
+    if (entry)
+        painter->drawText(dateBand, flags, metrics.elidedText(entry->strDate, Qt::ElideRight, dateBand.width()));
+
+    painter->restore();
+}
+
+QSize VideoRowDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const
+{
+    return {std::max(m_list->columnWidth(), 1), kRowHeight};
+}
+
+QWidget* VideoRowDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const
+{
+    auto* editor = new QLineEdit(parent);
+    editor->setObjectName(QStringLiteral("titleEditor"));
+    editor->setFrame(true);
+    editor->setValidator(new TitleLengthValidator(editor));
+    return editor;
+}
+
+void VideoRowDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
+{
+    static_cast<QLineEdit*>(editor)->setText(cutToTitleLimit(index.data(Qt::EditRole).toString()));
+}
+
+void VideoRowDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
+{
+    model->setData(index, static_cast<QLineEdit*>(editor)->text(), Qt::EditRole);
+}
+
+void VideoRowDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option, const QModelIndex&) const
+{
+    // Pinned at the label's left and one pixel above the row, over the title line.
+    const QRect label = labelRect(rowRect(option.rect));
+    const int height = std::max(editor->sizeHint().height(), option.rect.height() / 2 + 2);
+    editor->setGeometry(label.left(), label.top() - 1, label.width(), height);
+}
