@@ -1,6 +1,51 @@
-// The GUI program. The window arrives with the application shell; until then
-// it only links the title engine so that its calls are exported.
-int main()
+// The GUI program: parses the command line, creates the process-wide managers and
+// hands over to the application object.
+#include "platform/Prompt.h"
+#include "shell/CMainApp.h"
+#include "shell/CommandLine.h"
+#include "skin/UxAppPref.h"
+#include "skin/UxLanguage.h"
+#include "skin/UxSkinMgr.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+
+#include <cstdio>
+
+int main(int argc, char* argv[])
 {
-    return 0;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("reelkeeper"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Reelkeeper"));
+    QApplication::setApplicationVersion(QStringLiteral(REELKEEPER_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Manages the MP4 videos on a PSP's memory stick."));
+    shell::addCommandLineOptions(parser);
+    QString error;
+    const auto options = shell::parseCommandLine(parser, QApplication::arguments(), &error);
+    if (!options) {
+        std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+    shell::setCommandLine(*options);
+
+    // No box may wait for an answer while a screenshot is taken, headless or not.
+    platform::DefaultAnswerPrompt defaultAnswers;
+    if (!options->screenshotFile.isEmpty())
+        platform::setPrompt(&defaultAnswers);
+
+    // The process-wide objects, in this order; destroyed in reverse after the window.
+    UxSkinMgr skinMgr;
+    UxAppPref pref;
+    UxLanguage language;
+    CMainApp theApp(skinMgr, pref, language);
+    theApp.SetScreenshotFile(options->screenshotFile);
+    theApp.InitInstance();
+    platform::setPrompt(nullptr);
+    return theApp.ExitCode();
 }

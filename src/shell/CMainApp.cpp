@@ -1,0 +1,82 @@
+#include "shell/CMainApp.h"
+
+#include "shell/CMainDlg.h"
+#include "shell/StartupRules.h"
+#include "skin/UxAppPref.h"
+#include "skin/UxLanguage.h"
+#include "skin/UxSkinMgr.h"
+
+#include <QPixmap>
+#include <QTimer>
+
+#include <cstdio>
+
+CMainApp::CMainApp(UxSkinMgr& skinMgr, UxAppPref& pref, UxLanguage& language)
+    : m_skinMgr(skinMgr)
+    , m_pref(pref)
+    , m_language(language)
+{
+}
+
+_AppInfo CMainApp::MakeAppInfo(const platform::LocaleNames& locale)
+{
+    _AppInfo info;
+    info.vendorShortName = QStringLiteral("Tollcrest");
+    info.vendorName = QStringLiteral("Marrowgate");
+    info.vendorRegKey = QStringLiteral("Software\\Marrowgate");
+    info.productName = QStringLiteral("Reelkeeper");
+    info.productFullName = QStringLiteral("Reelkeeper");
+    info.productSlug = QStringLiteral("reel-keeper");
+    info.windowTitle = QStringLiteral("Reelkeeper");
+    info.productRegKey = QStringLiteral("Software\\Marrowgate\\Reelkeeper");
+    info.settingsRegKey = QStringLiteral("Software\\Marrowgate\\Reelkeeper\\Settings");
+    info.appId = QStringLiteral("reelkeeper");
+
+    shell::WebAddresses web;
+    web.vendorHomePage = QStringLiteral("https://www.marrowgate.example");
+    web.productPage = QStringLiteral("https://www.marrowgate.example/products/reelkeeper.html");
+    web.productPage2 = web.productPage;
+    web = shell::localiseWebAddresses(web, locale);
+    info.vendorHomePage = web.vendorHomePage;
+    info.productPage = web.productPage;
+    info.productPage2 = web.productPage2;
+    return info;
+}
+
+QString CMainApp::StartupLanguage(const UxAppPref& pref, const platform::LocaleNames& locale)
+{
+    const QString stored = pref.GetString(QStringLiteral("language"));
+    return stored.isEmpty() ? shell::detectLanguage(locale) : stored;
+}
+
+bool CMainApp::InitInstance()
+{
+    const platform::LocaleNames locale = platform::systemLocaleNames();
+    m_strAppDir = m_pref.GetAppDir();
+    m_pref.SetAppInfo(MakeAppInfo(locale));
+    InitSkinKit(&m_pref, &m_skinMgr, &m_language);
+    m_language.Init(m_strAppDir, StartupLanguage(m_pref, locale));
+
+    CMainDlg window;
+    m_pMainWnd = &window;
+    if (!m_strScreenshot.isEmpty()) {
+        QObject::connect(&window, &CMainDlg::initialised, &window, [this, &window] {
+            // After the first show has been painted and laid out.
+            QTimer::singleShot(0, &window, [this, &window] { TakeScreenshot(window); });
+        });
+    }
+    window.exec();
+    m_pMainWnd = nullptr;
+    return false;
+}
+
+void CMainApp::TakeScreenshot(CMainDlg& window)
+{
+    const QPixmap picture = window.grab();
+    if (!picture.save(m_strScreenshot, "PNG")) {
+        std::fprintf(stderr, "Cannot write the screenshot %s\n", m_strScreenshot.toLocal8Bit().constData());
+        m_nExitCode = 1;
+    }
+    // Leaves without the close handling, so a screenshot does not change the settings.
+    window.done(QDialog::Rejected);
+}

@@ -1,0 +1,396 @@
+#include "shell/CMainDlg.h"
+
+#include "platform/Prompt.h"
+#include "shell/CMainStatusBar.h"
+#include "shell/StartupRules.h"
+#include "shell/WindowPlacement.h"
+#include "skin/GlobalHelper.h"
+#include "skin/UxAppPref.h"
+#include "skin/UxButton.h"
+#include "skin/UxHyperLink.h"
+#include "skin/UxSkinMgr.h"
+#include "skin/UxStatic.h"
+#include "storage/CDriveComboEx.h"
+#include "storage/CPSPVolCtrl.h"
+#include "storage/CVideoListCtrl.h"
+#include "storage/VideoListModel.h"
+#include "transfer/CPSPPrgCtrl.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+const QString kLocalPathKey = QStringLiteral("LocalPath");
+const QString kWindowRectKey = QStringLiteral("window_rect");
+const QString kLastSkinKey = QStringLiteral("last_skin");
+const QString kMp4Pattern = QStringLiteral("*.mp4");
+
+// Places a control of the template: id as object name, rectangle in dialog units.
+template <typename Widget>
+Widget* place(Widget* widget, int id, int x, int y, int width, int height)
+{
+    UxSkinDialog::SetControlId(widget, id);
+    widget->setGeometry(shell::dialogUnitsToPixels(QRect(x, y, width, height)));
+    return widget;
+}
+
+} // namespace
+
+CMainDlg::CMainDlg(QWidget* parent)
+    : UxSkinDialog(kTemplateId, parent)
+    , m_pPref(SkinKitPref())
+    , m_pSkinMgr(SkinKitSkinMgr())
+    , m_pLanguage(SkinKitLanguage())
+{
+    Q_ASSERT(m_pPref && m_pSkinMgr && m_pLanguage);
+    SetBgPictureName(QStringLiteral("background.bmp"));
+    CreateControls();
+    RefreshLanguage();
+
+    resize(shell::dialogUnitsToPixels(QRect(QPoint(0, 0), kTemplateSize)).size());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect centred = geometry();
+        centred.moveCenter(screen->availableGeometry().center());
+        move(centred.topLeft());
+    }
+    m_pHeader->SetURL(m_pPref->GetAppInfo().vendorHomePage);
+}
+
+CMainDlg::~CMainDlg()
+{
+    if (m_pSkinMgr)
+        m_pSkinMgr->RemoveItem(this);
+}
+
+void CMainDlg::CreateControls()
+{
+    m_pHeader = place(new UxPictureHyperLink(this), IDC_HEADER, 0, 0, 447, 49);
+    m_pHeader->setFocusPolicy(Qt::NoFocus);
+    m_pPathLabel = place(new UxStatic(this), IDC_PATH_LABEL, 8, 56, 21, 8);
+    m_pFolderEdit = place(new QLineEdit(this), IDC_LOCAL_PATH, 32, 56, 108, 12);
+    m_pBrowse = place(new UxButton(this), IDC_BROWSE, 142, 56, 42, 14);
+    m_pPspLabel = place(new UxStatic(this), IDC_PSP_LABEL, 258, 57, 17, 9);
+    m_pDrives = place(new CDriveComboEx(this), IDC_DRIVES, 287, 58, 156, 12);
+    m_pLocalList = place(new CVideoListCtrl(this), IDC_LOCAL_LIST, 6, 82, 179, 213);
+    m_pPspList = place(new CVideoListCtrl(this), IDC_PSP_LIST, 262, 82, 179, 213);
+    m_pMoveTo = place(new UxButton(this), IDC_MOVE_TO_PSP, 191, 124, 64, 14);
+    m_pCopyTo = place(new UxButton(this), IDC_COPY_TO_PSP, 191, 144, 64, 14);
+    m_pMoveFrom = place(new UxButton(this), IDC_MOVE_FROM_PSP, 191, 194, 64, 14);
+    m_pCopyFrom = place(new UxButton(this), IDC_COPY_FROM_PSP, 191, 213, 64, 14);
+    m_pDelete = place(new UxButton(this), IDC_DELETE, 191, 234, 64, 14);
+    m_pAbout = place(new UxButton(this), IDC_ABOUT, 191, 280, 64, 14);
+    m_pRefresh = place(new UxButton(this), IDC_REFRESH, 7, 296, 64, 14);
+    m_pNextNumLabel = place(new UxStatic(this), IDC_NEXT_NUM_LABEL, 205, 298, 75, 8);
+    m_pNextNum = place(new QLineEdit(this), IDC_NEXT_NUM, 289, 296, 50, 14);
+    m_pNextNum->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_pNextNum));
+
+    // Enter never presses a button: the window's OK and Cancel do nothing.
+    for (UxButton* button : {m_pBrowse, m_pMoveTo, m_pCopyTo, m_pMoveFrom, m_pCopyFrom, m_pDelete, m_pAbout,
+                             m_pRefresh}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+
+    QWidget* const focusOrder[] = {m_pLocalList, m_pPspList, m_pMoveTo, m_pCopyTo, m_pMoveFrom, m_pCopyFrom,
+                                   m_pDelete, m_pNextNum, m_pDrives, m_pFolderEdit, m_pBrowse, m_pAbout,
+                                   m_pRefresh};
+    for (std::size_t i = 1; i < std::size(focusOrder); ++i)
+        setTabOrder(focusOrder[i - 1], focusOrder[i]);
+
+    connect(m_pMoveTo, &QPushButton::clicked, this, [this] { OnTransferCommand(OP_MOVE_TO_PSP); });
+    connect(m_pCopyTo, &QPushButton::clicked, this, [this] { OnTransferCommand(OP_COPY_TO_PSP); });
+    connect(m_pMoveFrom, &QPushButton::clicked, this, [this] { OnTransferCommand(OP_MOVE_FROM_PSP); });
+    connect(m_pCopyFrom, &QPushButton::clicked, this, [this] { OnTransferCommand(OP_COPY_FROM_PSP); });
+    connect(m_pDelete, &QPushButton::clicked, this, [this] { OnTransferCommand(OP_DELETE_ON_PSP); });
+    connect(m_pAbout, &QPushButton::clicked, this, &CMainDlg::OnAbout);
+    connect(m_pRefresh, &QPushButton::clicked, this, &CMainDlg::OnRefresh);
+    connect(m_pBrowse, &QPushButton::clicked, this, &CMainDlg::OnBrowse);
+    connect(m_pLocalList, &CVideoListCtrl::itemSelectionChanged, this, &CMainDlg::OnListSelectionChanged);
+    connect(m_pPspList, &CVideoListCtrl::itemSelectionChanged, this, &CMainDlg::OnListSelectionChanged);
+}
+
+void CMainDlg::DoDataExchange()
+{
+    // The controls are made and bound to their classes when the window is constructed.
+}
+
+void CMainDlg::CreateStatusBar()
+{
+    m_pStatusBar = new CMainStatusBar(this);
+    SetControlId(m_pStatusBar, IDC_STATUS);
+    const int outerWidth = frameGeometry().width();
+    m_pStatusBar->setGeometry(0, height() - 20, width(), CMainStatusBar::kMinHeight);
+    m_pStatusBar->SetParts({outerWidth / 4, outerWidth - outerWidth / 2, -1});
+    m_pStatusBar->show();
+
+    // Children in the status bar's client rectangle; right and bottom edges exclusive.
+    const QRect client = m_pStatusBar->rect();
+    const int firstEnd = m_pStatusBar->GetParts()[0];
+    const int secondEnd = m_pStatusBar->GetParts()[1];
+    const auto fromEdges = [](int left, int top, int right, int bottom) {
+        return QRect(left, top, right - left, bottom - top);
+    };
+
+    m_pVolume = new CPSPVolCtrl(m_pStatusBar);
+    SetControlId(m_pVolume, IDC_VOLUME);
+    m_pVolume->setGeometry(fromEdges(firstEnd + 2, client.top() + 6, secondEnd - 2, client.bottom() + 1 - 4));
+    m_pVolume->m_nWidth = m_pVolume->width();
+    m_pVolume->show();
+
+    m_pProgress = new CPSPPrgCtrl(m_pStatusBar);
+    SetControlId(m_pProgress, IDC_PROGRESS);
+    m_pProgress->setGeometry(fromEdges(client.left() + 2, client.top() + 2, firstEnd - 2, client.bottom() + 1));
+    m_pProgress->hide();
+}
+
+bool CMainDlg::OnInitDialog()
+{
+    const QString appDir = m_pPref->GetAppDir();
+    m_pSkinMgr->SetSkinLibPath(appDir + QStringLiteral("/Skin"));
+    UxSkinDialog::OnInitDialog();
+    SetSkinWindow(this);
+    setWindowTitle(m_pPref->GetAppInfo().windowTitle);
+    ExtendSystemMenu();
+    m_pSkinMgr->AddItem(this);
+    CreateStatusBar();
+
+    const QString defaultFolder = shell::defaultLocalFolder();
+    const QString storedFolder = m_pPref->GetString(kLocalPathKey);
+    m_pFolderEdit->setText(storedFolder.isEmpty() ? defaultFolder : storedFolder);
+
+    // The first listing always shows the default folder; OnRefresh below lists the field's.
+    m_pLocalList->InitList();
+    EnableRefresh(false);
+    m_pLocalList->FillList(defaultFolder + kMp4Pattern);
+    EnableRefresh(true);
+    m_pLocalList->FitColumn();
+    m_pPspList->InitList();
+
+    OpenFirstPsp();
+
+    SetMinWindowSize(shell::kInitialMinimumSize.width(), shell::kInitialMinimumSize.height());
+    RestoreWindowRect();
+
+    QString skin = m_pPref->GetString(kLastSkinKey);
+    if (skin.isEmpty())
+        skin = appDir + QStringLiteral("/Skin/") + UxSkinMgr::defaultSkinName();
+    m_pSkinMgr->LoadSkin(skin);
+
+    m_bInitialised = true;
+    OnRefresh();
+    RunLayout();
+    m_pLocalList->setFocus();
+    emit initialised();
+    return true;
+}
+
+void CMainDlg::OpenFirstPsp()
+{
+    // Drive search and the PSP folder arrive with the drive code; until then no PSP is found.
+    m_pDrives->FillDriveList();
+    m_strPSPPath.clear();
+    EnableTransferButtons(false);
+    platform::showMessage(this, QStringLiteral("You haven't attached your PSP to the Computer!"));
+}
+
+void CMainDlg::RestoreWindowRect()
+{
+    const QString stored = m_pPref->GetString(kWindowRectKey);
+    if (stored.isEmpty())
+        return;
+    const QRect rect = GlobalHelper::S2Rect(stored);
+    if (rect.isNull())
+        return;
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    setGeometry(shell::restoredWindowRect(rect, screens));
+    update();
+}
+
+UxButton* CMainDlg::Button(int id) const
+{
+    switch (id) {
+    case IDC_MOVE_TO_PSP: return m_pMoveTo;
+    case IDC_COPY_TO_PSP: return m_pCopyTo;
+    case IDC_MOVE_FROM_PSP: return m_pMoveFrom;
+    case IDC_COPY_FROM_PSP: return m_pCopyFrom;
+    case IDC_DELETE: return m_pDelete;
+    case IDC_ABOUT: return m_pAbout;
+    case IDC_REFRESH: return m_pRefresh;
+    case IDC_BROWSE: return m_pBrowse;
+    default: return nullptr;
+    }
+}
+
+void CMainDlg::EnableTransferButtons(bool enable)
+{
+    const bool fromPsp = enable && m_pPspList->hasSelection();
+    const bool toPsp = enable && m_pLocalList->hasSelection();
+    m_pMoveFrom->setEnabled(fromPsp);
+    m_pCopyFrom->setEnabled(fromPsp);
+    m_pDelete->setEnabled(fromPsp);
+    m_pMoveTo->setEnabled(toPsp);
+    m_pCopyTo->setEnabled(toPsp);
+}
+
+void CMainDlg::EnableInput(bool enable)
+{
+    EnableTransferButtons(enable);
+    for (QWidget* widget : std::initializer_list<QWidget*>{m_pBrowse, m_pFolderEdit, m_pDrives, m_pNextNum,
+                                                          m_pRefresh, m_pLocalList, m_pPspList})
+        widget->setEnabled(enable);
+}
+
+void CMainDlg::EnableRefresh(bool enable)
+{
+    m_pRefresh->setEnabled(enable);
+}
+
+void CMainDlg::FillPspList(const QString& pattern)
+{
+    m_pPspList->FillList(pattern);
+    m_pPspList->FitColumn();
+}
+
+void CMainDlg::ClearPspList()
+{
+    m_pPspList->videoModel()->clear();
+}
+
+void CMainDlg::FillNextNum()
+{
+    // The next free PSP name comes with the transfer engine's numbering.
+}
+
+void CMainDlg::ClearNextNum()
+{
+    m_pNextNum->clear();
+}
+
+void CMainDlg::UpdateSpace(const QString&)
+{
+    // The space figures come with the storage code; the buttons follow the selections.
+    EnableTransferButtons(!m_strPSPPath.isEmpty());
+}
+
+void CMainDlg::ClearSpace()
+{
+    m_pStatusBar->SetText(QString(), 2);
+    m_pVolume->m_nUsedPos = 0;
+    m_pVolume->m_nSelPos = 0;
+    m_pVolume->m_bOverflow = false;
+    m_pVolume->update();
+}
+
+void CMainDlg::OnBrowse()
+{
+    // The folder chooser arrives with the storage code.
+}
+
+void CMainDlg::OnFolderEnter()
+{
+    EnableRefresh(false);
+    m_pLocalList->FillList(m_pFolderEdit->text() + QLatin1Char('/') + kMp4Pattern);
+    EnableRefresh(true);
+    m_pLocalList->FitColumn();
+}
+
+void CMainDlg::OnRefresh()
+{
+    EnableRefresh(false);
+    m_pLocalList->FillList(m_pFolderEdit->text() + QLatin1Char('/') + kMp4Pattern);
+    if (!m_strPSPPath.isEmpty())
+        m_pPspList->FillList(m_strPSPPath + kMp4Pattern);
+    EnableRefresh(true);
+    m_pLocalList->FitColumn();
+    m_pPspList->FitColumn();
+    if (!m_strPSPPath.isEmpty())
+        FillNextNum();
+    UpdateSpace(m_strPSPPath);
+}
+
+void CMainDlg::OnListSelectionChanged()
+{
+    UpdateSpace(m_strPSPPath);
+}
+
+void CMainDlg::OnTransferCommand(int op)
+{
+    m_nTransferOp = op;
+    m_bCancel = false;
+    StartTransfer(op);
+}
+
+void CMainDlg::StartTransfer(int)
+{
+    // The worker arrives with the transfer engine. Until then the operation ends at once,
+    // so that the window is never left waiting for a transfer that does not run.
+    m_nTransferOp = OP_NONE;
+}
+
+void CMainDlg::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (focusWidget() == m_pFolderEdit)
+            OnFolderEnter();
+        event->accept();
+        return;
+    case Qt::Key_Escape:
+        event->accept();
+        return;
+    default:
+        UxSkinDialog::keyPressEvent(event);
+    }
+}
+
+void CMainDlg::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    if (m_bClosing)
+        return;
+    if (m_nTransferOp.load() != OP_NONE) {
+        if (!platform::askYesNo(this, QStringLiteral("Stop the program?")))
+            return;
+        m_bCancel = true;
+        WaitForTransferEnd();
+    }
+
+    m_pPref->PutString(kLocalPathKey, m_pFolderEdit->text());
+    QRect outer = frameGeometry();
+    if (isMaximized() || isMinimized() || isFullScreen()) {
+        outer = normalGeometry();
+        showNormal();
+    }
+    m_pPref->PutString(kWindowRectKey, GlobalHelper::Rect2S(outer));
+    event->accept();
+    QDialog::done(QDialog::Rejected);
+}
+
+void CMainDlg::WaitForTransferEnd()
+{
+    // The worker still uses the lists, buttons and progress bar, and its requests to the
+    // window are served by this thread: so wait in a local loop, never by blocking.
+    m_bClosing = true;
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(10);
+    connect(&poll, &QTimer::timeout, &loop, [this, &loop] {
+        if (m_nTransferOp.load() == OP_NONE)
+            loop.quit();
+    });
+    poll.start();
+    if (m_nTransferOp.load() != OP_NONE)
+        loop.exec();
+    m_bClosing = false;
+}

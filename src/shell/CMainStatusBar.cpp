@@ -1,0 +1,60 @@
+#include "shell/CMainStatusBar.h"
+
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
+
+CMainStatusBar::CMainStatusBar(QWidget* parent)
+    : QStatusBar(parent)
+{
+    setSizeGripEnabled(false);
+    setMinimumHeight(kMinHeight);
+}
+
+void CMainStatusBar::SetParts(const std::array<int, kParts>& rightEdges)
+{
+    m_parts = rightEdges;
+    update();
+}
+
+int CMainStatusBar::PartRight(int part) const
+{
+    if (part < 0 || part >= kParts)
+        return 0;
+    return m_parts[part] < 0 ? width() : m_parts[part];
+}
+
+void CMainStatusBar::SetText(const QString& text, int part)
+{
+    if (part < 0 || part >= kParts || m_texts[part] == text)
+        return;
+    m_texts[part] = text;
+    update();
+}
+
+QString CMainStatusBar::GetText(int part) const
+{
+    return part >= 0 && part < kParts ? m_texts[part] : QString();
+}
+
+void CMainStatusBar::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    QStyleOption option;
+    option.initFrom(this);
+    painter.fillRect(rect(), palette().window());
+    int left = 0;
+    for (int part = 0; part < kParts; ++part) {
+        const int right = PartRight(part);
+        const QRect box(left, 1, std::max(0, right - left - 2), height() - 2);
+        painter.setPen(palette().color(QPalette::Mid));
+        painter.drawRect(box.adjusted(0, 0, -1, -1));
+        if (!m_texts[part].isEmpty()) {
+            painter.setPen(palette().color(QPalette::WindowText));
+            const QRect textBox = box.adjusted(4, 0, -4, 0);
+            painter.drawText(textBox, Qt::AlignVCenter | Qt::AlignLeft,
+                             fontMetrics().elidedText(m_texts[part], Qt::ElideRight, textBox.width()));
+        }
+        left = right;
+    }
+}

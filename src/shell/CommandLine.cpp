@@ -1,0 +1,68 @@
+#include "shell/CommandLine.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+namespace shell {
+namespace {
+
+CommandLineOptions g_options;
+
+QCommandLineOption screenshotOption()
+{
+    return QCommandLineOption(QStringList{QStringLiteral("screenshot")},
+                              QCoreApplication::translate("CommandLine", "Render the main window into FILE (PNG) and quit."),
+                              QStringLiteral("FILE"));
+}
+
+QCommandLineOption volumeOption()
+{
+    return QCommandLineOption(QStringList{QStringLiteral("volume")},
+                              QCoreApplication::translate("CommandLine", "Treat DIR as a removable drive (repeatable)."),
+                              QStringLiteral("DIR"));
+}
+
+QCommandLineOption demoOption()
+{
+    return QCommandLineOption(QStringList{QStringLiteral("demo")},
+                              QCoreApplication::translate("CommandLine", "Start with demonstration data."));
+}
+
+} // namespace
+
+void addCommandLineOptions(QCommandLineParser& parser)
+{
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption(screenshotOption());
+    parser.addOption(volumeOption());
+    parser.addOption(demoOption());
+}
+
+std::optional<CommandLineOptions> parseCommandLine(QCommandLineParser& parser, const QStringList& arguments,
+                                                   QString* error)
+{
+    if (!parser.parse(arguments)) {
+        if (error)
+            *error = parser.errorText();
+        return std::nullopt;
+    }
+    CommandLineOptions options;
+    options.screenshotFile = parser.value(QStringLiteral("screenshot"));
+    options.volumes = parser.values(QStringLiteral("volume"));
+    options.demo = parser.isSet(QStringLiteral("demo"));
+    return options;
+}
+
+const CommandLineOptions& commandLine()
+{
+    return g_options;
+}
+
+void setCommandLine(const CommandLineOptions& options)
+{
+    g_options = options;
+}
+
+} // namespace shell

@@ -1,0 +1,135 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>CAboutDlg</name>
+    <message>
+        <source>About Reelkeeper</source>
+        <translation>关于 Reelkeeper</translation>
+    </message>
+    <message>
+        <source>Reelkeeper 1.0</source>
+        <translation>Reelkeeper 1.0</translation>
+    </message>
+    <message>
+        <source>Copyright (C) Marrowgate. All rights reserved.</source>
+        <translation>版权所有 (C) Marrowgate。保留所有权利。</translation>
+    </message>
+    <message>
+        <source>Click here for help</source>
+        <translation>点击此处获取帮助</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+</context>
+<context>
+    <name>CMainDlg</name>
+    <message>
+        <source>Path:</source>
+        <translation>路径:</translation>
+    </message>
+    <message>
+        <source>Browse</source>
+        <translation>浏览</translation>
+    </message>
+    <message>
+        <source>PSP:</source>
+        <translation>PSP:</translation>
+    </message>
+    <message>
+        <source>Move-&gt;</source>
+        <translation>移动-&gt;</translation>
+    </message>
+    <message>
+        <source>Copy-&gt;</source>
+        <translation>复制-&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;-Move</source>
+        <translation>&lt;-移动</translation>
+    </message>
+    <message>
+        <source>&lt;-Copy</source>
+        <translation>&lt;-复制</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>删除</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>关于</translation>
+    </message>
+    <message>
+        <source>&amp;Refresh</source>
+        <translation>刷新(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Next Num</source>
+        <translation>下一编号</translation>
+    </message>
+    <message>
+        <source>Change skin...</source>
+        <translation>更换皮肤...</translation>
+    </message>
+    <message>
+        <source>Lanaguage</source>
+        <translation>语言</translation>
+    </message>
+    <message>
+        <source>&amp;About Reelkeeper...</source>
+        <translation>关于 Reelkeeper(&amp;A)...</translation>
+    </message>
+</context>
+<context>
+    <name>QPlatformTheme</name>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>UxChooseSkinDlg</name>
+    <message>
+        <source>Choose Skin</source>
+        <translation>选择皮肤</translation>
+    </message>
+    <message>
+        <source>Skins:</source>
+        <translation>皮肤:</translation>
+    </message>
+</context>
+<context>
+    <name>UxSkinDialog</name>
+    <message>
+        <source>&amp;Restore</source>
+        <translation>还原(&amp;R)</translation>
+    </message>
+    <message>
+        <source>&amp;Move</source>
+        <translation>移动(&amp;M)</translation>
+    </message>
+    <message>
+        <source>&amp;Size</source>
+        <translation>大小(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Mi&amp;nimize</source>
+        <translation>最小化(&amp;N)</translation>
+    </message>
+    <message>
+        <source>Ma&amp;ximize</source>
+        <translation>最大化(&amp;X)</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>关闭(&amp;C)</translation>
+    </message>
+</context>
+</TS>
