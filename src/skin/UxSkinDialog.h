@@ -49,7 +49,7 @@ public:
     /** Binds controls; called once right before OnInitDialog. */
     virtual void DoDataExchange();
     /** Called after every size change with the new client size (type 0 normal,
-     *  1 minimised, 2 maximised). The base places the grip and the title buttons. */
+     *  1 minimised, 2 maximised). The base has already placed its grip. */
     virtual void OnSize(int type, int cx, int cy);
     /** Paints the background and the title bar. Return value unused. */
     virtual bool OnEraseBkgnd(QPainter* painter);
@@ -74,8 +74,8 @@ public:
     /**
      * Colour for the children's background (0x00BBGGRR) and its companion
      * value: the opacity in percent (0 to 100) with which the colour is laid
-     * over the background picture below the title bar; 0 leaves the picture
-     * as it is. Without a background picture the colour fills the area.
+     * over the background below the title bar; 0 leaves the background as it
+     * is.
      */
     void SetChildBgColor(quint32 colorRef, int companion = 0);
     quint32 GetChildBgColor() const { return m_childBgColor; }
@@ -124,6 +124,8 @@ private:
     void beginResize(Qt::Edges edges, const QPoint& globalPos);
     void beginKeyboardOp(Drag op);
     void endDrag();
+    void applyDrag(const QPoint& delta);
+    void placeGripAndRepaint();
     void updateSystemMenu();
     void buildSystemMenu();
     void retranslateSystemMenu();
