@@ -38,7 +38,8 @@ VideoRowDelegate::VideoRowDelegate(CVideoListCtrl* list)
 
 QRect VideoRowDelegate::rowRect(const QRect& bounds) const
 {
-    QRect row = bounds;
+    // The row's bounds are as wide as the single column.
+    QRect row(bounds.left(), bounds.top(), std::max(m_list->columnWidth(), 1), bounds.height());
     const int clientWidth = m_list->clientWidth();
     if (row.right() + 1 < clientWidth)
         row.setRight(clientWidth - 3); // right edge (exclusive) at client width - 2

@@ -1,0 +1,115 @@
+#include "Commands.h"
+#include "TempDir.h"
+
+#include "mp4title/Title.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QString>
+
+#include <sys/time.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+std::string be32(std::uint32_t v)
+{
+    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)};
+}
+
+std::string box(const char* type, const std::string& body)
+{
+    return be32(static_cast<std::uint32_t>(8 + body.size())) + type + body;
+}
+
+// ftyp, mdat of the given payload, moov last.
+std::string smallMp4(std::size_t payload)
+{
+    std::string mvhd(100, '\0');
+    mvhd[15] = 1;
+    return box("ftyp", std::string("MSNV") + be32(0x01000000) + "MSNVisom") + box("mdat", std::string(payload, 'v'))
+        + box("moov", box("mvhd", mvhd));
+}
+
+struct LsRun
+{
+    int status = 0;
+    std::string out;
+    std::string err;
+};
+
+LsRun runLs(const cli::Args& args)
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    LsRun run;
+    run.status = cli::runLs(args);
+    std::fflush(stdout);
+    run.out = testing::internal::GetCapturedStdout();
+    run.err = testing::internal::GetCapturedStderr();
+    return run;
+}
+
+std::vector<std::string> sortedLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+} // namespace
+
+TEST(CliLs, PrintsNameTitleSizeAndDatePerVideo)
+{
+    qputenv("REELKEEPER_APPDIR", REELKEEPER_APPDIR);
+    setenv("TZ", "UTC", 1);
+    tzset();
+    TempDir dir;
+    const auto titled = dir.write("M4V00001.MP4", smallMp4(1400));
+    dir.write("M4V00002.mp4", smallMp4(2000));
+    dir.write("notes.txt", "x");
+    const auto thumb = dir.path() / "M4V00001.THM";
+    QImage picture(160, 120, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    ASSERT_TRUE(picture.save(QString::fromStdString(thumb.string()), "JPEG"));
+    const bool titleWritten = mp4title::writeTitle(titled.string(), "Beach\tday").ok;
+    const timeval times[2] = {{1120576029, 0}, {1120576029, 0}};
+    ::utimes(titled.c_str(), times);
+    ::utimes((dir.path() / "M4V00002.mp4").c_str(), times);
+
+    const LsRun run = runLs({dir.str()});
+    EXPECT_EQ(run.status, 0);
+    const auto lines = sortedLines(run.out);
+    ASSERT_EQ(lines.size(), 2u) << run.out;
+    if (titleWritten)
+        EXPECT_EQ(lines[0].substr(0, 23), "M4V00001.MP4\tBeach day\t");
+    EXPECT_NE(lines[0].find("\t2005/7/5 3:7PM"), std::string::npos) << lines[0];
+    // The second video has no title and the shipped default picture.
+    EXPECT_EQ(lines[1], "M4V00002.mp4\t\t2.09 KB\t2005/7/5 3:7PM");
+}
+
+TEST(CliLs, MissingFolderIsAnError)
+{
+    const LsRun run = runLs({"/nonexistent-folder-of-reelkeeper"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_NE(run.err.find("not an existing folder"), std::string::npos);
+}
+
+TEST(CliLs, FileInsteadOfFolderIsAnError)
+{
+    TempDir dir;
+    const auto file = dir.write("a.mp4", smallMp4(10));
+    EXPECT_EQ(runLs({file.string()}).status, 1);
+    EXPECT_EQ(runLs({}).status, 2);
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+/** The bytes of a small MP4 file (ftyp, mdat padded to reach about `size` bytes, moov last). */
+std::string minimalMp4(std::size_t size = 2048);
+/** Writes a picture of one colour; the format follows the given name (e.g. "JPEG", "PNG"). */
+void writePicture(const std::filesystem::path& path, int width, int height, QColor colour, const char* format = "PNG");
+QString qpath(const std::filesystem::path& path);
+/** Sets a file's last-write time. */
+void setMtime(const std::filesystem::path& path, std::time_t stamp);
+
+/**
+ * The real file system with single calls overridden, installed for the
+ * lifetime of the object.
+ */
+class FakeFileSystem : public platform::FileSystem
+{
+public:
+    FakeFileSystem() { platform::setFileSystem(this); }
+    ~FakeFileSystem() override { platform::setFileSystem(nullptr); }
+
+    std::vector<platform::DirEntry> list(const QString& folder, const QString& glob) const override
+    {
+        auto entries = platform::FileSystem::list(folder, glob);
+        if (duplicateListing) {
+            const auto copy = entries;
+            entries.insert(entries.end(), copy.begin(), copy.end());
+        }
+        return entries;
+    }
+    std::optional<platform::VolumeSpace> space(const QString& path) const override
+    {
+        if (path.isEmpty())
+            return std::nullopt;
+        return volume ? volume : platform::FileSystem::space(path);
+    }
+    std::optional<std::uint64_t> readableSize(const QString& path) const override
+    {
+        if (sizes) {
+            if (auto size = sizes(path))
+                return size;
+        }
+        if (unreadable && unreadable(path))
+            return std::nullopt;
+        return platform::FileSystem::readableSize(path);
+    }
+    QString currentDirectory() const override
+    {
+        return cwd.isEmpty() ? platform::FileSystem::currentDirectory() : cwd;
+    }
+
+    bool duplicateListing = false;
+    std::optional<platform::VolumeSpace> volume;
+    std::function<std::optional<std::uint64_t>(const QString&)> sizes;
+    std::function<bool(const QString&)> unreadable;
+    QString cwd;
+};

@@ -1,0 +1,326 @@
+#include "RecordingPrompt.h"
+#include "StorageTestSupport.h"
+#include "TempDir.h"
+
+#include "mp4title/Title.h"
+#include "storage/CVideoListCtrl.h"
+#include "storage/Catalogue.h"
+#include "storage/VideoListModel.h"
+#include "storage/VideoRowDelegate.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// A shown list of a fixed size, filled from a folder of videos with thumbnails.
+class VideoListTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        qputenv("REELKEEPER_APPDIR", REELKEEPER_APPDIR);
+        list.resize(320, 240);
+        list.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+        list.InitList();
+    }
+
+    std::filesystem::path addVideo(const std::string& name, std::size_t size = 2048)
+    {
+        const auto path = dir.write(name, minimalMp4(size));
+        writePicture(thumbFor(path), 160, 120, Qt::red, "JPEG");
+        return path;
+    }
+    static std::filesystem::path thumbFor(std::filesystem::path path) { return path.replace_extension(".THM"); }
+    void fill() { list.FillList(storage::videoPattern(qpath(dir.path()))); }
+    int rowOf(const std::filesystem::path& path) const
+    {
+        for (int row = 0; row < list.count(); ++row) {
+            if (list.entryAt(row)->strPath == qpath(path))
+                return row;
+        }
+        return -1;
+    }
+    QRect rowRect(int row) const { return list.visualRect(list.model()->index(row, 0)); }
+    QPoint titlePoint(int row) const
+    {
+        const QRect r = rowRect(row);
+        return {r.left() + 60, r.top() + 8};
+    }
+    QLineEdit* editor() const { return list.viewport()->findChild<QLineEdit*>(QStringLiteral("titleEditor")); }
+    bool waitForEditor() const { return QTest::qWaitFor([this] { return editor() && editor()->isVisible(); }, 2000); }
+    QImage shot() { return list.viewport()->grab().toImage(); }
+    // The editor commits and closes from the event loop.
+    void pressInEditor(Qt::Key key)
+    {
+        QTest::keyClick(editor(), key);
+        ASSERT_TRUE(QTest::qWaitFor([this] { return list.editColumn() == -1; }, 2000));
+        QApplication::processEvents();
+    }
+
+    RecordingPrompt prompt;
+    TempDir dir;
+    CVideoListCtrl list;
+};
+
+} // namespace
+
+TEST_F(VideoListTest, FillListsEachVideoOnceAndOwnsItsEntry)
+{
+    const auto a = addVideo("M4V00001.MP4", 1536);
+    addVideo("M4V00002.mp4");
+    dir.write("readme.txt", "x");
+    fill();
+    ASSERT_EQ(list.count(), 2);
+    EXPECT_TRUE(list.ContainsPath(qpath(a)));
+    EXPECT_FALSE(list.ContainsPath(qpath(a).toLower())); // byte for byte
+    const VideoEntry* entry = list.entryAt(rowOf(a));
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->strSize, u"1.50 KB");
+    ASSERT_TRUE(entry->pThumb);
+    EXPECT_EQ(entry->pThumb->size(), QSize(44, 33));
+    EXPECT_EQ(list.entryAt(2), nullptr);
+
+    // A second fill replaces the rows rather than adding to them.
+    fill();
+    EXPECT_EQ(list.count(), 2);
+    EXPECT_TRUE(prompt.texts.isEmpty());
+}
+
+TEST_F(VideoListTest, MissingDefaultPictureIsReportedOncePerVideo)
+{
+    TempDir emptyAppDir;
+    TempDir emptyCwd;
+    FakeFileSystem fs;
+    fs.cwd = qpath(emptyCwd.path());
+    qputenv("REELKEEPER_APPDIR", emptyAppDir.str().c_str());
+    dir.write("a.mp4", minimalMp4());
+    dir.write("b.mp4", minimalMp4());
+    fill();
+    EXPECT_EQ(list.count(), 2);
+    EXPECT_EQ(prompt.texts, QStringList({QStringLiteral("Default Picture Doesn't exist!"),
+                                QStringLiteral("Default Picture Doesn't exist!")}));
+}
+
+TEST_F(VideoListTest, ToolTipGivesTheFirstTwelveCharactersOfTheNameAndTheSize)
+{
+    const auto shortName = addVideo("M4V00001.MP4", 1536);
+    const auto longName = addVideo("ABCDEFGHIJKLMNOP.mp4", 1536); // 20 characters
+    fill();
+    const auto tip = [this](int row) { return list.model()->index(row, 0).data(Qt::ToolTipRole).toString(); };
+    EXPECT_EQ(tip(rowOf(shortName)), u"Name:M4V00001.MP4\n Size:1.50 KB");
+    EXPECT_EQ(tip(rowOf(longName)), u"Name:ABCDEFGHIJKL\n Size:1.50 KB");
+}
+
+TEST_F(VideoListTest, SelectedRowIsHighlightedToTwoPixelsShortOfTheClientWidth)
+{
+    addVideo("a.mp4");
+    addVideo("b.mp4");
+    fill();
+    list.InitList(); // column narrower than the client area again, as before a refit
+    list.selectionModel()->select(list.model()->index(0, 0), QItemSelectionModel::Select);
+    const QImage image = shot();
+    const QColor highlight = list.palette().color(QPalette::Active, QPalette::Highlight);
+    const QColor base = list.palette().color(QPalette::Active, QPalette::Base);
+    const int y = rowRect(0).top() + 30;
+    const int width = list.clientWidth();
+    EXPECT_EQ(image.pixelColor(width - 3, y), highlight);
+    EXPECT_EQ(image.pixelColor(width - 1, y), base);
+    EXPECT_EQ(image.pixelColor(width - 3, rowRect(1).top() + 30), base);
+    // The thumbnail sits at the row's left.
+    EXPECT_EQ(image.pixelColor(VideoRowDelegate::kIconLeft + 22, rowRect(0).top() + 17).red() > 200, true);
+}
+
+TEST_F(VideoListTest, RowsAreDrawnUnselectedWhileATitleIsEdited)
+{
+    addVideo("a.mp4");
+    addVideo("b.mp4");
+    fill();
+    list.selectionModel()->select(list.model()->index(0, 0), QItemSelectionModel::Select);
+    list.selectionModel()->setCurrentIndex(list.model()->index(1, 0), QItemSelectionModel::Select);
+    const QColor highlight = list.palette().color(QPalette::Active, QPalette::Highlight);
+    const QColor base = list.palette().color(QPalette::Active, QPalette::Base);
+    const QPoint spot(list.clientWidth() - 10, rowRect(0).top() + 30);
+    EXPECT_EQ(shot().pixelColor(spot), highlight);
+
+    list.setFocus();
+    QTest::keyClick(&list, Qt::Key_F2);
+    ASSERT_TRUE(waitForEditor());
+    EXPECT_EQ(list.editColumn(), 0);
+    EXPECT_EQ(shot().pixelColor(spot), base);
+
+    pressInEditor(Qt::Key_Escape);
+    EXPECT_EQ(list.editColumn(), -1);
+    EXPECT_EQ(shot().pixelColor(spot), highlight);
+}
+
+namespace {
+
+// Types any text, one key event per character (QTest::keyClicks knows ASCII only).
+void typeText(QWidget* widget, const QString& text)
+{
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+std::string titleOf(const std::filesystem::path& path)
+{
+    return mp4title::readTitle(path.string()).title;
+}
+
+} // namespace
+
+TEST_F(VideoListTest, ClickOnTheSelectedTitleEditsItIntoTheFile)
+{
+    const auto video = addVideo("a.mp4");
+    fill();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, titlePoint(0));
+    ASSERT_TRUE(list.selectionModel()->isRowSelected(0, {}));
+    EXPECT_FALSE(editor());
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, titlePoint(0));
+    ASSERT_TRUE(waitForEditor());
+
+    editor()->selectAll();
+    typeText(editor(), QStringLiteral("Holiday \u00e9t\u00e9"));
+    pressInEditor(Qt::Key_Return);
+    EXPECT_TRUE(prompt.texts.isEmpty()) << prompt.texts.join(u'|').toStdString();
+    EXPECT_EQ(list.titleAt(0), QStringLiteral("Holiday \u00e9t\u00e9"));
+    EXPECT_EQ(titleOf(video), "Holiday \xc3\xa9t\xc3\xa9");
+    EXPECT_FALSE(list.selectionModel()->isRowSelected(0, {}));
+    EXPECT_FALSE(list.currentIndex().isValid());
+    EXPECT_EQ(list.editColumn(), -1);
+
+    // The list shows what the next fill reads back.
+    fill();
+    EXPECT_EQ(list.titleAt(0), QStringLiteral("Holiday \u00e9t\u00e9"));
+}
+
+TEST_F(VideoListTest, ClickBesideTheTitleDoesNotEdit)
+{
+    addVideo("a.mp4");
+    fill();
+    const QPoint thumb(rowRect(0).left() + 10, rowRect(0).top() + 10);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, thumb);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, thumb);
+    QApplication::processEvents();
+    EXPECT_FALSE(editor());
+    EXPECT_EQ(list.editColumn(), -1);
+}
+
+TEST_F(VideoListTest, UnchangedOrCancelledEditWritesNothing)
+{
+    const auto video = addVideo("a.mp4");
+    fill();
+    const std::string before = readFileBytes(video);
+
+    list.setCurrentIndex(list.model()->index(0, 0));
+    QTest::keyClick(&list, Qt::Key_F2);
+    ASSERT_TRUE(waitForEditor());
+    pressInEditor(Qt::Key_Return);
+    EXPECT_EQ(readFileBytes(video), before);
+    EXPECT_FALSE(list.selectionModel()->isRowSelected(0, {}));
+
+    list.setCurrentIndex(list.model()->index(0, 0));
+    QTest::keyClick(&list, Qt::Key_F2);
+    ASSERT_TRUE(waitForEditor());
+    QTest::keyClicks(editor(), QStringLiteral("never written"));
+    pressInEditor(Qt::Key_Escape);
+    EXPECT_EQ(readFileBytes(video), before);
+    EXPECT_EQ(list.titleAt(0), QString());
+    EXPECT_FALSE(list.selectionModel()->isRowSelected(0, {}));
+    EXPECT_FALSE(list.currentIndex().isValid());
+    EXPECT_TRUE(prompt.texts.isEmpty());
+}
+
+TEST_F(VideoListTest, FailingWriteKeepsTheOldTitleAndTheFile)
+{
+    // Not an MP4 at all: the title can't be written.
+    const auto video = dir.write("broken.mp4", std::string(3000, '\x42'));
+    writePicture(thumbFor(video), 160, 120, Qt::red);
+    fill();
+    ASSERT_EQ(list.count(), 1);
+    list.setCurrentIndex(list.model()->index(0, 0));
+    QTest::keyClick(&list, Qt::Key_F2);
+    ASSERT_TRUE(waitForEditor());
+    QTest::keyClicks(editor(), QStringLiteral("new"));
+    pressInEditor(Qt::Key_Return);
+    EXPECT_EQ(prompt.texts, QStringList(QStringLiteral(
+                                "Set file title failed, makesure the file is not read only. \n"
+                                "Otherwise maybe the file is corrupted.")));
+    EXPECT_EQ(list.titleAt(0), QString());
+    EXPECT_EQ(readFileBytes(video), std::string(3000, '\x42'));
+}
+
+TEST_F(VideoListTest, EditorRefusesMoreThan255Utf8Bytes)
+{
+    const auto video = addVideo("a.mp4");
+    fill();
+    list.setCurrentIndex(list.model()->index(0, 0));
+    QTest::keyClick(&list, Qt::Key_F2);
+    ASSERT_TRUE(waitForEditor());
+    QTest::keyClicks(editor(), QString(300, u'x'));
+    EXPECT_EQ(editor()->text().toUtf8().size(), 255);
+    editor()->clear();
+    typeText(editor(), QString(200, QChar(0x00e9))); // two bytes each
+    EXPECT_EQ(editor()->text().size(), 127);
+    pressInEditor(Qt::Key_Return);
+    EXPECT_EQ(titleOf(video).size(), 254u);
+}
+
+TEST_F(VideoListTest, EditingStaysAvailableAfterEveryFill)
+{
+    addVideo("a.mp4");
+    fill();
+    fill();
+    list.setFocus();
+    list.setCurrentIndex(list.model()->index(0, 0));
+    QTest::keyClick(&list, Qt::Key_F2);
+    EXPECT_TRUE(waitForEditor());
+}
+
+TEST_F(VideoListTest, FillAskedForDuringAFillRunsAfterIt)
+{
+    TempDir other;
+    for (int i = 0; i < 5; ++i)
+        addVideo("m4v0000" + std::to_string(i) + ".mp4");
+    other.write("only.mp4", minimalMp4());
+    writePicture(other.path() / "only.THM", 160, 120, Qt::red);
+
+    int rowsWhenNestedCallReturned = -1;
+    bool nestedSawFilling = false;
+    QTimer::singleShot(0, &list, [&] {
+        nestedSawFilling = list.isFilling();
+        list.FillList(storage::videoPattern(qpath(other.path())));
+        rowsWhenNestedCallReturned = list.count();
+    });
+    QSignalSpy finished(&list, &CVideoListCtrl::fillFinished);
+    fill();
+    EXPECT_TRUE(nestedSawFilling);
+    EXPECT_LT(rowsWhenNestedCallReturned, 5); // it returned at once, mid-scan
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_FALSE(list.isFilling());
+    ASSERT_EQ(list.count(), 1); // the deferred fill ran last
+    EXPECT_TRUE(list.ContainsPath(qpath(other.path() / "only.mp4")));
+}
+
+TEST_F(VideoListTest, SelectAllSignalsOnce)
+{
+    for (int i = 0; i < 4; ++i)
+        addVideo("v" + std::to_string(i) + ".mp4");
+    fill();
+    QSignalSpy changed(&list, &CVideoListCtrl::itemSelectionChanged);
+    list.selectAll();
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(list.selectedRows(), QList<int>({0, 1, 2, 3}));
+}
