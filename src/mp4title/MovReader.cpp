@@ -286,7 +286,8 @@ int mov_read_container(MovContext* c, ByteStream* pb, AtomHeader atom)
             a.offset += 8;
             total += 8;
         } else if (a.size == 0) {
-            a.size = parent_size - total;
+            // Runs to the end of the parent: the head is already counted in total.
+            a.size = parent_size - total + 8;
             if (a.size <= 8)
                 break;
         }

@@ -354,7 +354,6 @@ int title_read_uuid(MovContext* c, ByteStream* pb, AtomHeader atom)
     // Walk the MTDT entries by their sizes, within MTDT and the atom.
     const int64_t limit = std::min<int64_t>(atom.size, 16 + static_cast<int64_t>(mtdtSize));
     int64_t pos = 26; // payload offset of the first entry, after the entry count
-    stream_skip(pb, 2);
     int64_t entryPos = -1;
     int64_t entrySize = 0;
     while (pos + 10 <= limit) {

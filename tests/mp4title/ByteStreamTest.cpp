@@ -1,0 +1,148 @@
+#include "mp4title/ByteStream.h"
+#include "mp4title/MovReader.h"
+
+#include "TempDir.h"
+#include "TitleTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace {
+
+class ByteStreamTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        register_all();
+        edit_mode = 0;
+        std::string bytes;
+        for (int i = 0; i < 100000; ++i)
+            bytes += static_cast<char>(i * 7);
+        file = dir.write("data.bin", bytes);
+        content = bytes;
+    }
+
+    TempDir dir;
+    std::filesystem::path file;
+    std::string content;
+};
+
+TEST_F(ByteStreamTest, ProtocolIsChosenByPrefix)
+{
+    ProtocolHandle* h = nullptr;
+    ASSERT_EQ(protocol_open(&h, file.c_str(), URL_RDONLY), 0);
+    EXPECT_STREQ(h->protocol->name, "file");
+    protocol_close(h);
+
+    ASSERT_EQ(protocol_open(&h, ("file:" + file.string()).c_str(), URL_RDONLY), 0);
+    unsigned char b[4];
+    ASSERT_EQ(protocol_read(h, b, 4), 4);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(b), 4), content.substr(0, 4));
+    protocol_close(h);
+
+    EXPECT_EQ(protocol_open(&h, "http://example/video.mp4", URL_RDONLY), MP4_ERR_IO);
+    EXPECT_EQ(h, nullptr);
+    // One letter and a colon is a drive letter: the file protocol, which cannot find it.
+    EXPECT_EQ(protocol_open(&h, "E:video.mp4", URL_RDONLY), MP4_ERR_IO);
+    EXPECT_EQ(protocol_open(&h, (dir.str() + "/missing.mp4").c_str(), URL_RDONLY), MP4_ERR_IO);
+}
+
+TEST_F(ByteStreamTest, EditModeOpensReadWriteWithoutTruncating)
+{
+    ProtocolHandle* h = nullptr;
+    edit_mode = 1;
+    ASSERT_EQ(protocol_open(&h, file.c_str(), URL_RDONLY), 0);
+    edit_mode = 0;
+    h->flags = URL_RDWR;
+    const unsigned char x = 'X';
+    EXPECT_EQ(protocol_write(h, &x, 1), 1);
+    protocol_close(h);
+    EXPECT_EQ(std::filesystem::file_size(file), content.size());
+    EXPECT_EQ(readFileBytes(file)[0], 'X');
+
+    ASSERT_EQ(protocol_open(&h, file.c_str(), URL_RDONLY), 0);
+    EXPECT_EQ(protocol_write(h, &x, 1), MP4_ERR_IO); // a read-only handle refuses writes
+    protocol_close(h);
+}
+
+TEST_F(ByteStreamTest, ReadsAcrossRefillsAndPastTheEnd)
+{
+    ByteStream s;
+    ASSERT_EQ(stream_open(&s, file.c_str(), URL_RDONLY), 0);
+    std::string got(content.size(), '\0');
+    EXPECT_EQ(read_bytes(&s, reinterpret_cast<unsigned char*>(got.data()), 5), 5);
+    EXPECT_EQ(read_bytes(&s, reinterpret_cast<unsigned char*>(got.data()) + 5, 70000), 70000);
+    EXPECT_EQ(read_bytes(&s, reinterpret_cast<unsigned char*>(got.data()) + 70005, 40000), 29995);
+    EXPECT_EQ(got, content);
+    EXPECT_TRUE(stream_eof(&s));
+    EXPECT_EQ(read_u8(&s), 0);
+
+    // read_be32 two bytes before the end: the bytes that exist, then zeros.
+    stream_seek(&s, static_cast<int64_t>(content.size()) - 2, SEEK_SET);
+    const unsigned expected = (unsigned(static_cast<unsigned char>(content[content.size() - 2])) << 24)
+        | (unsigned(static_cast<unsigned char>(content[content.size() - 1])) << 16);
+    EXPECT_EQ(read_be32(&s), expected);
+    stream_close(&s);
+}
+
+TEST_F(ByteStreamTest, SeeksInsideTheBufferWithoutTouchingTheFile)
+{
+    ByteStream s;
+    ASSERT_EQ(stream_open(&s, file.c_str(), URL_RDONLY), 0);
+    read_u8(&s); // fills 32768 bytes
+    const int64_t filePos = s.pos;
+    EXPECT_EQ(stream_seek(&s, 1000, SEEK_SET), 1000);
+    EXPECT_EQ(stream_seek(&s, STREAM_BUFFER_SIZE, SEEK_SET), STREAM_BUFFER_SIZE); // exactly the end
+    EXPECT_EQ(s.pos, filePos);
+    EXPECT_EQ(stream_seek(&s, -100, SEEK_CUR), STREAM_BUFFER_SIZE - 100);
+    EXPECT_EQ(read_u8(&s), static_cast<unsigned char>(content[STREAM_BUFFER_SIZE - 100]));
+    EXPECT_EQ(stream_tell(&s), STREAM_BUFFER_SIZE - 99);
+    EXPECT_EQ(stream_seek(&s, 0, SEEK_END), MP4_ERR_INVAL);
+    EXPECT_EQ(stream_seek(&s, 90000, SEEK_SET), 90000);
+    EXPECT_EQ(read_u8(&s), static_cast<unsigned char>(content[90000]));
+    stream_close(&s);
+}
+
+TEST_F(ByteStreamTest, WritesThroughAMemoryBufferAndSeeksBack)
+{
+    unsigned char buffer[64] = {};
+    ByteStream s;
+    init_byte_stream(&s, buffer, sizeof(buffer), 1, nullptr, nullptr, nullptr, nullptr);
+    write_be32(&s, 0);
+    write_tag(&s, "uuid");
+    write_be16(&s, 0x1234);
+    write_be64(&s, 0x0102030405060708ull);
+    write_le32(&s, 0x0A0B0C0D);
+    write_cstring(&s, "ab");
+    write_cstring(&s, nullptr);
+    const int64_t end = stream_tell(&s);
+    EXPECT_EQ(end, 4 + 4 + 2 + 8 + 4 + 3 + 1);
+    stream_seek(&s, 0, SEEK_SET);
+    write_be32(&s, static_cast<unsigned>(end));
+    EXPECT_EQ(stream_seek(&s, end, SEEK_SET), end);
+    const std::string expected = std::string("\0\0\0\x1A", 4) + "uuid" + "\x12\x34" + std::string("\1\2\3\4\5\6\7\x08", 8)
+        + "\x0D\x0C\x0B\x0A" + std::string("ab\0\0", 4);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), static_cast<size_t>(end)), expected);
+}
+
+TEST_F(ByteStreamTest, PositionsBeyond4GiBStay64Bit)
+{
+    const auto big = dir.path() / "big.bin";
+    const int64_t at = (int64_t(5) << 30) + 3;
+    titletest::writeSparse(big, "head", at, "TAIL");
+    ProtocolHandle* h = nullptr;
+    ASSERT_EQ(protocol_open(&h, big.c_str(), URL_RDONLY), 0);
+    EXPECT_EQ(stream_size(h), at + 4);
+    protocol_close(h);
+
+    ByteStream s;
+    ASSERT_EQ(stream_open(&s, big.c_str(), URL_RDONLY), 0);
+    EXPECT_EQ(stream_seek(&s, at, SEEK_SET), at);
+    EXPECT_EQ(read_le32(&s), mktag('T', 'A', 'I', 'L'));
+    EXPECT_EQ(stream_tell(&s), at + 4);
+    stream_close(&s);
+}
+
+} // namespace

@@ -1,0 +1,58 @@
+#include "TitleTestSupport.h"
+
+#include "mp4title/TitleCalls.h"
+
+#include <fcntl.h>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace titletest {
+
+RawRead getTitle(const std::filesystem::path& path)
+{
+    RawRead r;
+    r.buffer.assign(512, '\0');
+    r.result = GetTitleName(path.c_str(), r.buffer.data());
+    return r;
+}
+
+std::string titleOf(const std::filesystem::path& path)
+{
+    return std::string(getTitle(path).buffer.c_str());
+}
+
+int setTitle(const std::filesystem::path& path, const std::string& title)
+{
+    return SetTitleName(path.c_str(), title.c_str());
+}
+
+void writeSparse(const std::filesystem::path& path, const std::string& head, int64_t tailOffset, const std::string& tail)
+{
+    const int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
+    if (fd < 0)
+        throw std::runtime_error("cannot create " + path.string());
+    bool ok = ::pwrite(fd, head.data(), head.size(), 0) == static_cast<ssize_t>(head.size());
+    ok = ok && ::pwrite(fd, tail.data(), tail.size(), tailOffset) == static_cast<ssize_t>(tail.size());
+    ::close(fd);
+    if (!ok)
+        throw std::runtime_error("cannot write " + path.string());
+}
+
+std::string readRange(const std::filesystem::path& path, int64_t offset, size_t size)
+{
+    std::string out(size, '\0');
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    const ssize_t n = fd >= 0 ? ::pread(fd, out.data(), size, offset) : -1;
+    if (fd >= 0)
+        ::close(fd);
+    out.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    return out;
+}
+
+uint32_t be32At(const std::string& bytes, size_t offset)
+{
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data()) + offset;
+    return (uint32_t(b[0]) << 24) | (uint32_t(b[1]) << 16) | (uint32_t(b[2]) << 8) | b[3];
+}
+
+} // namespace titletest

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "TempDir.h"
+
+#include <filesystem>
+#include <string>
+
+namespace titletest {
+
+struct RawRead {
+    int result = -1;
+    std::string buffer; // the 512-byte buffer after the call
+};
+
+// GetTitleName into a zero-filled 512-byte buffer.
+RawRead getTitle(const std::filesystem::path& path);
+// The title as text: the buffer up to its first zero byte.
+std::string titleOf(const std::filesystem::path& path);
+int setTitle(const std::filesystem::path& path, const std::string& title);
+
+// A sparse file: `head` at 0, `tail` at `tailOffset`, holes elsewhere.
+void writeSparse(const std::filesystem::path& path, const std::string& head, int64_t tailOffset, const std::string& tail);
+std::string readRange(const std::filesystem::path& path, int64_t offset, size_t size);
+uint32_t be32At(const std::string& bytes, size_t offset);
+
+} // namespace titletest
