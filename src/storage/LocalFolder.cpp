@@ -59,6 +59,15 @@ void fillGuarded(const MainWindowParts& parts, CVideoListCtrl* list, const QStri
         parts.refresh->setEnabled(true);
 }
 
+void initLists(const MainWindowParts& parts, const QString& defaultFolder)
+{
+    parts.localList->InitList();
+    const QString pattern = defaultFolder.endsWith(u'/') ? defaultFolder + QStringLiteral("*.mp4") : videoPattern(defaultFolder);
+    fillGuarded(parts, parts.localList, pattern);
+    parts.localList->FitColumn();
+    parts.pspList->InitList();
+}
+
 void listLocalFolder(const MainWindowParts& parts)
 {
     fillGuarded(parts, parts.localList, videoPattern(parts.folderEdit->text()));

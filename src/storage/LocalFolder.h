@@ -29,6 +29,11 @@ bool localFolderExists(const QString& text);
 
 /** FillList with Refresh disabled around it (left enabled only when no list is still filling). */
 void fillGuarded(const MainWindowParts& parts, CVideoListCtrl* list, const QString& pattern);
+/**
+ * Start-up: prepares both lists and lists the default local folder (which may
+ * end with a separator) into the local list.
+ */
+void initLists(const MainWindowParts& parts, const QString& defaultFolder);
 /** Lists the folder field's text + "/" + "*.mp4" into the local list (the local side of Refresh). */
 void listLocalFolder(const MainWindowParts& parts);
 /** Enter in the folder field: list the typed folder, or say it's invalid and list the fallback. */

@@ -102,6 +102,18 @@ bool UpdateSpace(const MainWindowParts& parts, const QString& path)
     return true;
 }
 
+void ClearSpace(const MainWindowParts& parts)
+{
+    if (CPSPVolCtrl* bar = parts.usageBar) {
+        bar->m_nUsedPos = 0;
+        bar->m_nSelPos = 0;
+        bar->m_bOverflow = false;
+        bar->update();
+    }
+    if (parts.setSpaceText)
+        parts.setSpaceText(QString());
+}
+
 SpaceUpdater::SpaceUpdater(MainWindowParts parts, QObject* parent)
     : QObject(parent)
     , m_parts(std::move(parts))

@@ -55,6 +55,9 @@ void EnableTransferButtons(const MainWindowParts& parts, bool enable);
  */
 bool UpdateSpace(const MainWindowParts& parts, const QString& path);
 
+/** No PSP in use any more: empty bar, no overflow mark, no space text. */
+void ClearSpace(const MainWindowParts& parts);
+
 /**
  * Runs UpdateSpace for the PSP path once per burst of selection changes of
  * either list: the changes are gathered until control returns to the event loop.

@@ -91,6 +91,16 @@ TEST_F(LocalFolderTest, CancelledBrowseListsTheFolderOfTheField)
     EXPECT_EQ(w.localList->count(), 1);
 }
 
+TEST_F(LocalFolderTest, StartUpListsTheDefaultFolder)
+{
+    initLists(w.parts, qpath(other.path()) + u'/');
+    EXPECT_EQ(w.localList->count(), 2);
+    EXPECT_EQ(w.pspList->count(), 0);
+    EXPECT_TRUE(w.localList->ContainsPath(qpath(other.path() / "a.mp4")));
+    EXPECT_EQ(w.localList->columnWidth(), w.localList->viewport()->width());
+    EXPECT_TRUE(w.refresh->isEnabled());
+}
+
 TEST_F(LocalFolderTest, RefreshSideListsTheFieldTextUnchanged)
 {
     w.folderEdit->setText(qpath(other.path()) + u'/'); // a trailing separator still lists

@@ -172,6 +172,20 @@ TEST_F(SpaceTest, FailedQueryChangesNothing)
     EXPECT_EQ(w.bar->m_nUsedPos, 7);
 }
 
+TEST_F(SpaceTest, ClearSpaceEmptiesTheBarAndTheText)
+{
+    fs.volume = platform::VolumeSpace{100 * MiB, 1000 * MiB, 100 * MiB};
+    addVideo(w.localList, localDir, "a.mp4", 150 * MiB);
+    select(w.localList, 0);
+    ASSERT_TRUE(UpdateSpace(w.parts, w.pspPath));
+    ClearSpace(w.parts);
+    EXPECT_EQ(w.status->text(), QString());
+    EXPECT_EQ(w.bar->m_nUsedPos, 0);
+    EXPECT_EQ(w.bar->m_nSelPos, 0);
+    EXPECT_FALSE(w.bar->m_bOverflow);
+    EXPECT_EQ(w.bar->grab().toImage().pixelColor(5, 7), w.bar->palette().color(QPalette::Active, QPalette::Button));
+}
+
 TEST_F(SpaceTest, ZeroSizedDriveDoesNotDivideByZero)
 {
     fs.volume = platform::VolumeSpace{0, 0, 0};

@@ -537,7 +537,11 @@ TEST(MountWatcherReal, SeesATmpfsMountAndUnmount)
     PspDriveHandler handler(window);
     handler.Watch(&watcher);
     window.combo->FillDriveList();
-    window.choose(root);
+    // Chosen directly: stepping through the real drives would open each of them.
+    const int index = window.combo->FindRoot(root);
+    ASSERT_GE(index, 0);
+    window.combo->setCurrentIndex(index);
+    handler.OnSelChangeDrive();
     ASSERT_EQ(window.GetPSPPath(), root + "MP_ROOT/100MNV01/");
 
     ASSERT_EQ(::umount(point.c_str()), 0);
