@@ -362,11 +362,15 @@ void UxSkinDialog::beginKeyboardOp(Drag op)
     setCursor(op == Drag::KeyboardMove ? Qt::SizeAllCursor : Qt::SizeFDiagCursor);
     grabMouse();
     grabKeyboard();
+    // Keys and clicks may still reach a child (or a derived class's own key
+    // handling) first where the window system does not grab; catch them all.
+    qApp->installEventFilter(this);
 }
 
 void UxSkinDialog::endDrag()
 {
     if (m_drag == Drag::KeyboardMove || m_drag == Drag::KeyboardSize) {
+        qApp->removeEventFilter(this);
         releaseMouse();
         releaseKeyboard();
         unsetCursor();
@@ -559,11 +563,6 @@ void UxSkinDialog::mousePressEvent(QMouseEvent* e)
 {
     const QPoint pos = e->position().toPoint();
     const QPoint global = e->globalPosition().toPoint();
-    if (m_drag == Drag::KeyboardMove || m_drag == Drag::KeyboardSize) {
-        endDrag(); // a click ends a move or size begun from the menu
-        e->accept();
-        return;
-    }
     const Hit hit = hitTest(pos);
     if (e->button() == Qt::RightButton && (hit == Hit::Caption || hit == Hit::Icon)) {
         showSystemMenu(global);
@@ -654,9 +653,21 @@ void UxSkinDialog::mouseDoubleClickEvent(QMouseEvent* e)
 
 void UxSkinDialog::keyPressEvent(QKeyEvent* e)
 {
-    if (m_drag == Drag::KeyboardMove || m_drag == Drag::KeyboardSize) {
+    if (e->key() == Qt::Key_Space && (e->modifiers() & Qt::AltModifier)) {
+        showSystemMenu();
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+bool UxSkinDialog::handleKeyboardOpEvent(QEvent* e)
+{
+    switch (e->type()) {
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(e);
         QPoint step;
-        switch (e->key()) {
+        switch (key->key()) {
         case Qt::Key_Left: step = QPoint(-8, 0); break;
         case Qt::Key_Right: step = QPoint(8, 0); break;
         case Qt::Key_Up: step = QPoint(0, -8); break;
@@ -664,29 +675,43 @@ void UxSkinDialog::keyPressEvent(QKeyEvent* e)
         case Qt::Key_Escape:
             setGeometry(m_dragStartGeometry);
             endDrag();
-            e->accept();
-            return;
+            return true;
         case Qt::Key_Return:
         case Qt::Key_Enter:
             endDrag();
-            e->accept();
-            return;
+            return true;
         default:
-            e->accept();
-            return;
+            return true;
         }
         // Arrow keys shift the start point, so mouse and keys combine.
         m_dragStartGlobal -= step;
         applyDrag(QCursor::pos() - m_dragStartGlobal);
-        e->accept();
-        return;
+        return true;
     }
-    if (e->key() == Qt::Key_Space && (e->modifiers() & Qt::AltModifier)) {
-        showSystemMenu();
-        e->accept();
-        return;
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        return true;
+    case QEvent::MouseMove:
+        applyDrag(static_cast<QMouseEvent*>(e)->globalPosition().toPoint() - m_dragStartGlobal);
+        return true;
+    case QEvent::MouseButtonPress:
+        endDrag(); // a click ends a move or size begun from the menu
+        return true;
+    default:
+        return false;
     }
-    QDialog::keyPressEvent(e);
+}
+
+bool UxSkinDialog::eventFilter(QObject* watched, QEvent* e)
+{
+    if ((m_drag == Drag::KeyboardMove || m_drag == Drag::KeyboardSize) && watched->isWidgetType()
+        && static_cast<QWidget*>(watched)->window() == this) {
+        if (handleKeyboardOpEvent(e))
+            return true;
+    }
+    return QDialog::eventFilter(watched, e);
 }
 
 void UxSkinDialog::leaveEvent(QEvent* e)

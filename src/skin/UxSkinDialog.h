@@ -111,6 +111,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void leaveEvent(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     enum class Hit { None, Icon, Caption, Minimize, Maximize, Close, Edge };
@@ -125,6 +126,7 @@ private:
     void beginKeyboardOp(Drag op);
     void endDrag();
     void applyDrag(const QPoint& delta);
+    bool handleKeyboardOpEvent(QEvent* e);
     void placeGripAndRepaint();
     void updateSystemMenu();
     void buildSystemMenu();

@@ -1,6 +1,5 @@
 #include "skin/UxSkinItem.h"
 
-#include "skin/SkinKit.h"
 #include "skin/UxSkinMgr.h"
 
 UxSkinItem::UxSkinItem(const QString& bgPictureName) : m_bgPictureName(bgPictureName) {}
@@ -8,6 +7,6 @@ UxSkinItem::UxSkinItem(const QString& bgPictureName) : m_bgPictureName(bgPicture
 UxSkinItem::~UxSkinItem()
 {
     // The manager keeps raw pointers; never leave it one to a dead item.
-    if (UxSkinMgr* mgr = SkinKitSkinMgr())
-        mgr->RemoveItem(this);
+    if (m_manager)
+        m_manager->RemoveItem(this);
 }

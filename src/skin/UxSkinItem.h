@@ -9,11 +9,17 @@
  * LoadSkin on every skin change. Holds its window and the file name of its
  * background picture inside a skin folder.
  */
+class UxSkinMgr;
+
 class UxSkinItem
 {
+    friend class UxSkinMgr;
+
 public:
     explicit UxSkinItem(const QString& bgPictureName = QStringLiteral("background.bmp"));
     virtual ~UxSkinItem();
+    UxSkinItem(const UxSkinItem&) = delete;
+    UxSkinItem& operator=(const UxSkinItem&) = delete;
 
     /** Applies the skin in the folder. Returns nonzero on success. */
     virtual int LoadSkin(const QString& skinPath) = 0;
@@ -25,5 +31,6 @@ public:
 
 private:
     QPointer<QWidget> m_window;
+    UxSkinMgr* m_manager = nullptr; // the manager it is registered with
     QString m_bgPictureName;
 };

@@ -22,15 +22,31 @@ QString UxSkinMgr::defaultSkinName() { return QStringLiteral("Default"); }
 
 void UxSkinMgr::SetSkinLibPath(const QString& path) { m_libPath = path; }
 
+UxSkinMgr::~UxSkinMgr()
+{
+    for (UxSkinItem* item : m_items)
+        item->m_manager = nullptr;
+}
+
 void UxSkinMgr::AddItem(UxSkinItem* item)
 {
-    if (item && std::find(m_items.begin(), m_items.end(), item) == m_items.end())
+    if (!item)
+        return;
+    if (item->m_manager && item->m_manager != this)
+        item->m_manager->RemoveItem(item);
+    if (std::find(m_items.begin(), m_items.end(), item) == m_items.end())
         m_items.push_back(item);
+    item->m_manager = this;
 }
 
 void UxSkinMgr::RemoveItem(UxSkinItem* item)
 {
-    m_items.erase(std::remove(m_items.begin(), m_items.end(), item), m_items.end());
+    const auto end = std::remove(m_items.begin(), m_items.end(), item);
+    if (end == m_items.end())
+        return;
+    m_items.erase(end, m_items.end());
+    if (item->m_manager == this)
+        item->m_manager = nullptr;
 }
 
 int UxSkinMgr::LoadSkin(const QString& skinPath)

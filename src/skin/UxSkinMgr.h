@@ -15,12 +15,16 @@ class UxSkinMgr
 {
 public:
     UxSkinMgr() = default;
+    ~UxSkinMgr();
+    UxSkinMgr(const UxSkinMgr&) = delete;
+    UxSkinMgr& operator=(const UxSkinMgr&) = delete;
 
     /** The folder holding one sub-folder per skin. */
     void SetSkinLibPath(const QString& path);
     QString GetSkinLibPath() const { return m_libPath; }
 
-    /** Registers an item (not owned). An item removes itself when destroyed. */
+    /** Registers an item (not owned) with this manager, leaving any other.
+     *  An item removes itself when destroyed. */
     void AddItem(UxSkinItem* item);
     void RemoveItem(UxSkinItem* item);
 

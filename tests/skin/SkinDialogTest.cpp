@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QSizeGrip>
 #include <QTest>
@@ -27,6 +28,17 @@ public:
     void DoDataExchange() override { calls << QStringLiteral("DoDataExchange"); }
     void RefreshLanguage() override { ++refreshes; }
     void OnSize(int, int cx, int cy) override { lastSize = QSize(cx, cy); }
+
+protected:
+    // Like the main window: Enter and Esc never close it.
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Escape) {
+            e->accept();
+            return;
+        }
+        UxSkinDialog::keyPressEvent(e);
+    }
 };
 
 const QString kDefaultSkin = QStringLiteral(SHIPPED_SKINS "/Default");
@@ -168,13 +180,21 @@ TEST_F(SkinDialog, TheProgramCanAddEntries)
 
 TEST_F(SkinDialog, MoveAndSizeFromTheMenuUseTheKeyboard)
 {
+    // The keys reach a focused child first; the operation must still get them.
+    auto* list = new QListWidget(&d);
+    list->addItems({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+    list->setGeometry(20, 100, 200, 200);
+    list->show();
+    list->setFocus();
+    list->setCurrentRow(0);
     const QRect before = d.geometry();
     d.systemAction(UxSkinDialog::SysCommand::Move)->trigger();
-    QTest::keyClick(&d, Qt::Key_Right);
-    QTest::keyClick(&d, Qt::Key_Right);
-    QTest::keyClick(&d, Qt::Key_Down);
-    QTest::keyClick(&d, Qt::Key_Return);
+    QTest::keyClick(list, Qt::Key_Right);
+    QTest::keyClick(list, Qt::Key_Right);
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Return);
     EXPECT_EQ(d.geometry(), before.translated(16, 8));
+    EXPECT_EQ(list->currentRow(), 0);
 
     d.systemAction(UxSkinDialog::SysCommand::Size)->trigger();
     QTest::keyClick(&d, Qt::Key_Right);
@@ -182,6 +202,13 @@ TEST_F(SkinDialog, MoveAndSizeFromTheMenuUseTheKeyboard)
     QTest::keyClick(&d, Qt::Key_Escape); // cancels
     EXPECT_EQ(d.geometry(), before.translated(16, 8));
     EXPECT_TRUE(d.isVisible());
+
+    // A click ends it too; later keys are the window's again.
+    d.systemAction(UxSkinDialog::SysCommand::Move)->trigger();
+    QTest::keyClick(&d, Qt::Key_Left);
+    QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::keyClick(&d, Qt::Key_Left);
+    EXPECT_EQ(d.geometry(), before.translated(8, 8));
 }
 
 TEST_F(SkinDialog, EdgesResizeWithinTheMinimumSize)

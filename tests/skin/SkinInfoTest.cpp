@@ -160,18 +160,32 @@ TEST(SkinMgr, ListsOnlyFoldersWithADescription)
 
 TEST(SkinMgr, AnItemLeavesTheManagerWhenDestroyed)
 {
-    UxAppPref* pref = SkinKitPref();
-    UxLanguage* language = SkinKitLanguage();
-    UxSkinMgr* previous = SkinKitSkinMgr();
     UxSkinMgr mgr;
-    InitSkinKit(pref, &mgr, language);
+    RecordingItem survivor;
+    mgr.AddItem(&survivor);
     {
         RecordingItem item;
         mgr.AddItem(&item);
     }
     mgr.LoadSkin(QString()); // must not touch the destroyed item
-    InitSkinKit(pref, previous, language);
-    SUCCEED();
+    EXPECT_EQ(survivor.loaded.size(), 1);
+}
+
+TEST(SkinMgr, AnItemBelongsToOneManagerAndMayOutliveIt)
+{
+    RecordingItem item;
+    UxSkinMgr second;
+    {
+        UxSkinMgr first;
+        first.AddItem(&item);
+        second.AddItem(&item);
+        first.LoadSkin(QString());
+        EXPECT_TRUE(item.loaded.isEmpty());
+        second.AddItem(&item);
+        first.AddItem(&item);
+    }
+    second.LoadSkin(QString());
+    EXPECT_TRUE(item.loaded.isEmpty());
 }
 
 } // namespace
