@@ -144,21 +144,22 @@ public:
     }
     QString shownRoot() const { return combo->RootAt(combo->currentIndex()); }
 
-    // Picks an item the way a user does: focus the selector and step with the keys.
+    // Picks an item the way a user does: with the arrow keys when it is next to
+    // the current one (each step is a choice), otherwise as a pick from the list.
     void choose(const QString& root)
     {
         const int target = combo->FindRoot(root);
         ASSERT_GE(target, 0);
         combo->setFocus();
-        if (combo->currentIndex() < 0) {
-            QTest::keyClick(combo, Qt::Key_Home);
-            if (combo->currentIndex() == target)
-                return;
-        }
-        while (combo->currentIndex() < target)
+        if (target == combo->currentIndex() + 1) {
             QTest::keyClick(combo, Qt::Key_Down);
-        while (combo->currentIndex() > target)
+        } else if (target == combo->currentIndex() - 1 && target >= 0) {
             QTest::keyClick(combo, Qt::Key_Up);
+        } else {
+            combo->setCurrentIndex(target);
+            emit combo->activated(target);
+        }
+        ASSERT_TRUE(combo->currentIndex() == target || combo->currentIndex() == combo->GetLastSel());
     }
 
     CDriveComboEx* combo;

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace platform {
+
+/** One mounted (or declared) volume, as the drive selector shows it. */
+struct VolumeInfo
+{
+    QString root;        // mount point with a trailing separator, e.g. "/media/alice/PSP/"
+    QString displayName; // label (or folder name) followed by the mount point in brackets
+    bool removable = false;
+    bool declared = false; // named with --volume rather than found in the mount table
+    bool fat = false;      // FAT file system: DOS attributes and FAT's file-name rules apply
+};
+
+/**
+ * The volumes of the computer. The real implementation lists the mounted,
+ * ready file systems plus the declared volumes that currently exist; tests
+ * install a replacement with volumes of their choice.
+ */
+class Volumes
+{
+public:
+    virtual ~Volumes() = default;
+    /** All volumes, sorted by mount point. */
+    virtual std::vector<VolumeInfo> list() const;
+    /** Mounted volumes only (no declared ones), sorted by mount point. */
+    virtual std::vector<VolumeInfo> mounted() const;
+    /** Is the volume holding path a FAT file system? */
+    virtual bool isFat(const QString& path) const;
+};
+
+/** The process-wide volume list (the real one unless a test replaced it). */
+Volumes& volumes();
+/** Replaces the process-wide volume list (not owned); nullptr restores the real one. */
+void setVolumes(Volumes* replacement);
+
+/**
+ * Makes a folder behave exactly like a removable drive: it is listed while it
+ * exists and is followed when it appears or goes away. Paths are made
+ * absolute and cleaned; declaring the same folder twice has no effect.
+ */
+void declareVolume(const QString& dir);
+/** Forgets every declared volume. */
+void clearDeclaredVolumes();
+/** The declared volumes' roots (with trailing separator), in the order they were declared. */
+QStringList declaredVolumes();
+
+/** The volume with exactly this root, if listed; removable is false for an unknown root. */
+bool isRemovableRoot(const QString& root);
+/** Do two volume roots name the same volume? (Paths are case-sensitive here.) */
+bool sameRoot(const QString& a, const QString& b);
+/** The root form of a folder: absolute, cleaned, with one trailing separator. */
+QString rootOf(const QString& dir);
+
+} // namespace platform

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace transfer {
+
+/** The PSP file name of a number: "m4v%.5d.mp4" (more digits for numbers above 99999). */
+QString PspFileName(long long number);
+/** A thumbnail's name: the name up to its last "." followed by ".THM" (".THM" alone without a "."). */
+QString ThumbnailName(const QString& name);
+/**
+ * A number read from text by the rules of atoi: leading white space, an
+ * optional sign, decimal digits up to the first other character; no digits
+ * give 0. Values beyond the int range are clamped to it.
+ */
+int AtoiNumber(const QString& text);
+
+/**
+ * The next free PSP file name in a PSP video folder (a path ending with a
+ * separator): one above the highest number among its "*.mp4" names, read from
+ * each name's five characters after the first three. When the highest is
+ * 99999, the lowest unused number from 1 up. Only reads the folder.
+ */
+QString GetNextPspFileName(const QString& folder);
+/** The five characters at index 3 of GetNextPspFileName: what "Next Num" shows. */
+QString NextNumText(const QString& folder);
+
+/** Target names of one video and its thumbnail. */
+struct TargetNames
+{
+    QString name;
+    QString thumbnail;
+};
+
+/**
+ * Target names on the PSP for the "Next Num" text: the PSP file name of its
+ * number when that is 0 to 99999; otherwise the invalid-number message is
+ * shown (over parent) and the next free name of pspFolder is used.
+ */
+TargetNames PspTargetNames(const QString& nextNumText, const QString& pspFolder, QWidget* parent = nullptr);
+
+/**
+ * Turns a title into a file name that stays inside its folder: "/" and NUL
+ * (on FAT also \ : * ? " < > | and control characters) and a leading "."
+ * become "_".
+ */
+QString SafeFileName(const QString& title, bool fat);
+
+/**
+ * Target names in the local folder for a PSP video coming back: its title
+ * (made safe) + ".mp4", or its whole file name when it has no title; then
+ * renamed with "(1)", "(k+1)" up to 255 and "(1)" again while a file of that
+ * name exists in the folder.
+ */
+TargetNames ComputerTargetNames(const QString& title, const QString& videoPath, const QString& localFolder);
+
+} // namespace transfer

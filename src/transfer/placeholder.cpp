@@ -1,1 +1,0 @@
-// placeholder so the library has a translation unit until its code lands
