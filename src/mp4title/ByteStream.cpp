@@ -457,7 +457,8 @@ int64_t stream_seek(ByteStream* s, int64_t offset, int whence)
             const int64_t base = s->pos + (s->buf_ptr - s->buffer);
             if (offset == 0)
                 return base;
-            target = base + offset;
+            if (__builtin_add_overflow(base, offset, &target))
+                return MP4_ERR_INVAL;
         } else {
             target = offset;
         }
@@ -484,7 +485,8 @@ int64_t stream_seek(ByteStream* s, int64_t offset, int whence)
         const int64_t base = buffer_start + (s->buf_ptr - s->buffer);
         if (offset == 0)
             return base;
-        target = base + offset;
+        if (__builtin_add_overflow(base, offset, &target))
+            return MP4_ERR_INVAL;
     } else {
         target = offset;
     }

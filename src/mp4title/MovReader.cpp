@@ -288,6 +288,7 @@ int mov_read_container(MovContext* c, ByteStream* pb, AtomHeader atom)
         } else if (a.size == 0) {
             // Runs to the end of the parent: the head is already counted in total.
             a.size = parent_size - total + 8;
+            ++c->open_ended_count;
             if (a.size <= 8)
                 break;
         }
@@ -322,6 +323,7 @@ int mov_read_container(MovContext* c, ByteStream* pb, AtomHeader atom)
             break;
         total += a.size;
     }
+    c->walk_complete = err == 0 && total == parent_size;
     if (err == 0 && total < parent_size && parent_size < 0x7FFFF)
         stream_skip(pb, parent_size - total);
     --c->depth;

@@ -172,6 +172,8 @@ struct MovContext {
     uint32_t container_type[MOV_MAX_DEPTH + 2];
     int container_plain_size[MOV_MAX_DEPTH + 2];
     int atom_plain_size;        // of the atom whose handler is running
+    int walk_complete;          // the last container walk ended cleanly at its end
+    int open_ended_count;       // children met whose size field was 0 (to the end of the parent)
 };
 
 extern InputFormat mov_input_format;

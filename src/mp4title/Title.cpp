@@ -30,6 +30,7 @@ std::string writeReason(int outcome, int err)
     case TITLE_LARGE_SIZE: return "the title cannot be written in place: the file uses 64-bit atom sizes";
     case TITLE_NO_TITLE_ENTRY: return "the file's title atom has no title entry";
     case TITLE_BAD_ATOM: return "the file's title atom is damaged";
+    case TITLE_BAD_MOOV: return "the file's moov atom is damaged";
     case TITLE_WRITE_FAILED:
         return std::string("write error: ") + (err ? std::strerror(err) : "unknown error") + "; the file was left as it was";
     case TITLE_NO_MEMORY: return "out of memory";

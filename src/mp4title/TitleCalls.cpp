@@ -44,6 +44,7 @@ struct MoovPlace {
     int64_t end = 0;
     bool topLevel = false;
     bool plainSize = false;
+    bool walkedToEnd = false; // every child of moov was walked, up to its end
 };
 MoovPlace moov_place;
 bool title_atom_seen = false;
@@ -328,7 +329,10 @@ int mov_read_moov_atom(MovContext* c, ByteStream* pb, AtomHeader atom)
     moov_place.end = atom.offset + atom.size;
     moov_place.topLevel = c->depth == 1;
     moov_place.plainSize = c->atom_plain_size != 0;
-    mov_read_container(c, pb, atom);
+    const int openEnded = c->open_ended_count;
+    const int err = mov_read_container(c, pb, atom);
+    // A child that runs to the end of moov would swallow an appended atom.
+    moov_place.walkedToEnd = err == 0 && c->walk_complete && c->open_ended_count == openEnded;
     return -1;
 }
 
@@ -416,6 +420,12 @@ void title_after_walk(MovContext*, ByteStream* pb)
     }
     if (!moov_ends_file(size))
         return;
+    // A title atom appended behind children the walk could not get through
+    // would never be read back.
+    if (!moov_place.walkedToEnd) {
+        refuse(TITLE_BAD_MOOV);
+        return;
+    }
 
     // Built in memory, then handed to the file in one go.
     unsigned char buffer[1024];

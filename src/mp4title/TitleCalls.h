@@ -45,6 +45,7 @@ enum TitleOutcome {
     TITLE_LARGE_SIZE,           // 64-bit or open-ended size fields
     TITLE_NO_TITLE_ENTRY,       // a title atom without a title entry
     TITLE_BAD_ATOM,             // the title atom's structure is damaged
+    TITLE_BAD_MOOV,             // the walk could not get through moov's children
     TITLE_WRITE_FAILED,
     TITLE_NO_MEMORY,
 };

@@ -306,3 +306,22 @@ TEST_F(FullDisk, WriteErrorsAreReportedAndUndone)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TitleWrite, NoTitleIsCreatedWhereItWouldNotBeRead)
+{
+    // The walk of moov ends at a 21st track, or at bytes that are no atom:
+    // a title appended behind them would never be found.
+    std::string tracks;
+    for (int i = 0; i < 20; ++i)
+        tracks += mp4::trak();
+    expectRefused(mp4::pspVideo(tracks), "New", TITLE_BAD_MOOV);
+    expectRefused(mp4::pspVideo(std::string("\0\0\0", 3)), "New", TITLE_BAD_MOOV);
+    expectRefused(mp4::pspVideo(mp4::be32(4) + "free"), "New", TITLE_BAD_MOOV);
+    // A last child that runs to the end of moov would swallow the new atom.
+    expectRefused(mp4::pspVideo(mp4::atomToEnd("free", "pad")), "New", TITLE_BAD_MOOV);
+    expectRefused(mp4::pspVideo(mp4::atom("dinf", mp4::atomToEnd("free", "pad"))), "New", TITLE_BAD_MOOV);
+}
+
+} // namespace
