@@ -20,7 +20,13 @@ QString appDir()
     if (n <= 0)
         return QStringLiteral(".");
     buffer[n] = '\0';
-    return QFileInfo(QFile::decodeName(buffer)).absolutePath();
+    const QString exeDir = QFileInfo(QFile::decodeName(buffer)).absolutePath();
+    // The build tree keeps the data beside the executable; an installed
+    // program finds it in <prefix>/share/reelkeeper beside <prefix>/bin.
+    if (QFileInfo::exists(exeDir + QStringLiteral("/Default.THM")) || QFileInfo::exists(exeDir + QStringLiteral("/Skin")))
+        return exeDir;
+    const QString installed = QFileInfo(exeDir + QStringLiteral("/../share/reelkeeper")).absoluteFilePath();
+    return QFileInfo::exists(installed) ? installed : exeDir;
 }
 
 } // namespace platform

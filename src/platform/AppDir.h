@@ -6,8 +6,9 @@ namespace platform {
 
 /**
  * The folder holding the installed data (Skin/, Language/, Default.THM):
- * $REELKEEPER_APPDIR when set, otherwise the running executable's folder.
- * No trailing separator.
+ * $REELKEEPER_APPDIR when set; the running executable's folder when it holds
+ * the data (build tree); otherwise <prefix>/share/reelkeeper beside the
+ * executable's <prefix>/bin. No trailing separator.
  */
 QString appDir();
 
