@@ -1,0 +1,284 @@
+// The real main window: its controls, keys, closing, stored rectangle and settings
+// that survive a restart.
+#include "ShellFixture.h"
+
+#include "shell/CAboutDlg.h"
+#include "shell/CMainStatusBar.h"
+#include "shell/WindowPlacement.h"
+#include "skin/GlobalHelper.h"
+#include "skin/UxButton.h"
+#include "skin/UxHyperLink.h"
+#include "skin/UxStatic.h"
+#include "storage/CDriveComboEx.h"
+#include "storage/CPSPVolCtrl.h"
+#include "storage/CVideoListCtrl.h"
+#include "transfer/CPSPPrgCtrl.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QScreen>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+template <typename Widget>
+Widget* control(const CMainDlg& window, int id)
+{
+    QWidget* item = window.findChild<QWidget*>(QString::number(id));
+    if (!item || item->property("controlId").toInt() != id)
+        return nullptr;
+    return qobject_cast<Widget*>(item);
+}
+
+QString storedSetting(const char* name)
+{
+    QSettings settings(QStringLiteral("Marrowgate"), QStringLiteral("Reelkeeper"));
+    return settings.value(QStringLiteral("Settings/") + QLatin1String(name)).toString();
+}
+
+} // namespace
+
+TEST_F(ShellTest, WindowHasEveryControlWithItsIdClassAndText)
+{
+    auto window = openWindow();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Reelkeeper"));
+    EXPECT_TRUE(window->windowFlags() & Qt::FramelessWindowHint);
+
+    const std::pair<int, const char*> buttons[] = {{1003, "Move->"}, {1004, "Copy->"}, {1005, "<-Move"},
+                                                   {1006, "<-Copy"}, {1007, "Delete"}, {1008, "About"},
+                                                   {1009, "&Refresh"}, {1023, "Browse"}};
+    for (const auto& [id, text] : buttons) {
+        const UxButton* button = control<UxButton>(*window, id);
+        ASSERT_NE(button, nullptr) << id;
+        EXPECT_EQ(button->text(), QString::fromUtf8(text)) << id;
+    }
+    const std::pair<int, const char*> labels[] = {{1029, "Path:"}, {1030, "PSP:"}, {1031, "Next Num"}};
+    for (const auto& [id, text] : labels) {
+        const UxStatic* label = control<UxStatic>(*window, id);
+        ASSERT_NE(label, nullptr) << id;
+        EXPECT_EQ(label->text(), QString::fromUtf8(text)) << id;
+    }
+    EXPECT_NE(control<CVideoListCtrl>(*window, 1000), nullptr);
+    EXPECT_NE(control<CVideoListCtrl>(*window, 1001), nullptr);
+    EXPECT_NE(control<QLineEdit>(*window, 1002), nullptr);
+    EXPECT_NE(control<CDriveComboEx>(*window, 1021), nullptr);
+    EXPECT_NE(control<CMainStatusBar>(*window, 1025), nullptr);
+    EXPECT_NE(control<CPSPPrgCtrl>(*window, 1027), nullptr);
+    EXPECT_NE(control<CPSPVolCtrl>(*window, 1028), nullptr);
+    const UxPictureHyperLink* header = control<UxPictureHyperLink>(*window, 1020);
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(header->GetURL(), pref.GetAppInfo().vendorHomePage);
+
+    // "Next Num" takes digits only.
+    QLineEdit* number = control<QLineEdit>(*window, 1012);
+    ASSERT_NE(number, nullptr);
+    QTest::keyClicks(number, QStringLiteral("12a3"));
+    EXPECT_EQ(number->text(), QStringLiteral("123"));
+
+    // No PSP can be found yet: said once, and the transfer buttons are off.
+    EXPECT_EQ(prompt.texts, QStringList{QStringLiteral("You haven't attached your PSP to the Computer!")});
+    for (int id = 1003; id <= 1007; ++id)
+        EXPECT_FALSE(window->Button(id)->isEnabled()) << id;
+    EXPECT_TRUE(window->Button(1008)->isEnabled());
+    EXPECT_TRUE(window->Button(1009)->isEnabled());
+}
+
+TEST_F(ShellTest, FocusOrderFollowsTheTemplate)
+{
+    auto window = openWindow();
+    EXPECT_EQ(window->focusWidget(), window->LocalList());
+    const QList<int> expected{1000, 1001, 1003, 1004, 1005, 1006, 1007, 1012, 1021, 1002, 1023, 1008, 1009};
+    QList<int> order;
+    QWidget* widget = window->LocalList();
+    do {
+        const int id = widget->property("controlId").toInt();
+        if (expected.contains(id) && !order.contains(id))
+            order << id;
+        widget = widget->nextInFocusChain();
+    } while (widget != window->LocalList());
+    EXPECT_EQ(order, expected);
+}
+
+TEST_F(ShellTest, MinimumSizeComesFromTheSkin)
+{
+    auto window = openWindow();
+    const QSize minimum = window->GetMinWindowSize();
+    EXPECT_GE(minimum.width(), 510);
+    EXPECT_GE(minimum.height(), 400);
+    EXPECT_GE(window->width(), minimum.width());
+    EXPECT_GE(window->height(), minimum.height());
+}
+
+TEST_F(ShellTest, EnterAndEscapeNeverCloseTheWindow)
+{
+    auto window = openWindow();
+    int transfers = 0;
+    for (int id = 1003; id <= 1007; ++id)
+        QObject::connect(window->Button(id), &QPushButton::clicked, [&transfers] { ++transfers; });
+    window->Button(1003)->setEnabled(true);
+    for (QWidget* target : std::initializer_list<QWidget*>{window->LocalList(), window->PspList(),
+                                                          window->Button(1003), window->FolderEdit(),
+                                                          window->NextNumEdit(), window.get()}) {
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_Return);
+        QTest::keyClick(target, Qt::Key_Enter);
+        QTest::keyClick(target, Qt::Key_Escape);
+        EXPECT_TRUE(window->isVisible()) << target->objectName().toStdString();
+    }
+    EXPECT_EQ(transfers, 0);
+    EXPECT_EQ(window->result(), 0);
+    EXPECT_TRUE(storedSetting("window_rect").isEmpty());
+}
+
+TEST_F(ShellTest, ClosingWhileIdleSavesFolderAndRectangle)
+{
+    auto window = openWindow();
+    window->FolderEdit()->setText(QStringLiteral("/some/where"));
+    window->setGeometry(40, 30, 700, 500);
+    QApplication::processEvents();
+    const QRect outer = window->frameGeometry();
+    EXPECT_TRUE(window->close());
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(prompt.texts.filter(QStringLiteral("Stop")).isEmpty());
+    EXPECT_EQ(storedSetting("LocalPath"), QStringLiteral("/some/where"));
+    EXPECT_EQ(GlobalHelper::S2Rect(storedSetting("window_rect")), outer);
+}
+
+TEST_F(ShellTest, ClosingDuringATransferAnsweredNoKeepsEverything)
+{
+    auto window = openWindow();
+    prompt.texts.clear();
+    window->m_nTransferOp = OP_COPY_TO_PSP;
+    prompt.answers.push_back(platform::PromptAnswer::No);
+    window->close();
+    EXPECT_EQ(prompt.texts, QStringList{QStringLiteral("Stop the program?")});
+    EXPECT_EQ(prompt.kinds.back(), platform::PromptKind::YesNo);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->m_bCancel.load());
+    EXPECT_EQ(window->m_nTransferOp.load(), OP_COPY_TO_PSP);
+    EXPECT_TRUE(storedSetting("LocalPath").isEmpty());
+    window->m_nTransferOp = OP_NONE;
+}
+
+TEST_F(ShellTest, ClosingDuringATransferAnsweredYesWaitsForTheWorker)
+{
+    auto window = openWindow();
+    prompt.texts.clear();
+    window->m_nTransferOp = OP_MOVE_FROM_PSP;
+    window->m_bCancel = false;
+    // A worker that stops at its next look at the cancel flag, after a while.
+    std::atomic<bool> workerSawCancel{false};
+    CMainDlg* dlg = window.get();
+    std::thread worker([dlg, &workerSawCancel] {
+        while (!dlg->m_bCancel.load())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        workerSawCancel = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        dlg->m_nTransferOp = OP_NONE;
+    });
+    // The window thread keeps serving events while the close waits.
+    bool servedWhileWaiting = false;
+    QTimer::singleShot(20, dlg, [dlg, &servedWhileWaiting] {
+        servedWhileWaiting = dlg->IsClosing() && dlg->isVisible();
+        dlg->close(); // a second close while waiting is ignored
+    });
+    window->close();
+    worker.join();
+    EXPECT_EQ(prompt.texts, QStringList{QStringLiteral("Stop the program?")});
+    EXPECT_TRUE(workerSawCancel.load());
+    EXPECT_TRUE(servedWhileWaiting);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(storedSetting("window_rect").isEmpty());
+}
+
+TEST(WindowPlacementTest, RestoreRules)
+{
+    const QList<QRect> screen{QRect(0, 0, 1920, 1080)};
+    using shell::restoredWindowRect;
+    // Negative edges are moved back to 0, size kept.
+    EXPECT_EQ(restoredWindowRect(QRect(-50, 20, 700, 500), screen), QRect(0, 20, 700, 500));
+    EXPECT_EQ(restoredWindowRect(QRect(30, -40, 700, 500), screen), QRect(30, 0, 700, 500));
+    // Too small: enlarged, left and top kept.
+    EXPECT_EQ(restoredWindowRect(QRect(10, 10, 300, 200), screen), QRect(10, 10, 510, 400));
+    // Partly off the right or bottom edge: left as it is.
+    EXPECT_EQ(restoredWindowRect(QRect(1800, 1000, 700, 500), screen), QRect(1800, 1000, 700, 500));
+    // On a screen that is gone: onto the nearest screen's area, size kept.
+    EXPECT_EQ(restoredWindowRect(QRect(3000, 100, 700, 500), screen), QRect(1220, 100, 700, 500));
+    EXPECT_EQ(restoredWindowRect(QRect(100, 5000, 700, 500), screen), QRect(100, 580, 700, 500));
+    const QList<QRect> two{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+    EXPECT_EQ(restoredWindowRect(QRect(3500, 200, 700, 500), two), QRect(2500, 200, 700, 500));
+    // Larger than the area: its top-left corner.
+    EXPECT_EQ(restoredWindowRect(QRect(5000, 5000, 2500, 1500), screen), QRect(0, 0, 2500, 1500));
+    // No screens known: only the first rules.
+    EXPECT_EQ(restoredWindowRect(QRect(3000, -5, 300, 200), {}), QRect(3000, 0, 510, 400));
+}
+
+TEST_F(ShellTest, StoredRectangleIsRestoredByTheRules)
+{
+    pref.PutString(QStringLiteral("window_rect"), GlobalHelper::Rect2S(QRect(-30, 10, 650, 480)));
+    auto window = openWindow();
+    EXPECT_EQ(window->geometry(), QRect(0, 10, 650, 480));
+
+    // Too small: 510 by 400 first, then the skin's minimum.
+    pref.PutString(QStringLiteral("window_rect"), GlobalHelper::Rect2S(QRect(5, 6, 300, 200)));
+    auto small = openWindow();
+    EXPECT_EQ(small->geometry().topLeft(), QPoint(5, 6));
+    EXPECT_EQ(small->size(), small->GetMinWindowSize().expandedTo(QSize(510, 400)));
+
+    // On a monitor that is no longer there.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    pref.PutString(QStringLiteral("window_rect"),
+                   GlobalHelper::Rect2S(QRect(area.right() + 2000, area.top() + 5, 640, 480)));
+    auto away = openWindow();
+    EXPECT_TRUE(area.intersects(away->geometry()));
+    EXPECT_EQ(away->size(), QSize(640, 480));
+
+    // Garbage keeps the window as it opens.
+    pref.PutString(QStringLiteral("window_rect"), QStringLiteral("not a rectangle"));
+    auto garbage = openWindow();
+    EXPECT_EQ(garbage->size(), QSize(672, 540));
+}
+
+TEST_F(ShellTest, SettingsSurviveARestart)
+{
+    {
+        auto window = openWindow();
+        window->FolderEdit()->setText(QStringLiteral("/videos/holiday"));
+        window->setGeometry(44, 33, 720, 530);
+        QApplication::processEvents();
+        window->close();
+    }
+    // A new run: new managers reading the same store.
+    UxSkinMgr skinMgr2;
+    UxAppPref pref2;
+    UxLanguage language2;
+    pref2.SetAppInfo(CMainApp::MakeAppInfo({}));
+    InitSkinKit(&pref2, &skinMgr2, &language2);
+    language2.Init(pref2.GetAppDir(), CMainApp::StartupLanguage(pref2, {}));
+    CMainDlg window;
+    window.show();
+    EXPECT_EQ(window.FolderEdit()->text(), QStringLiteral("/videos/holiday"));
+    EXPECT_EQ(window.geometry(), QRect(44, 33, 720, 530));
+    window.close();
+    InitSkinKit(&pref, &skinMgr, &language);
+}
+
+TEST_F(ShellTest, AboutBoxOpensFromTheButtonAndTheMenu)
+{
+    auto window = openWindow();
+    const auto check = [](CAboutDlg& about) {
+        EXPECT_EQ(about.windowTitle(), QStringLiteral("About Reelkeeper"));
+        EXPECT_EQ(about.HomeLink()->GetURL(), CAboutDlg::homePage());
+        EXPECT_EQ(about.HelpLink()->GetURL(), CAboutDlg::cataloguePage());
+        EXPECT_EQ(about.HelpLink()->text(), QStringLiteral("Click here for help"));
+        EXPECT_NE(about.findChild<QLabel*>(), nullptr);
+        QTest::keyClick(&about, Qt::Key_Escape);
+    };
+    EXPECT_TRUE(whileModal<CAboutDlg>([&] { QTest::mouseClick(window->Button(1008), Qt::LeftButton); }, check));
+    EXPECT_TRUE(whileModal<CAboutDlg>([&] { window->AboutAction()->trigger(); }, check));
+    EXPECT_TRUE(window->isVisible());
+    // Not changed for Japanese systems, unlike the record's addresses.
+    EXPECT_FALSE(CAboutDlg::homePage().contains(QStringLiteral("/jp")));
+}

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "RecordingPrompt.h"
+#include "TempDir.h"
+#include "shell/CMainApp.h"
+#include "shell/CMainDlg.h"
+#include "skin/SkinKit.h"
+#include "skin/UxAppPref.h"
+#include "skin/UxLanguage.h"
+#include "skin/UxSkinMgr.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QSettings>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+// The three managers as the program makes them, fresh settings, and a recording prompt.
+class ShellTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        clearSettings();
+        pref.SetAppInfo(CMainApp::MakeAppInfo({}));
+        InitSkinKit(&pref, &skinMgr, &language);
+        language.Init(pref.GetAppDir(), QStringLiteral("English"));
+    }
+
+    static void clearSettings()
+    {
+        QSettings(QStringLiteral("Marrowgate"), QStringLiteral("Reelkeeper")).clear();
+        QSettings(QStringLiteral("Quillbrook"), QStringLiteral("Clipforge")).clear();
+    }
+
+    // Constructs and shows the main window, which runs its initialisation.
+    std::unique_ptr<CMainDlg> openWindow()
+    {
+        auto window = std::make_unique<CMainDlg>();
+        window->show();
+        EXPECT_TRUE(window->IsInitialised());
+        return window;
+    }
+
+    QString appDir() const { return pref.GetAppDir(); }
+
+    // Runs action, which opens a modal dialog of type Dialog; handler gets it while it is open.
+    template <typename Dialog>
+    static bool whileModal(const std::function<void()>& action, const std::function<void(Dialog&)>& handler)
+    {
+        bool seen = false;
+        QTimer poll;
+        poll.setInterval(5);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+                poll.stop();
+                seen = true;
+                handler(*dialog);
+            }
+        });
+        poll.start();
+        action();
+        poll.stop();
+        return seen;
+    }
+
+    UxSkinMgr skinMgr;
+    UxAppPref pref;
+    UxLanguage language;
+    RecordingPrompt prompt;
+};
+
+// A 24-bit bitmap, rows given top first.
+inline QByteArray bitmap24(int width, int height, const std::function<QRgb(int x, int y)>& pixel)
+{
+    const int rowSize = ((24 * width + 31) / 32) * 4;
+    QByteArray bytes(54 + rowSize * height, '\0');
+    const auto put32 = [&bytes](int at, quint32 value) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(2, static_cast<quint32>(bytes.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<quint32>(width));
+    put32(22, static_cast<quint32>(height));
+    bytes[26] = 1;
+    bytes[28] = 24;
+    for (int y = 0; y < height; ++y) {
+        const int row = 54 + (height - 1 - y) * rowSize;
+        for (int x = 0; x < width; ++x) {
+            const QRgb colour = pixel(x, y);
+            bytes[row + 3 * x] = static_cast<char>(qBlue(colour));
+            bytes[row + 3 * x + 1] = static_cast<char>(qGreen(colour));
+            bytes[row + 3 * x + 2] = static_cast<char>(qRed(colour));
+        }
+    }
+    return bytes;
+}

@@ -1,0 +1,275 @@
+// Skins and languages as the main window takes them: loading, the outline from the
+// corner bitmaps, switching through the window menu, and the fallbacks.
+#include "ShellFixture.h"
+
+#include "shell/CMainStatusBar.h"
+#include "skin/UxButton.h"
+#include "skin/UxChooseSkinDlg.h"
+#include "skin/UxHyperLink.h"
+#include "skin/UxSkinInfo.h"
+#include "storage/CVideoListCtrl.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QMenu>
+
+#include <filesystem>
+
+namespace {
+
+constexpr QRgb kBlack = 0xff000000;
+constexpr QRgb kRed = 0xffff0000;
+
+const char* const kTestSkinIni = R"(ChildBgColor=0x00112233
+ButtonTextColor_Up=0x000000FF
+MinSize_X=800
+MinSize_Y=560
+Spacing_Top=1
+Spacing_Bottom=3
+Spacing_Left=11
+Spacing_Right=13
+Spacing_VGap=7
+Spacing_HGap=5
+
+[Logo]
+BgVSplitter=40
+)";
+
+// A skins folder of its own: the test skin, a plain one, and the shipped Default beside them.
+class SkinTest : public ShellTest
+{
+protected:
+    void SetUp() override
+    {
+        ShellTest::SetUp();
+        std::filesystem::create_directory_symlink((appDir() + QStringLiteral("/Skin/Default")).toStdString(),
+                                                  skins.path() / "Default");
+        skins.write("Test/skin.ini", kTestSkinIni);
+        // Top row red, black, red; bottom row black: cuts (0,0) and (2,0).
+        skins.write("Test/regionLT.bmp", bitmap24(3, 2, [](int x, int y) {
+                        return y == 0 && x != 1 ? kRed : kBlack;
+                    }).toStdString());
+        // One cut-away pixel short of the bitmap's right and bottom edges.
+        skins.write("Test/regionRB.bmp", bitmap24(4, 3, [](int x, int y) {
+                        return x == 1 && y == 0 ? kRed : kBlack;
+                    }).toStdString());
+        skins.write("Plain/skin.ini", "MinSize_X=600\nMinSize_Y=450\n");
+    }
+
+    QString skinPath(const char* name) const { return QString::fromStdString((skins.path() / name).string()); }
+
+    TempDir skins;
+};
+
+QAction* languageAction(const CMainDlg& window, const QString& name)
+{
+    for (QAction* action : window.LanguageActions()) {
+        if (action->text() == name)
+            return action;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TEST_F(SkinTest, LoadingASkinSetsColoursSpacingPicturesAndMinimumSize)
+{
+    pref.PutString(QStringLiteral("last_skin"), skinPath("Test"));
+    auto window = openWindow();
+    EXPECT_EQ(skinMgr.GetCurrentSkinPath(), skinPath("Test"));
+    EXPECT_EQ(window->GetChildBgColor(), 0x00112233u);
+    EXPECT_EQ(window->GetChildBgCompanion(), 0);
+    EXPECT_EQ(window->Header()->GetSplitPos(), 40);
+    EXPECT_EQ(window->Header()->GetBgMode(), 0);
+    // Missing pictures come from the Default skin beside it.
+    EXPECT_TRUE(window->Button(CMainDlg::IDC_ABOUT)->HasBitmap());
+    EXPECT_EQ(window->Button(CMainDlg::IDC_ABOUT)->size(), window->Button(CMainDlg::IDC_ABOUT)->GetWindowSize());
+
+    const _SpacingInfo& s = window->GetSpacingInfo();
+    EXPECT_EQ(s.nBottomMargin, 3);
+    EXPECT_EQ(s.nLeftMargin, 11);
+    EXPECT_EQ(s.nRightMargin, 13);
+    EXPECT_EQ(s.nVertGap, 7);
+    EXPECT_EQ(s.nHorzGap, 5);
+    EXPECT_EQ(window->LocalList()->x(), 11);
+    const QRect status = window->StatusBar()->geometry();
+    EXPECT_EQ(status.y() + status.height(), window->height() - 3);
+    const QRect psp = window->PspList()->geometry();
+    EXPECT_EQ(psp.x() + psp.width(), window->width() - 13);
+
+    // The 672-pixel template grows to the skin's minimum at once.
+    EXPECT_EQ(window->GetMinWindowSize(), QSize(800, 560));
+    EXPECT_EQ(window->size(), QSize(800, 560));
+}
+
+TEST_F(SkinTest, CornerBitmapsCutTheOutlineAtEverySize)
+{
+    pref.PutString(QStringLiteral("last_skin"), skinPath("Test"));
+    auto window = openWindow();
+    const CornerRegions& corners = window->GetCornerRegions();
+    ASSERT_TRUE(corners.lt.has_value());
+    EXPECT_EQ(*corners.lt, QRegion(0, 0, 1, 1) + QRegion(2, 0, 1, 1));
+    EXPECT_FALSE(corners.rt.has_value());
+    EXPECT_FALSE(corners.lb.has_value());
+    ASSERT_TRUE(corners.rb.has_value());
+
+    for (const QSize size : {QSize(800, 560), QSize(913, 701)}) {
+        window->resize(size);
+        QApplication::processEvents();
+        const QRegion mask = window->mask();
+        const int W = size.width();
+        const int H = size.height();
+        EXPECT_FALSE(mask.contains(QPoint(0, 0)));
+        EXPECT_TRUE(mask.contains(QPoint(1, 0)));
+        EXPECT_FALSE(mask.contains(QPoint(2, 0)));
+        EXPECT_TRUE(mask.contains(QPoint(0, 1)));
+        // Aligned by its cut-away pixel, not by the bitmap's size.
+        EXPECT_FALSE(mask.contains(QPoint(W - 1, H - 1)));
+        EXPECT_TRUE(mask.contains(QPoint(W - 2, H - 1)));
+        EXPECT_TRUE(mask.contains(QPoint(W - 1, H - 2)));
+        EXPECT_TRUE(mask.contains(QPoint(W - 1, 0)));
+    }
+}
+
+TEST_F(SkinTest, SkinWithoutCornersGivesAPlainRectangle)
+{
+    pref.PutString(QStringLiteral("last_skin"), skinPath("Plain"));
+    auto window = openWindow();
+    EXPECT_FALSE(window->GetCornerRegions().any());
+    EXPECT_TRUE(window->mask().isEmpty());
+    // Values it lacks take the defaults.
+    EXPECT_EQ(window->GetChildBgColor(), 0u);
+    EXPECT_EQ(window->Header()->GetSplitPos(), 100);
+    EXPECT_EQ(window->GetMinWindowSize(), QSize(600, 450));
+    EXPECT_EQ(window->size(), QSize(672, 540)); // larger than the minimum: kept
+}
+
+TEST_F(ShellTest, SkinChosenThroughTheMenuAppliesAndComesBack)
+{
+    auto window = openWindow();
+    EXPECT_TRUE(skinMgr.GetCurrentSkinPath().endsWith(QStringLiteral("/Default")));
+    const QString ember = appDir() + QStringLiteral("/Skin/Ember");
+    ASSERT_TRUE(QDir(ember).exists());
+    const bool chose = whileModal<UxChooseSkinDlg>([&] { window->ChangeSkinAction()->trigger(); },
+                                                   [](UxChooseSkinDlg& chooser) {
+                                                       const auto items = chooser.skinList()->findItems(
+                                                           QStringLiteral("Ember"), Qt::MatchExactly);
+                                                       ASSERT_EQ(items.size(), 1);
+                                                       chooser.skinList()->setCurrentItem(items.front());
+                                                       chooser.accept();
+                                                   });
+    ASSERT_TRUE(chose);
+    EXPECT_EQ(QDir(skinMgr.GetCurrentSkinPath()).canonicalPath(), QDir(ember).canonicalPath());
+    const UxSkinInfo info(ember);
+    EXPECT_EQ(window->GetChildBgColor(), static_cast<quint32>(info.GetInt(QStringLiteral("ChildBgColor"), 0)));
+    EXPECT_EQ(window->GetMinWindowSize(),
+              QSize(info.GetInt(QStringLiteral("MinSize_X"), 620), info.GetInt(QStringLiteral("MinSize_Y"), 466)));
+    EXPECT_EQ(QDir(pref.GetString(QStringLiteral("last_skin"))).canonicalPath(), QDir(ember).canonicalPath());
+    window->close();
+
+    auto next = openWindow();
+    EXPECT_EQ(QDir(skinMgr.GetCurrentSkinPath()).canonicalPath(), QDir(ember).canonicalPath());
+}
+
+TEST_F(ShellTest, LanguageChosenThroughTheMenuTranslatesAtOnce)
+{
+    auto window = openWindow();
+    QStringList names;
+    for (QAction* action : window->LanguageActions())
+        names << action->text();
+    for (const char* name : {"English", "German", "Japanese", "Chinese(Simplified)", "Chinese(Traditional)"})
+        EXPECT_TRUE(names.contains(QString::fromUtf8(name))) << name;
+    EXPECT_TRUE(languageAction(*window, QStringLiteral("English"))->isChecked());
+    EXPECT_EQ(window->LanguageMenu()->title(), QStringLiteral("Lanaguage"));
+    EXPECT_EQ(window->AboutAction()->text(), QStringLiteral("&About Reelkeeper..."));
+
+    struct Expected { const char* language; const char* about; const char* refresh; const char* menu; };
+    const Expected expected[] = {
+        {"German", "Info", "&Aktualisieren", "Sprache"},
+        {"Japanese", "情報", "更新(&R)", "言語"},
+        {"Chinese(Simplified)", "关于", "刷新(&R)", "语言"},
+        {"Chinese(Traditional)", "關於", "重新整理(&R)", "語言"},
+        {"English", "About", "&Refresh", "Lanaguage"},
+    };
+    for (const Expected& e : expected) {
+        const QString name = QString::fromUtf8(e.language);
+        QAction* action = languageAction(*window, name);
+        ASSERT_NE(action, nullptr) << e.language;
+        action->trigger();
+        QApplication::processEvents(); // the window menu's standard entries follow the posted change
+        EXPECT_EQ(language.GetLanguage(), name);
+        EXPECT_EQ(pref.GetString(QStringLiteral("language")), name);
+        for (QAction* other : window->LanguageActions())
+            EXPECT_EQ(other->isChecked(), other == action) << other->text().toStdString();
+        EXPECT_EQ(window->Button(CMainDlg::IDC_ABOUT)->text(), QString::fromUtf8(e.about));
+        EXPECT_EQ(window->Button(CMainDlg::IDC_REFRESH)->text(), QString::fromUtf8(e.refresh));
+        EXPECT_EQ(window->LanguageMenu()->title(), QString::fromUtf8(e.menu));
+        if (name != QStringLiteral("English")) {
+            EXPECT_NE(window->AboutAction()->text(), QStringLiteral("&About Reelkeeper..."));
+            EXPECT_NE(window->ChangeSkinAction()->text(), QStringLiteral("Change skin..."));
+            EXPECT_NE(window->systemAction(UxSkinDialog::SysCommand::Close)->text(), QStringLiteral("&Close"));
+        }
+    }
+
+    // The message boxes keep their English texts in every language.
+    languageAction(*window, QStringLiteral("German"))->trigger();
+    window->m_nTransferOp = OP_COPY_TO_PSP;
+    prompt.answers.push_back(platform::PromptAnswer::No);
+    window->close();
+    EXPECT_EQ(prompt.texts.back(), QStringLiteral("Stop the program?"));
+    window->m_nTransferOp = OP_NONE;
+    languageAction(*window, QStringLiteral("English"))->trigger();
+}
+
+TEST_F(ShellTest, ChoosingTheCheckedLanguageStoresItAgain)
+{
+    auto window = openWindow();
+    EXPECT_TRUE(pref.GetString(QStringLiteral("language")).isEmpty());
+    languageAction(*window, QStringLiteral("English"))->trigger();
+    EXPECT_EQ(pref.GetString(QStringLiteral("language")), QStringLiteral("English"));
+    EXPECT_TRUE(languageAction(*window, QStringLiteral("English"))->isChecked());
+}
+
+TEST_F(ShellTest, EveryListedLanguageCanBeChosenBeyondFifteen)
+{
+    const TempDir other;
+    const QString german = appDir() + QStringLiteral("/Language/German.qm");
+    QDir().mkpath(QString::fromStdString(other.str()) + QStringLiteral("/Language"));
+    for (int i = 0; i < 17; ++i) {
+        const QString copy = QString::fromStdString(other.str()) + QStringLiteral("/Language/Lang%1.qm").arg(i, 2, 10, QLatin1Char('0'));
+        ASSERT_TRUE(QFile::copy(german, copy));
+    }
+    language.Init(QString::fromStdString(other.str()), QStringLiteral("English"));
+    auto window = openWindow();
+    ASSERT_EQ(window->LanguageActions().size(), 18);
+    QAction* last = window->LanguageActions().back();
+    EXPECT_EQ(last->text(), QStringLiteral("Lang16"));
+    last->trigger(); // command 0x31 + 17: beyond what the low four bits could hold
+    EXPECT_EQ(language.GetLanguage(), QStringLiteral("Lang16"));
+    EXPECT_EQ(pref.GetString(QStringLiteral("language")), QStringLiteral("Lang16"));
+    EXPECT_TRUE(last->isChecked());
+    EXPECT_EQ(window->Button(CMainDlg::IDC_ABOUT)->text(), QStringLiteral("Info"));
+    window->OnSysCommand(CMainDlg::IDM_LANGUAGE_FIRST);
+    EXPECT_EQ(language.GetLanguage(), QStringLiteral("English"));
+}
+
+TEST_F(ShellTest, WindowOpensUsableWithoutAnySkinFolder)
+{
+    const TempDir empty;
+    const QByteArray saved = qgetenv("REELKEEPER_APPDIR");
+    qputenv("REELKEEPER_APPDIR", QByteArray::fromStdString(empty.str()));
+    {
+        auto window = openWindow();
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_FALSE(window->GetCornerRegions().any());
+        EXPECT_GE(window->width(), 510);
+        EXPECT_GE(window->height(), 400);
+        EXPECT_EQ(window->Button(CMainDlg::IDC_ABOUT)->text(), QStringLiteral("About"));
+        EXPECT_GT(window->Button(CMainDlg::IDC_ABOUT)->width(), 0);
+        EXPECT_GT(window->LocalList()->height(), 0);
+        window->close();
+    }
+    qputenv("REELKEEPER_APPDIR", saved);
+}

@@ -1,0 +1,22 @@
+// Runs the shell tests headless, with settings in a temporary folder and the
+// application folder of the build.
+#include "TempDir.h"
+
+#include <QApplication>
+#include <QSettings>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const TempDir config;
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.str()));
+    qputenv("REELKEEPER_APPDIR", REELKEEPER_APPDIR);
+    QApplication app(argc, argv);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(config.str()));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(config.str()));
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
