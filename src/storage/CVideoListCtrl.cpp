@@ -28,6 +28,15 @@ CVideoListCtrl::CVideoListCtrl(QWidget* parent)
     setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     setMouseTracking(true);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &CVideoListCtrl::itemSelectionChanged);
+    // Clearing the rows drops the selection without a selection signal; the
+    // window still has to hear that nothing is selected any more.
+    connect(m_pModel, &QAbstractItemModel::modelAboutToBeReset, this,
+        [this] { m_bSelectionBeforeReset = selectionModel()->hasSelection(); });
+    connect(m_pModel, &QAbstractItemModel::modelReset, this, [this] {
+        if (m_bSelectionBeforeReset)
+            emit itemSelectionChanged();
+        m_bSelectionBeforeReset = false;
+    });
 }
 
 CVideoListCtrl::~CVideoListCtrl() = default;

@@ -80,5 +80,6 @@ private:
     int m_nColumnWidth = 0;
     bool m_bFilling = false;
     bool m_bFillPending = false;
+    bool m_bSelectionBeforeReset = false;
     QString m_strPendingPattern;
 };

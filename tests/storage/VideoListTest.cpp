@@ -324,3 +324,14 @@ TEST_F(VideoListTest, SelectAllSignalsOnce)
     EXPECT_EQ(changed.count(), 1);
     EXPECT_EQ(list.selectedRows(), QList<int>({0, 1, 2, 3}));
 }
+
+TEST_F(VideoListTest, RefillWithASelectionSignalsThatItIsGone)
+{
+    addVideo("a.mp4");
+    fill();
+    list.selectAll();
+    QSignalSpy changed(&list, &CVideoListCtrl::itemSelectionChanged);
+    fill();
+    EXPECT_FALSE(list.hasSelection());
+    EXPECT_GE(changed.count(), 1);
+}
