@@ -155,16 +155,28 @@ void drawReel(QPainter& p, QPointF c, double r, const QColor& ring, const QColor
     p.drawEllipse(c, r * 0.12, r * 0.12);
 }
 
-void drawFilmStrip(QPainter& p, QRectF band, const QColor& film, const QColor& holes)
+void drawFilmStrip(QPainter& p, QRectF band, const QColor& film, const QColor& holes, const QColor& frameTop,
+                   const QColor& frameBottom)
 {
     p.setPen(Qt::NoPen);
     p.setBrush(film);
-    p.drawRect(band);
+    p.drawRoundedRect(band, 2, 2);
+    const double hole = band.height() / 7;
     p.setBrush(holes);
-    const double hole = band.height() / 6;
     for (double x = band.left() + 4; x + hole < band.right(); x += hole * 2.2) {
-        p.drawRoundedRect(QRectF(x, band.top() + hole * 0.6, hole * 1.2, hole), 1, 1);
-        p.drawRoundedRect(QRectF(x, band.bottom() - hole * 1.6, hole * 1.2, hole), 1, 1);
+        p.drawRoundedRect(QRectF(x, band.top() + hole * 0.5, hole * 1.2, hole), 1, 1);
+        p.drawRoundedRect(QRectF(x, band.bottom() - hole * 1.5, hole * 1.2, hole), 1, 1);
+    }
+    // Picture frames between the perforations.
+    const double top = band.top() + hole * 2.1;
+    const double height = band.height() - hole * 4.2;
+    const double width = height * 1.45;
+    for (double x = band.left() + 6; x + width < band.right() - 2; x += width + 5) {
+        QLinearGradient g(x, top, x, top + height);
+        g.setColorAt(0, frameTop);
+        g.setColorAt(1, frameBottom);
+        p.setBrush(g);
+        p.drawRect(QRectF(x, top, width, height));
     }
 }
 
@@ -181,7 +193,8 @@ void defaultLogo(QPainter& p, int w, int h)
         p.drawLine(QPointF(120 + i * 30, h + 4), QPointF(190 + i * 30, -4));
         p.drawLine(QPointF(500 + i * 26, h + 4), QPointF(560 + i * 26, -4));
     }
-    drawFilmStrip(p, QRectF(58, h * 0.3, 220, h * 0.4), QColor(0x1B, 0x2C, 0x44), QColor(0xDD, 0xE8, 0xF6));
+    drawFilmStrip(p, QRectF(58, h * 0.22, 226, h * 0.56), QColor(0x1B, 0x2C, 0x44), QColor(0xDD, 0xE8, 0xF6),
+                  QColor(0x9C, 0xC4, 0xF0), QColor(0x4E, 0x86, 0xC8));
     drawReel(p, QPointF(38, h / 2.0), h * 0.38, QColor(0xE9, 0xEF, 0xF7), QColor(0x2B, 0x55, 0x92));
     p.setPen(QPen(QColor(255, 255, 255, 120), 1));
     p.drawLine(QPointF(0, h - 0.5), QPointF(w, h - 0.5));
@@ -206,6 +219,8 @@ void emberLogo(QPainter& p, int w, int h)
         p.setPen(QPen(glow, 4));
         p.drawLine(QPointF(560 + i * 14, h + 4), QPointF(590 + i * 14, -4));
     }
+    drawFilmStrip(p, QRectF(64, h * 0.26, 80, h * 0.48), QColor(0x0E, 0x0E, 0x10), QColor(0x6A, 0x6B, 0x70),
+                  QColor(0xF0, 0x9A, 0x50), QColor(0xA8, 0x48, 0x10));
     drawReel(p, QPointF(44, h / 2.0), h * 0.36, QColor(0xE8, 0x78, 0x2A), QColor(0x1C, 0x1D, 0x20));
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0xE8, 0x78, 0x2A));
