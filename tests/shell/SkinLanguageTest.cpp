@@ -187,10 +187,10 @@ TEST_F(ShellTest, LanguageChosenThroughTheMenuTranslatesAtOnce)
 
     struct Expected { const char* language; const char* about; const char* refresh; const char* menu; };
     const Expected expected[] = {
-        {"German", "Info", "&Aktualisieren", "Sprache"},
+        {"German", "Info", "&Neu laden", "Sprache"},
         {"Japanese", "情報", "更新(&R)", "言語"},
         {"Chinese(Simplified)", "关于", "刷新(&R)", "语言"},
-        {"Chinese(Traditional)", "關於", "重新整理(&R)", "語言"},
+        {"Chinese(Traditional)", "關於", "更新(&R)", "語言"},
         {"English", "About", "&Refresh", "Lanaguage"},
     };
     for (const Expected& e : expected) {

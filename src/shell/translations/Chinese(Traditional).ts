@@ -64,7 +64,7 @@
     </message>
     <message>
         <source>&amp;Refresh</source>
-        <translation>重新整理(&amp;R)</translation>
+        <translation>更新(&amp;R)</translation>
     </message>
     <message>
         <source>Next Num</source>

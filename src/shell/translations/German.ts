@@ -64,7 +64,7 @@
     </message>
     <message>
         <source>&amp;Refresh</source>
-        <translation>&amp;Aktualisieren</translation>
+        <translation>&amp;Neu laden</translation>
     </message>
     <message>
         <source>Next Num</source>
