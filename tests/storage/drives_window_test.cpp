@@ -522,12 +522,15 @@ TEST(MountWatcherReal, SeesATmpfsMountAndUnmount)
     QSignalSpy spy(&watcher, &platform::MountWatcher::volumesChanged);
     if (::mount("tmpfs", point.c_str(), "tmpfs", 0, "size=1m") != 0)
         GTEST_SKIP() << "may not mount here";
+    // Unmounted whatever happens below, so no mount outlives the test.
+    struct Unmount
+    {
+        const fs::path& point;
+        ~Unmount() { ::umount2(point.c_str(), MNT_DETACH); }
+    } unmount{point};
     const QString root = q(point) + "/";
 
-    const bool arrived = QTest::qWaitFor([&] { return !spy.isEmpty(); }, 3000);
-    if (!arrived)
-        ::umount(point.c_str());
-    ASSERT_TRUE(arrived);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !spy.isEmpty(); }, 3000));
     auto event = spy.takeFirst().at(0).value<VolumeEvent>();
     EXPECT_EQ(event.kind, VolumeEvent::Kind::Arrival);
     EXPECT_EQ(event.roots, QStringList{root});
