@@ -333,10 +333,9 @@ void UxSkinDialog::beginMove(const QPoint& globalPos)
 {
     if (isMaximized())
         return;
-    // The window system moves the window when it can; otherwise follow the mouse.
-    if (QWindow* handle = windowHandle(); handle && handle->startSystemMove())
-        return;
-    m_drag = Drag::Move;
+    // The move starts once the mouse has travelled a little, so that a double
+    // click still reaches the title bar.
+    m_drag = Drag::PendingMove;
     m_dragStartGlobal = globalPos;
     m_dragStartGeometry = geometry();
 }
@@ -600,6 +599,20 @@ void UxSkinDialog::mousePressEvent(QMouseEvent* e)
 void UxSkinDialog::mouseMoveEvent(QMouseEvent* e)
 {
     const QPoint pos = e->position().toPoint();
+    if (m_drag == Drag::PendingMove) {
+        const QPoint delta = e->globalPosition().toPoint() - m_dragStartGlobal;
+        if (delta.manhattanLength() >= QApplication::startDragDistance()) {
+            // The window system moves the window when it can; otherwise follow the mouse.
+            if (QWindow* handle = windowHandle(); handle && handle->startSystemMove()) {
+                m_drag = Drag::None;
+            } else {
+                m_drag = Drag::Move;
+                applyDrag(delta);
+            }
+        }
+        e->accept();
+        return;
+    }
     if (m_drag != Drag::None) {
         applyDrag(e->globalPosition().toPoint() - m_dragStartGlobal);
         e->accept();
@@ -617,7 +630,7 @@ void UxSkinDialog::mouseMoveEvent(QMouseEvent* e)
 
 void UxSkinDialog::mouseReleaseEvent(QMouseEvent* e)
 {
-    if (m_drag == Drag::Move || m_drag == Drag::Resize) {
+    if (m_drag == Drag::PendingMove || m_drag == Drag::Move || m_drag == Drag::Resize) {
         endDrag();
         e->accept();
         return;

@@ -115,7 +115,7 @@ protected:
 
 private:
     enum class Hit { None, Icon, Caption, Minimize, Maximize, Close, Edge };
-    enum class Drag { None, Move, Resize, KeyboardMove, KeyboardSize };
+    enum class Drag { None, PendingMove, Move, Resize, KeyboardMove, KeyboardSize };
 
     Hit hitTest(const QPoint& pos) const;
     Qt::Edges edgesAt(const QPoint& pos) const;

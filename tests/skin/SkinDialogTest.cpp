@@ -92,6 +92,10 @@ TEST_F(SkinDialog, DraggingTheTitleBarMovesTheWindow)
     QTest::mouseRelease(&d, Qt::LeftButton, {}, start + QPoint(50, 30));
     EXPECT_EQ(d.pos(), before + QPoint(50, 30));
     EXPECT_EQ(d.size(), QSize(700, 500));
+
+    // A click without travel moves nothing.
+    QTest::mouseClick(&d, Qt::LeftButton, {}, start);
+    EXPECT_EQ(d.pos(), before + QPoint(50, 30));
 }
 
 TEST_F(SkinDialog, DoubleClickOnTheTitleBarMaximisesAndRestores)
