@@ -262,7 +262,7 @@ int mov_read_container(MovContext* c, ByteStream* pb, AtomHeader atom)
         return MOV_ERR_TOO_DEEP;
     const int64_t parent_size = atom.size < 0 ? kUnbounded : atom.size;
     const int level = ++c->depth;
-    c->container_end[level] = atom.size < 0 ? kUnbounded : atom.offset + atom.size;
+    c->container_end[level] = atom_end(atom);
     c->container_type[level] = atom.type;
     c->container_plain_size[level] = c->atom_plain_size;
 

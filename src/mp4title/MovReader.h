@@ -35,6 +35,15 @@ struct AtomHeader {
     int64_t size;       // payload bytes
 };
 
+// Where an atom's payload ends; saturates instead of overflowing.
+inline int64_t atom_end(AtomHeader atom)
+{
+    int64_t end;
+    if (atom.size < 0 || __builtin_add_overflow(atom.offset, atom.size, &end))
+        return INT64_MAX;
+    return end;
+}
+
 struct MovContext;
 struct FormatContext;
 struct FormatParameters {

@@ -326,7 +326,7 @@ int mov_read_moov_atom(MovContext* c, ByteStream* pb, AtomHeader atom)
     moov_size = atom.size;
     moov_found = 1;
     moov_place.start = atom.offset - (c->atom_plain_size ? 8 : 16);
-    moov_place.end = atom.offset + atom.size;
+    moov_place.end = atom_end(atom);
     moov_place.topLevel = c->depth == 1;
     moov_place.plainSize = c->atom_plain_size != 0;
     const int openEnded = c->open_ended_count;
@@ -352,7 +352,7 @@ int title_read_uuid(MovContext* c, ByteStream* pb, AtomHeader atom)
     title_atom_seen = true;
     const bool plain = c->atom_plain_size != 0;
     const int64_t atomStart = atom.offset - (plain ? 8 : 16);
-    const int64_t S = atom.size + 8; // as measured with an 8-byte head
+    const int64_t S = plain ? atom.size + 8 : 0; // the whole atom; 64-bit sizes are never rewritten
     const uint32_t mtdtSize = (uint32_t(head[16]) << 24) | (uint32_t(head[17]) << 16) | (uint32_t(head[18]) << 8) | head[19];
 
     // Walk the MTDT entries by their sizes, within MTDT and the atom.
