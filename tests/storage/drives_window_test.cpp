@@ -552,3 +552,26 @@ TEST(MountWatcherReal, SeesATmpfsMountAndUnmount)
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.GetPSPPath().isEmpty(); }, 3000));
     EXPECT_EQ(prompt.texts.back(), "You have disabled the PSP USB connection!");
 }
+
+TEST_F(DriveWindow, SelectorShowsEveryVolumeWithNameAndIcon)
+{
+    volumes.add("/b/", false);
+    volumes.add("/a/", true);
+    window.combo->FillDriveList();
+    ASSERT_EQ(window.combo->count(), 2);
+    EXPECT_EQ(window.combo->itemText(0), "Drive /a/");
+    EXPECT_EQ(window.combo->RootAt(0), "/a/");
+    EXPECT_EQ(window.combo->RootAt(1), "/b/");
+    EXPECT_EQ(window.combo->RootAt(2), "");
+    EXPECT_FALSE(window.combo->itemIcon(0).isNull());
+    EXPECT_FALSE(window.combo->itemIcon(1).isNull());
+    EXPECT_EQ(window.combo->FindRoot("/b/"), 1);
+    EXPECT_EQ(window.combo->FindRoot("/B/"), -1);
+    EXPECT_EQ(window.combo->currentIndex(), -1) << "a rebuild selects nothing";
+
+    QSignalSpy chosen(window.combo, &QComboBox::activated);
+    volumes.add("/c/", true);
+    window.combo->FillDriveList();
+    EXPECT_EQ(chosen.count(), 0) << "a rebuild is not a user's choice";
+    EXPECT_EQ(window.combo->count(), 3);
+}
