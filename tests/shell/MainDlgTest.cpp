@@ -19,6 +19,7 @@
 #include <QScreen>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 namespace {
@@ -168,27 +169,30 @@ TEST_F(ShellTest, ClosingDuringATransferAnsweredYesWaitsForTheWorker)
     prompt.texts.clear();
     window->m_nTransferOp = OP_MOVE_FROM_PSP;
     window->m_bCancel = false;
-    // A worker that stops at its next look at the cancel flag, after a while.
+    // A worker that ends only after it has seen the cancel flag and the window thread has
+    // served an event meanwhile (or after five seconds, so a fault cannot hang the test).
     std::atomic<bool> workerSawCancel{false};
+    std::atomic<bool> servedWhileWaiting{false};
     CMainDlg* dlg = window.get();
-    std::thread worker([dlg, &workerSawCancel] {
-        while (!dlg->m_bCancel.load())
+    std::thread worker([dlg, &workerSawCancel, &servedWhileWaiting] {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!dlg->m_bCancel.load() && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        workerSawCancel = true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        workerSawCancel = dlg->m_bCancel.load();
+        while (!servedWhileWaiting.load() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         dlg->m_nTransferOp = OP_NONE;
     });
-    // The window thread keeps serving events while the close waits.
-    bool servedWhileWaiting = false;
     QTimer::singleShot(20, dlg, [dlg, &servedWhileWaiting] {
-        servedWhileWaiting = dlg->IsClosing() && dlg->isVisible();
+        const bool waiting = dlg->IsClosing() && dlg->isVisible();
         dlg->close(); // a second close while waiting is ignored
+        servedWhileWaiting = waiting;
     });
     window->close();
     worker.join();
     EXPECT_EQ(prompt.texts, QStringList{QStringLiteral("Stop the program?")});
     EXPECT_TRUE(workerSawCancel.load());
-    EXPECT_TRUE(servedWhileWaiting);
+    EXPECT_TRUE(servedWhileWaiting.load());
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(storedSetting("window_rect").isEmpty());
 }
