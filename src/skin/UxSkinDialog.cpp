@@ -5,13 +5,9 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLinearGradient>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QScreen>
 #include <QShortcut>
 #include <QSizeGrip>
 #include <QWindow>
@@ -20,28 +16,6 @@ namespace {
 
 constexpr int kIconSize = 16;
 constexpr int kGripSize = 14;
-
-// Draws src into dst keeping left/right columns and the bottom rows unscaled.
-void drawSliced(QPainter& p, const QRect& dst, const QImage& img, const QRect& src, int left, int right, int bottom)
-{
-    left = std::clamp(left, 0, std::min(src.width(), dst.width()) / 2);
-    right = std::clamp(right, 0, std::min(src.width(), dst.width()) / 2);
-    bottom = std::clamp(bottom, 0, std::min(src.height(), dst.height()) / 2);
-    const int sMidW = src.width() - left - right;
-    const int dMidW = dst.width() - left - right;
-    const int sMidH = src.height() - bottom;
-    const int dMidH = dst.height() - bottom;
-    const auto row = [&](int sy, int sh, int dy, int dh) {
-        if (sh <= 0 || dh <= 0)
-            return;
-        p.drawImage(QRect(dst.left(), dy, left, dh), img, QRect(src.left(), sy, left, sh));
-        p.drawImage(QRect(dst.left() + left, dy, dMidW, dh), img, QRect(src.left() + left, sy, sMidW, sh));
-        p.drawImage(QRect(dst.right() + 1 - right, dy, right, dh), img,
-                    QRect(src.right() + 1 - right, sy, right, sh));
-    };
-    row(src.top(), sMidH, dst.top(), dMidH);
-    row(src.top() + sMidH, bottom, dst.top() + dMidH, bottom);
-}
 
 QColor colourOrDefault(const UxSkinInfo& info, const char* key, quint32 def)
 {
@@ -74,55 +48,6 @@ UxSkinDialog::UxSkinDialog(int templateId, QWidget* parent)
 }
 
 UxSkinDialog::~UxSkinDialog() = default;
-
-void UxSkinDialog::buildSystemMenu()
-{
-    m_sysMenu = new QMenu(this);
-    m_sysMenu->setObjectName(QStringLiteral("systemMenu"));
-    static const char* const names[] = {"sysRestore", "sysMove", "sysSize", "sysMinimize", "sysMaximize", "sysClose"};
-    for (int i = 0; i < 6; ++i) {
-        m_sysActions[i] = new QAction(this);
-        m_sysActions[i]->setObjectName(QString::fromLatin1(names[i]));
-        if (i == int(SysCommand::Close))
-            m_sysMenu->addSeparator();
-        m_sysMenu->addAction(m_sysActions[i]);
-    }
-    QAction* close = m_sysActions[int(SysCommand::Close)];
-    close->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
-    addAction(close); // so Alt+F4 works while the menu is closed
-    connect(m_sysActions[int(SysCommand::Restore)], &QAction::triggered, this, &QWidget::showNormal);
-    connect(m_sysActions[int(SysCommand::Move)], &QAction::triggered, this,
-            [this] { beginKeyboardOp(Drag::KeyboardMove); });
-    connect(m_sysActions[int(SysCommand::Size)], &QAction::triggered, this,
-            [this] { beginKeyboardOp(Drag::KeyboardSize); });
-    connect(m_sysActions[int(SysCommand::Minimize)], &QAction::triggered, this, &QWidget::showMinimized);
-    connect(m_sysActions[int(SysCommand::Maximize)], &QAction::triggered, this, &QWidget::showMaximized);
-    connect(close, &QAction::triggered, this, &QWidget::close);
-    connect(m_sysMenu, &QMenu::aboutToShow, this, &UxSkinDialog::updateSystemMenu);
-    retranslateSystemMenu();
-    updateSystemMenu();
-}
-
-void UxSkinDialog::retranslateSystemMenu()
-{
-    m_sysActions[int(SysCommand::Restore)]->setText(tr("&Restore"));
-    m_sysActions[int(SysCommand::Move)]->setText(tr("&Move"));
-    m_sysActions[int(SysCommand::Size)]->setText(tr("&Size"));
-    m_sysActions[int(SysCommand::Minimize)]->setText(tr("Mi&nimize"));
-    m_sysActions[int(SysCommand::Maximize)]->setText(tr("Ma&ximize"));
-    m_sysActions[int(SysCommand::Close)]->setText(tr("&Close"));
-}
-
-void UxSkinDialog::updateSystemMenu()
-{
-    const bool max = isMaximized();
-    const bool min = isMinimized();
-    m_sysActions[int(SysCommand::Restore)]->setEnabled(max || min);
-    m_sysActions[int(SysCommand::Move)]->setEnabled(!max && !min);
-    m_sysActions[int(SysCommand::Size)]->setEnabled(!max && !min);
-    m_sysActions[int(SysCommand::Minimize)]->setEnabled(!min);
-    m_sysActions[int(SysCommand::Maximize)]->setEnabled(!max);
-}
 
 int UxSkinDialog::LoadSkin(const QString& skinPath)
 {
@@ -168,15 +93,6 @@ bool UxSkinDialog::OnInitDialog() { return true; }
 void UxSkinDialog::DoDataExchange() {}
 
 void UxSkinDialog::OnSize(int, int, int) {}
-
-bool UxSkinDialog::OnEraseBkgnd(QPainter* painter)
-{
-    if (!painter)
-        return false;
-    paintBackground(*painter);
-    paintTitleBar(*painter);
-    return true;
-}
 
 void UxSkinDialog::SetMinWindowSize(int width, int height)
 {
@@ -245,16 +161,6 @@ void UxSkinDialog::SetChildBgColor(quint32 colorRef, int companion)
     m_childBgCompanion = companion;
     update();
 }
-
-QAction* UxSkinDialog::systemAction(SysCommand command) const { return m_sysActions[int(command)]; }
-
-void UxSkinDialog::showSystemMenu(const QPoint& globalPos)
-{
-    updateSystemMenu();
-    m_sysMenu->popup(globalPos);
-}
-
-void UxSkinDialog::showSystemMenu() { showSystemMenu(mapToGlobal(QPoint(0, m_titleBarHeight))); }
 
 QRect UxSkinDialog::iconRect() const
 {
@@ -350,22 +256,6 @@ void UxSkinDialog::beginResize(Qt::Edges edges, const QPoint& globalPos)
     m_dragStartGeometry = geometry();
 }
 
-void UxSkinDialog::beginKeyboardOp(Drag op)
-{
-    if (isMaximized() || isMinimized())
-        return;
-    m_drag = op;
-    m_dragEdges = Qt::RightEdge | Qt::BottomEdge;
-    m_dragStartGlobal = QCursor::pos();
-    m_dragStartGeometry = geometry();
-    setCursor(op == Drag::KeyboardMove ? Qt::SizeAllCursor : Qt::SizeFDiagCursor);
-    grabMouse();
-    grabKeyboard();
-    // Keys and clicks may still reach a child (or a derived class's own key
-    // handling) first where the window system does not grab; catch them all.
-    qApp->installEventFilter(this);
-}
-
 void UxSkinDialog::endDrag()
 {
     if (m_drag == Drag::KeyboardMove || m_drag == Drag::KeyboardSize) {
@@ -424,117 +314,6 @@ void UxSkinDialog::resizeEvent(QResizeEvent* e)
     QDialog::resizeEvent(e);
     placeGripAndRepaint();
     OnSize(isMinimized() ? 1 : isMaximized() ? 2 : 0, width(), height());
-}
-
-void UxSkinDialog::paintEvent(QPaintEvent*)
-{
-    QPainter p(this);
-    OnEraseBkgnd(&p);
-}
-
-void UxSkinDialog::paintBackground(QPainter& p)
-{
-    const int th = m_titleBarHeight;
-    const QRect title(0, 0, width(), th);
-    const QRect body(0, th, width(), std::max(0, height() - th));
-    if (!m_background.isNull() && m_background.height() > th) {
-        drawSliced(p, title, m_background, QRect(0, 0, m_background.width(), th), m_bgSliceLeft, m_bgSliceRight, 0);
-        drawSliced(p, body, m_background, QRect(0, th, m_background.width(), m_background.height() - th),
-                   m_bgSliceLeft, m_bgSliceRight, m_bgSliceBottom);
-    } else {
-        // Built-in look for a skin without a usable background picture.
-        QLinearGradient tg(title.topLeft(), title.bottomLeft());
-        tg.setColorAt(0, QColor(0x3A, 0x5F, 0x8F));
-        tg.setColorAt(1, QColor(0x24, 0x40, 0x66));
-        p.fillRect(title, tg);
-        QLinearGradient bg(body.topLeft(), body.bottomLeft());
-        bg.setColorAt(0, QColor(0xEE, 0xF1, 0xF5));
-        bg.setColorAt(1, QColor(0xD6, 0xDC, 0xE4));
-        p.fillRect(body, bg);
-        p.setPen(QColor(0x24, 0x40, 0x66));
-        p.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
-    if (m_childBgCompanion > 0) {
-        QColor overlay = GlobalHelper::ColorFromRef(m_childBgColor);
-        overlay.setAlpha(std::clamp(m_childBgCompanion, 0, 100) * 255 / 100);
-        p.fillRect(body, overlay);
-    }
-}
-
-void UxSkinDialog::paintTitleBar(QPainter& p)
-{
-    const int th = m_titleBarHeight;
-    const QColor fg = isActiveWindow() ? m_captionColor : m_captionInactiveColor;
-
-    // Icon: the window's, or a small drawn reel.
-    const QRect ir = iconRect();
-    const QIcon icon = windowIcon();
-    if (!icon.isNull()) {
-        icon.paint(&p, ir);
-    } else {
-        p.save();
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(QPen(fg, 1.5));
-        p.setBrush(Qt::NoBrush);
-        p.drawEllipse(QRectF(ir).adjusted(1.5, 1.5, -1.5, -1.5));
-        p.setBrush(fg);
-        const QPointF c = QRectF(ir).center();
-        for (int i = 0; i < 4; ++i) {
-            const double a = i * 3.14159265 / 2;
-            p.drawEllipse(c + QPointF(4 * std::cos(a), 4 * std::sin(a)), 1.5, 1.5);
-        }
-        p.restore();
-    }
-
-    // Caption.
-    QFont f = font();
-    f.setPointSize(m_captionFontSize);
-    f.setBold(true);
-    p.setFont(f);
-    p.setPen(fg);
-    const int textLeft = ir.right() + 8;
-    const QRect textRect(textLeft, 0, std::max(0, minimizeButtonRect().left() - textLeft - 4), th);
-    p.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft,
-               QFontMetrics(f).elidedText(windowTitle(), Qt::ElideRight, textRect.width()));
-
-    // Buttons.
-    const auto button = [&](Hit which, const QRect& r) {
-        if (m_pressed == which && m_hover == which)
-            p.fillRect(r, which == Hit::Close ? QColor(0xB0, 0x1E, 0x1E) : m_titleButtonPressed);
-        else if (m_hover == which)
-            p.fillRect(r, which == Hit::Close ? QColor(0xD9, 0x30, 0x30) : m_titleButtonHover);
-        const QPoint c = r.center();
-        const int s = std::max(4, std::min(r.width(), r.height()) / 4);
-        p.save();
-        p.setPen(QPen(fg, 1));
-        p.setBrush(Qt::NoBrush);
-        switch (which) {
-        case Hit::Minimize:
-            p.drawLine(c.x() - s, c.y() + s / 2, c.x() + s, c.y() + s / 2);
-            break;
-        case Hit::Maximize:
-            if (isMaximized()) {
-                p.drawRect(c.x() - s, c.y() - s + 2, 2 * s - 2, 2 * s - 2);
-                p.drawLine(c.x() - s + 2, c.y() - s, c.x() + s, c.y() - s);
-                p.drawLine(c.x() + s, c.y() - s, c.x() + s, c.y() + s - 2);
-            } else {
-                p.drawRect(c.x() - s, c.y() - s, 2 * s, 2 * s);
-            }
-            break;
-        case Hit::Close:
-            p.setRenderHint(QPainter::Antialiasing);
-            p.setPen(QPen(fg, 1.4));
-            p.drawLine(QPointF(c.x() - s + 0.5, c.y() - s + 0.5), QPointF(c.x() + s + 0.5, c.y() + s + 0.5));
-            p.drawLine(QPointF(c.x() + s + 0.5, c.y() - s + 0.5), QPointF(c.x() - s + 0.5, c.y() + s + 0.5));
-            break;
-        default:
-            break;
-        }
-        p.restore();
-    };
-    button(Hit::Minimize, minimizeButtonRect());
-    button(Hit::Maximize, maximizeButtonRect());
-    button(Hit::Close, closeButtonRect());
 }
 
 void UxSkinDialog::changeEvent(QEvent* e)
@@ -672,59 +451,6 @@ void UxSkinDialog::keyPressEvent(QKeyEvent* e)
         return;
     }
     QDialog::keyPressEvent(e);
-}
-
-bool UxSkinDialog::handleKeyboardOpEvent(QEvent* e)
-{
-    switch (e->type()) {
-    case QEvent::KeyPress: {
-        auto* key = static_cast<QKeyEvent*>(e);
-        QPoint step;
-        switch (key->key()) {
-        case Qt::Key_Left: step = QPoint(-8, 0); break;
-        case Qt::Key_Right: step = QPoint(8, 0); break;
-        case Qt::Key_Up: step = QPoint(0, -8); break;
-        case Qt::Key_Down: step = QPoint(0, 8); break;
-        case Qt::Key_Escape:
-            setGeometry(m_dragStartGeometry);
-            endDrag();
-            return true;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            endDrag();
-            return true;
-        default:
-            return true;
-        }
-        // Arrow keys shift the start point, so mouse and keys combine.
-        m_dragStartGlobal -= step;
-        applyDrag(QCursor::pos() - m_dragStartGlobal);
-        return true;
-    }
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-        return true;
-    case QEvent::MouseMove:
-        applyDrag(static_cast<QMouseEvent*>(e)->globalPosition().toPoint() - m_dragStartGlobal);
-        return true;
-    case QEvent::MouseButtonPress:
-        endDrag(); // a click ends a move or size begun from the menu
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool UxSkinDialog::eventFilter(QObject* watched, QEvent* e)
-{
-    if ((m_drag == Drag::KeyboardMove || m_drag == Drag::KeyboardSize) && watched->isWidgetType()
-        && static_cast<QWidget*>(watched)->window() == this) {
-        if (handleKeyboardOpEvent(e))
-            return true;
-    }
-    return QDialog::eventFilter(watched, e);
 }
 
 void UxSkinDialog::leaveEvent(QEvent* e)

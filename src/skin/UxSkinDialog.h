@@ -34,6 +34,8 @@ public:
     explicit UxSkinDialog(int templateId = 0, QWidget* parent = nullptr);
     ~UxSkinDialog() override;
 
+    int GetTemplateId() const { return m_templateId; }
+
     /** Reads the title bar values and the background picture from the skin
      *  folder and repaints. Returns nonzero. */
     int LoadSkin(const QString& skinPath) override;
