@@ -56,7 +56,7 @@ bool UxLanguage::SetLanguage(const QString& name)
     if (m_translator)
         QCoreApplication::installTranslator(m_translator.get());
     m_current = name;
-    if (!m_translator) {
+    if (!m_translator && QCoreApplication::instance()) {
         // Removing the last translator already sent LanguageChange; switching
         // between two built-in states would not, so send it ourselves.
         QEvent change(QEvent::LanguageChange);

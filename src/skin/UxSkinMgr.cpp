@@ -54,14 +54,12 @@ int UxSkinMgr::LoadSkin(const QString& skinPath)
     QString path = QDir::cleanPath(skinPath);
     int result = 1;
     if (!isSkinFolder(path)) {
-        const QString fallback = m_libPath + u'/' + defaultSkinName();
-        if (isSkinFolder(fallback)) {
-            path = QDir::cleanPath(fallback);
-            result = 0;
-        } else if (skinPath.isEmpty()) {
-            path = QDir::cleanPath(fallback);
-            result = 0;
-        }
+        result = 0;
+        // Without a usable default the folder stays as asked: every value and
+        // picture then takes its built-in default.
+        const QString fallback = QDir::cleanPath(m_libPath + u'/' + defaultSkinName());
+        if (isSkinFolder(fallback) || skinPath.isEmpty())
+            path = fallback;
     }
     m_current = path;
     // Items may register or unregister while loading; walk a copy.

@@ -145,6 +145,18 @@ TEST(SkinMgr, MissingOrBrokenFolderFallsBackToDefault)
     EXPECT_EQ(item.loaded, QStringList({fallback, fallback, fallback}));
 }
 
+TEST(SkinMgr, WithoutADefaultTheFolderIsKeptAndReportedAsNotLoaded)
+{
+    TempDir dir;
+    UxSkinMgr mgr;
+    mgr.SetSkinLibPath(qs(dir.path()));
+    RecordingItem item;
+    mgr.AddItem(&item);
+    EXPECT_EQ(mgr.LoadSkin(qs(dir.path() / "Gone")), 0);
+    EXPECT_EQ(mgr.GetCurrentSkinPath(), QDir::cleanPath(qs(dir.path() / "Gone")));
+    EXPECT_EQ(item.loaded.size(), 1); // the window still gets its built-in look
+}
+
 TEST(SkinMgr, ListsOnlyFoldersWithADescription)
 {
     TempDir dir;
