@@ -6,7 +6,10 @@
 #include "skin/UxLanguage.h"
 #include "skin/UxSkinMgr.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QPixmap>
+#include <QRegion>
 #include <QTimer>
 
 #include <cstdio>
@@ -72,7 +75,15 @@ bool CMainApp::InitInstance()
 
 void CMainApp::TakeScreenshot(CMainDlg& window)
 {
-    const QPixmap picture = window.grab();
+    QImage picture = window.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    // The window's outline, so cut corners show as such.
+    const QRegion outline = window.mask();
+    if (!outline.isEmpty()) {
+        QPainter painter(&picture);
+        painter.setCompositionMode(QPainter::CompositionMode_Clear);
+        painter.setClipRegion(QRegion(picture.rect()) - outline);
+        painter.fillRect(picture.rect(), Qt::transparent);
+    }
     if (!picture.save(m_strScreenshot, "PNG")) {
         std::fprintf(stderr, "Cannot write the screenshot %s\n", m_strScreenshot.toLocal8Bit().constData());
         m_nExitCode = 1;

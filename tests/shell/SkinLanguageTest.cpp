@@ -167,6 +167,9 @@ TEST_F(ShellTest, SkinChosenThroughTheMenuAppliesAndComesBack)
     EXPECT_EQ(window->GetMinWindowSize(),
               QSize(info.GetInt(QStringLiteral("MinSize_X"), 620), info.GetInt(QStringLiteral("MinSize_Y"), 466)));
     EXPECT_EQ(QDir(pref.GetString(QStringLiteral("last_skin"))).canonicalPath(), QDir(ember).canonicalPath());
+    // The header sits under the new skin's title bar.
+    const QRect title = window->GetTitleBarRect();
+    EXPECT_EQ(window->Header()->geometry().topLeft(), QPoint(title.x(), title.y() + title.height()));
     window->close();
 
     auto next = openWindow();
