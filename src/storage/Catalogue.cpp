@@ -37,10 +37,14 @@ QString videoPattern(const QString& folder)
 QString FormatDecimal2(double x)
 {
     // Six decimals first (rounded), then the first two of them as they stand.
-    const long long scaled = std::llround(x * 1000000.0);
-    const long long whole = scaled / 1000000;
-    const long long hundredths = (scaled % 1000000) / 10000;
-    return QStringLiteral("%1.%2").arg(whole).arg(hundredths, 2, 10, QLatin1Char('0'));
+    // The whole part stays in floating point so no length can overflow it.
+    double whole = std::floor(x);
+    long long millionths = std::llround((x - whole) * 1000000.0);
+    if (millionths >= 1000000) {
+        whole += 1;
+        millionths -= 1000000;
+    }
+    return QString::number(whole, 'f', 0) + u'.' + QStringLiteral("%1").arg(millionths / 10000, 2, 10, QLatin1Char('0'));
 }
 
 QString FormatSizeText(std::uint64_t n)

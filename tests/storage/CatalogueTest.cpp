@@ -29,6 +29,7 @@ TEST(SizeText, BoundariesBetweenUnits)
 TEST(SizeText, LengthsBeyond4GiBAreNotWrapped)
 {
     EXPECT_EQ(FormatSizeText(5ULL << 30), u"5120.00 MB");
+    EXPECT_EQ(FormatSizeText(~0ULL), u"17592186044416.00 MB");
 }
 
 TEST(SizeText, MegabytesComeFromWholeKilobytes)
