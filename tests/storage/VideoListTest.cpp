@@ -335,3 +335,28 @@ TEST_F(VideoListTest, RefillWithASelectionSignalsThatItIsGone)
     EXPECT_FALSE(list.hasSelection());
     EXPECT_GE(changed.count(), 1);
 }
+
+TEST_F(VideoListTest, RealPspVideosShowTheirTitlesAndTakeNewOnes)
+{
+    const std::filesystem::path samples = REELKEEPER_TEST_DATA "/mp4";
+    std::filesystem::copy_file(samples / "hello.mp4", dir.path() / "M4V00001.MP4");
+    std::filesystem::copy_file(samples / "non-ascii.mp4", dir.path() / "M4V00002.MP4");
+    std::filesystem::copy_file(samples / "no-title.mp4", dir.path() / "M4V00003.MP4");
+    fill();
+    ASSERT_EQ(list.count(), 3);
+    const auto titleOfRow = [this](const char* name) { return list.titleAt(rowOf(dir.path() / name)); };
+    EXPECT_EQ(titleOfRow("M4V00001.MP4"), u"Hello");
+    EXPECT_EQ(titleOfRow("M4V00002.MP4"), QString::fromUtf8("Caf\xc3\xa9 \xc3\x84\xc3\x96\xc3\x9c \xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e"));
+    EXPECT_EQ(titleOfRow("M4V00003.MP4"), QString());
+
+    const int row = rowOf(dir.path() / "M4V00003.MP4");
+    list.setCurrentIndex(list.model()->index(row, 0));
+    QTest::keyClick(&list, Qt::Key_F2);
+    ASSERT_TRUE(waitForEditor());
+    QTest::keyClicks(editor(), QStringLiteral("Sunset"));
+    pressInEditor(Qt::Key_Return);
+    EXPECT_TRUE(prompt.texts.isEmpty());
+    EXPECT_EQ(titleOf(dir.path() / "M4V00003.MP4"), "Sunset");
+    fill();
+    EXPECT_EQ(titleOfRow("M4V00003.MP4"), u"Sunset");
+}
