@@ -256,6 +256,14 @@ static int64_t bytes_left_in_file(ByteStream* pb)
     return size < 0 || here < 0 || here > size ? 0 : size - here;
 }
 
+// The part of an atom's payload that the file really holds from here on:
+// tables are never sized or read beyond it.
+static int64_t payload_in_file(ByteStream* pb, AtomHeader atom)
+{
+    const int64_t left = bytes_left_in_file(pb);
+    return atom.size < left ? atom.size : left;
+}
+
 int mov_read_container(MovContext* c, ByteStream* pb, AtomHeader atom)
 {
     if (c->depth >= MOV_MAX_DEPTH)
@@ -499,15 +507,16 @@ static int mov_read_hdlr(MovContext* c, ByteStream* pb, AtomHeader)
 static int mov_read_stsd(MovContext* c, ByteStream* pb, AtomHeader atom)
 {
     StreamRecord* st = current_stream(c);
-    if (!st || atom.size < 16)
+    const int64_t available = payload_in_file(pb, atom);
+    if (!st || available < 16)
         return 0;
     version_flags(pb);
     const unsigned entries = read_be32(pb);
     int64_t used = 8;
-    for (unsigned i = 0; i < entries && used + 8 <= atom.size && !stream_eof(pb); ++i) {
+    for (unsigned i = 0; i < entries && used + 8 <= available && !stream_eof(pb); ++i) {
         const int64_t size = read_be32(pb);
         const uint32_t tag = read_le32(pb);
-        if (size < 8 || size > atom.size - used)
+        if (size < 8 || size > available - used)
             break;
         st->codec_tag = tag;
         for (Codec* codec = first_avcodec; codec; codec = codec->next) {
@@ -563,10 +572,11 @@ static int mov_read_esds(MovContext*, ByteStream*, AtomHeader)
 // co64), refusing counts that the atom's payload cannot hold.
 static int read_table(ByteStream* pb, AtomHeader atom, int fields, int wide, void** out, int* count_out)
 {
+    const int64_t available = payload_in_file(pb, atom);
     version_flags(pb);
     const int64_t count = read_be32(pb);
     const int64_t entry_bytes = static_cast<int64_t>(fields) * (wide ? 8 : 4);
-    if (atom.size < 8 || count > (atom.size - 8) / entry_bytes)
+    if (available < 8 || count > (available - 8) / entry_bytes)
         return 0; // a count beyond the atom: leave the table empty
     void* table = mem_alloc(count * fields * (wide ? 8 : 4));
     if (!table)
@@ -625,13 +635,14 @@ static int mov_read_stss(MovContext* c, ByteStream* pb, AtomHeader atom)
 static int mov_read_stsz(MovContext* c, ByteStream* pb, AtomHeader atom)
 {
     MovTrack* track = current_track(c);
-    if (!track || atom.size < 12)
+    const int64_t available = payload_in_file(pb, atom);
+    if (!track || available < 12)
         return 0;
     version_flags(pb);
     track->sample_size = read_be32(pb);
     const int64_t count = read_be32(pb);
     track->sample_count = static_cast<int>(count & 0x7FFFFFFF);
-    if (track->sample_size != 0 || count > (atom.size - 12) / 4)
+    if (track->sample_size != 0 || count > (available - 12) / 4)
         return 0;
     auto* sizes = static_cast<uint32_t*>(mem_alloc(count * 4));
     if (!sizes)
@@ -684,10 +695,11 @@ static int mov_read_ctab(MovContext* c, ByteStream* pb, AtomHeader atom)
     auto* table = static_cast<ColorTable*>(mem_alloc(sizeof(ColorTable)));
     if (!table)
         return 0;
+    const int64_t available = payload_in_file(pb, atom);
     table->seed = read_be32(pb);
     table->flags = static_cast<int>(read_be16(pb));
     const int64_t count = static_cast<int64_t>(read_be16(pb)) + 1;
-    if (atom.size >= 8 && count <= (atom.size - 8) / 8) {
+    if (available >= 8 && count <= (available - 8) / 8) {
         table->count = static_cast<int>(count);
         table->entries = static_cast<unsigned char*>(mem_alloc(count * 8));
         if (table->entries)

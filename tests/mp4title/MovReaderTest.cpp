@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 using titletest::getTitle;
 using titletest::titleOf;
 
@@ -137,10 +139,16 @@ TEST(MovWalk, HostileTableCountsAreRefused)
         + mp4::atom("stsz", mp4::be32(0) + mp4::be32(0) + mp4::be32(0x7FFFFFFFu))
         + mp4::atom("stts", mp4::be32(0) + mp4::be32(0x1FFFFFFEu)) + mp4::atom("avcC", std::string(4, 'a'))
         + mp4::be32(0x3FFFFFFFu) + "SMI " + std::string(16, 's');
+    // A table whose atom claims far more than the file holds is not read on past the end.
+    const std::string past = mp4::be32(0xFFFFFFF0u) + "stss" + mp4::be32(0) + mp4::be32(0x0FFFFFFFu);
     const auto f = dir.write("tables.mp4", mp4::ftyp()
                                                + mp4::atom("moov", mp4::mvhd() + mp4::atom("trak", mp4::atom("stbl", stbl))
                                                                        + mp4::usmt(u"Tables")));
     EXPECT_EQ(getTitle(f).result, 1);
+    const auto g = dir.write("past.mp4", mp4::ftyp() + mp4::atom("moov", mp4::trak() + mp4::atom("trak", mp4::atom("stbl", past))));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(getTitle(g).result, 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }
 
 } // namespace
