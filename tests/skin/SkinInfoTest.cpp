@@ -68,7 +68,8 @@ TEST(SkinInfo, ReadsMainAndNamedSections)
 TEST(SkinInfo, GarbageDescriptionNeverYieldsNonsense)
 {
     TempDir dir;
-    std::string garbage("\x00\xff\x01[[[=\n=\n\xfe\xfe", 14);
+    static const char bytes[] = "\x00\xff\x01[[[=\n=\n\xfe\xfe";
+    const std::string garbage(bytes, sizeof bytes - 1);
     dir.write("Bad/skin.ini", garbage + "\nMinSize_X\n");
     const UxSkinInfo info(qs(dir.path() / "Bad"));
     EXPECT_EQ(info.GetInt(QStringLiteral("MinSize_X"), 620), 620);
