@@ -34,6 +34,13 @@ int main(int argc, char* argv[])
         parser.showVersion();
     shell::setCommandLine(*options);
 
+    // Declared before the window looks for a PSP, so they are found like attached drives.
+    QString startFolder;
+    if (!shell::applyVolumeOptions(*options, &startFolder, &error)) {
+        std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
+        return 1;
+    }
+
     // No box may wait for an answer while a screenshot is taken, headless or not.
     platform::DefaultAnswerPrompt defaultAnswers;
     if (!options->screenshotFile.isEmpty())
@@ -45,6 +52,7 @@ int main(int argc, char* argv[])
     UxLanguage language;
     CMainApp theApp(skinMgr, pref, language);
     theApp.SetScreenshotFile(options->screenshotFile);
+    theApp.SetStartFolder(startFolder);
     theApp.InitInstance();
     platform::setPrompt(nullptr);
     return theApp.ExitCode();

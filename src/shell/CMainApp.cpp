@@ -62,10 +62,12 @@ bool CMainApp::InitInstance()
 
     CMainDlg window;
     m_pMainWnd = &window;
+    window.SetStartFolder(m_strStartFolder);
     if (!m_strScreenshot.isEmpty()) {
         QObject::connect(&window, &CMainDlg::initialised, &window, [this, &window] {
-            // After the first show has been painted and laid out.
-            QTimer::singleShot(0, &window, [this, &window] { TakeScreenshot(window); });
+            // After the first show has been painted and laid out, and the start-up
+            // refresh's pause is over, so Refresh is drawn enabled.
+            QTimer::singleShot(CMainDlg::kRefreshPauseMs + 50, &window, [this, &window] { TakeScreenshot(window); });
         });
     }
     window.exec();

@@ -30,6 +30,8 @@ public:
 
     /** With a file name, the main window is rendered into it once initialised and closed. */
     void SetScreenshotFile(const QString& path) { m_strScreenshot = path; }
+    /** A folder the main window lists in place of the stored one (the demonstration folder). */
+    void SetStartFolder(const QString& folder) { m_strStartFolder = folder; }
     /** 0, or 1 when the screenshot could not be written. */
     int ExitCode() const { return m_nExitCode; }
     /** The running main window, nullptr outside InitInstance. */
@@ -48,6 +50,7 @@ private:
     UxLanguage& m_language;
     QString m_strAppDir;
     QString m_strScreenshot;
+    QString m_strStartFolder;
     CMainDlg* m_pMainWnd = nullptr;
     int m_nExitCode = 0;
 };

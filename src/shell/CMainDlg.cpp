@@ -1,5 +1,6 @@
 #include "shell/CMainDlg.h"
 
+#include "platform/MountWatcher.h"
 #include "platform/Prompt.h"
 #include "shell/CMainStatusBar.h"
 #include "shell/StartupRules.h"
@@ -13,8 +14,10 @@
 #include "storage/CDriveComboEx.h"
 #include "storage/CPSPVolCtrl.h"
 #include "storage/CVideoListCtrl.h"
+#include "storage/LocalFolder.h"
 #include "storage/VideoListModel.h"
 #include "transfer/CPSPPrgCtrl.h"
+#include "transfer/PspNaming.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -52,6 +55,18 @@ CMainDlg::CMainDlg(QWidget* parent)
     Q_ASSERT(m_pPref && m_pSkinMgr && m_pLanguage);
     SetBgPictureName(QStringLiteral("background.bmp"));
     CreateControls();
+    FillParts();
+    m_pDriveHandler = std::make_unique<storage::PspDriveHandler>(*this);
+    m_pSpaceUpdater = new storage::SpaceUpdater(m_parts, this);
+    m_pFolderController = new storage::LocalFolderController(m_parts, m_pBrowse, this);
+    // After a refresh, Refresh stays off a moment so that a double click refreshes once.
+    m_pRefreshPause = new QTimer(this);
+    m_pRefreshPause->setSingleShot(true);
+    m_pRefreshPause->setInterval(kRefreshPauseMs);
+    connect(m_pRefreshPause, &QTimer::timeout, this, [this] {
+        if (!IsTransferRunning() && !m_pLocalList->isFilling() && !m_pPspList->isFilling())
+            EnableRefresh(true);
+    });
     RefreshLanguage();
 
     resize(shell::dialogUnitsToPixels(QRect(QPoint(0, 0), kTemplateSize)).size());
@@ -112,9 +127,26 @@ void CMainDlg::CreateControls()
     connect(m_pDelete, &QPushButton::clicked, this, [this] { OnTransferCommand(OP_DELETE_ON_PSP); });
     connect(m_pAbout, &QPushButton::clicked, this, &CMainDlg::OnAbout);
     connect(m_pRefresh, &QPushButton::clicked, this, &CMainDlg::OnRefresh);
-    connect(m_pBrowse, &QPushButton::clicked, this, &CMainDlg::OnBrowse);
-    connect(m_pLocalList, &CVideoListCtrl::itemSelectionChanged, this, &CMainDlg::OnListSelectionChanged);
-    connect(m_pPspList, &CVideoListCtrl::itemSelectionChanged, this, &CMainDlg::OnListSelectionChanged);
+}
+
+void CMainDlg::FillParts()
+{
+    m_parts.window = this;
+    m_parts.localList = m_pLocalList;
+    m_parts.pspList = m_pPspList;
+    m_parts.folderEdit = m_pFolderEdit;
+    m_parts.moveTo = m_pMoveTo;
+    m_parts.copyTo = m_pCopyTo;
+    m_parts.moveFrom = m_pMoveFrom;
+    m_parts.copyFrom = m_pCopyFrom;
+    m_parts.deleteOnPsp = m_pDelete;
+    m_parts.refresh = m_pRefresh;
+    // The usage bar and the status bar are made at initialisation; look them up when used.
+    m_parts.pspPath = [this] { return m_strPSPPath; };
+    m_parts.setSpaceText = [this](const QString& text) {
+        if (m_pStatusBar)
+            m_pStatusBar->SetText(text, 2);
+    };
 }
 
 void CMainDlg::DoDataExchange()
@@ -161,20 +193,21 @@ bool CMainDlg::OnInitDialog()
     ExtendSystemMenu();
     m_pSkinMgr->AddItem(this);
     CreateStatusBar();
+    m_parts.usageBar = m_pVolume;
 
     const QString defaultFolder = shell::defaultLocalFolder();
-    const QString storedFolder = m_pPref->GetString(kLocalPathKey);
-    m_pFolderEdit->setText(storedFolder.isEmpty() ? defaultFolder : storedFolder);
+    QString startFolder = m_strStartFolder;
+    if (startFolder.isEmpty())
+        startFolder = m_pPref->GetString(kLocalPathKey);
+    m_pFolderEdit->setText(startFolder.isEmpty() ? defaultFolder : startFolder);
 
     // The first listing always shows the default folder; OnRefresh below lists the field's.
-    m_pLocalList->InitList();
-    EnableRefresh(false);
-    m_pLocalList->FillList(defaultFolder + kMp4Pattern);
-    EnableRefresh(true);
-    m_pLocalList->FitColumn();
-    m_pPspList->InitList();
+    storage::initLists(m_parts, defaultFolder);
 
-    OpenFirstPsp();
+    // Watching starts before the search, so a PSP that comes meanwhile is not missed.
+    m_pWatcher = new platform::MountWatcher(this);
+    m_pDriveHandler->Watch(m_pWatcher);
+    m_pDriveHandler->InitPspDrive();
 
     SetMinWindowSize(shell::kInitialMinimumSize.width(), shell::kInitialMinimumSize.height());
     RestoreWindowRect();
@@ -190,15 +223,6 @@ bool CMainDlg::OnInitDialog()
     m_pLocalList->setFocus();
     emit initialised();
     return true;
-}
-
-void CMainDlg::OpenFirstPsp()
-{
-    // Drive search and the PSP folder arrive with the drive code; until then no PSP is found.
-    m_pDrives->FillDriveList();
-    m_strPSPPath.clear();
-    EnableTransferButtons(false);
-    platform::showMessage(this, QStringLiteral("You haven't attached your PSP to the Computer!"));
 }
 
 void CMainDlg::RestoreWindowRect()
@@ -233,13 +257,7 @@ UxButton* CMainDlg::Button(int id) const
 
 void CMainDlg::EnableTransferButtons(bool enable)
 {
-    const bool fromPsp = enable && m_pPspList->hasSelection();
-    const bool toPsp = enable && m_pLocalList->hasSelection();
-    m_pMoveFrom->setEnabled(fromPsp);
-    m_pCopyFrom->setEnabled(fromPsp);
-    m_pDelete->setEnabled(fromPsp);
-    m_pMoveTo->setEnabled(toPsp);
-    m_pCopyTo->setEnabled(toPsp);
+    storage::EnableTransferButtons(m_parts, enable);
 }
 
 void CMainDlg::EnableInput(bool enable)
@@ -268,7 +286,7 @@ void CMainDlg::ClearPspList()
 
 void CMainDlg::FillNextNum()
 {
-    // The next free PSP name comes with the transfer engine's numbering.
+    m_pNextNum->setText(transfer::NextNumText(m_strPSPPath));
 }
 
 void CMainDlg::ClearNextNum()
@@ -276,51 +294,40 @@ void CMainDlg::ClearNextNum()
     m_pNextNum->clear();
 }
 
-void CMainDlg::UpdateSpace(const QString&)
+void CMainDlg::UpdateSpace(const QString& path)
 {
-    // The space figures come with the storage code; the buttons follow the selections.
-    EnableTransferButtons(!m_strPSPPath.isEmpty());
+    storage::UpdateSpace(m_parts, path);
 }
 
 void CMainDlg::ClearSpace()
 {
-    m_pStatusBar->SetText(QString(), 2);
-    m_pVolume->m_nUsedPos = 0;
-    m_pVolume->m_nSelPos = 0;
-    m_pVolume->m_bOverflow = false;
-    m_pVolume->update();
+    storage::ClearSpace(m_parts);
 }
 
 void CMainDlg::OnBrowse()
 {
-    // The folder chooser arrives with the storage code.
+    storage::browseLocalFolder(m_parts);
 }
 
 void CMainDlg::OnFolderEnter()
 {
-    EnableRefresh(false);
-    m_pLocalList->FillList(m_pFolderEdit->text() + QLatin1Char('/') + kMp4Pattern);
-    EnableRefresh(true);
-    m_pLocalList->FitColumn();
+    storage::folderEntered(m_parts);
 }
 
 void CMainDlg::OnRefresh()
 {
     EnableRefresh(false);
-    m_pLocalList->FillList(m_pFolderEdit->text() + QLatin1Char('/') + kMp4Pattern);
-    if (!m_strPSPPath.isEmpty())
-        m_pPspList->FillList(m_strPSPPath + kMp4Pattern);
-    EnableRefresh(true);
+    storage::listLocalFolder(m_parts);
     m_pLocalList->FitColumn();
-    m_pPspList->FitColumn();
-    if (!m_strPSPPath.isEmpty())
+    if (!m_strPSPPath.isEmpty()) {
+        storage::fillGuarded(m_parts, m_pPspList, m_strPSPPath + kMp4Pattern);
+        m_pPspList->FitColumn();
         FillNextNum();
-    UpdateSpace(m_strPSPPath);
-}
-
-void CMainDlg::OnListSelectionChanged()
-{
-    UpdateSpace(m_strPSPPath);
+        UpdateSpace(m_strPSPPath);
+    }
+    // A pause without blocking the window: Refresh comes back after 100 ms.
+    EnableRefresh(false);
+    m_pRefreshPause->start();
 }
 
 void CMainDlg::OnTransferCommand(int op)
@@ -335,6 +342,12 @@ void CMainDlg::StartTransfer(int)
     // The worker arrives with the transfer engine. Until then the operation ends at once,
     // so that the window is never left waiting for a transfer that does not run.
     m_nTransferOp = OP_NONE;
+    OnTransferEnded();
+}
+
+void CMainDlg::OnTransferEnded()
+{
+    m_pDriveHandler->OnTransferEnded();
 }
 
 void CMainDlg::keyPressEvent(QKeyEvent* event)
@@ -342,8 +355,7 @@ void CMainDlg::keyPressEvent(QKeyEvent* event)
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (focusWidget() == m_pFolderEdit)
-            OnFolderEnter();
+        // The folder field's Enter is taken by its controller before it gets here.
         event->accept();
         return;
     case Qt::Key_Escape:
@@ -366,7 +378,9 @@ void CMainDlg::closeEvent(QCloseEvent* event)
         WaitForTransferEnd();
     }
 
-    m_pPref->PutString(kLocalPathKey, m_pFolderEdit->text());
+    // A demonstration folder never replaces the user's own; a folder chosen since does.
+    if (m_strStartFolder.isEmpty() || m_pFolderEdit->text() != m_strStartFolder)
+        m_pPref->PutString(kLocalPathKey, m_pFolderEdit->text());
     QRect outer = frameGeometry();
     if (isMaximized() || isMinimized() || isFullScreen()) {
         outer = normalGeometry();

@@ -5,13 +5,16 @@
 #include "skin/SkinKit.h"
 #include "skin/UxSkinDialog.h"
 #include "skin/WindowOutline.h"
+#include "storage/PspDrives.h"
 #include "storage/PspWindow.h"
+#include "storage/SpaceAccounting.h"
 
 #include <QList>
 #include <QString>
 
 #include <atomic>
 #include <map>
+#include <memory>
 
 class CDriveComboEx;
 class CMainStatusBar;
@@ -21,12 +24,19 @@ class CVideoListCtrl;
 class QAction;
 class QLineEdit;
 class QMenu;
+class QTimer;
 class UxAppPref;
 class UxButton;
 class UxLanguage;
 class UxPictureHyperLink;
 class UxSkinMgr;
 class UxStatic;
+namespace platform {
+class MountWatcher;
+}
+namespace storage {
+class LocalFolderController;
+}
 
 /**
  * The program's only top-level window: the two video lists, the command buttons, the
@@ -72,6 +82,8 @@ public:
     static constexpr int IDM_LANGUAGE_FIRST = 0x31;
 
     static constexpr int kTemplateId = 102;
+    /** How long "&Refresh" stays disabled after a refresh, in milliseconds. */
+    static constexpr int kRefreshPauseMs = 100;
     /** The template's size in dialog units. */
     static constexpr QSize kTemplateSize{448, 332};
 
@@ -101,14 +113,19 @@ public:
     void OnFolderEnter();
     /** "&Refresh": list both folders again, new "Next Num", new space figures. */
     void OnRefresh();
-    /** A list's selection changed: space figures and the transfer buttons. */
-    void OnListSelectionChanged();
     /** A transfer button: sets the operation, clears the cancel flag, starts the transfer. */
     void OnTransferCommand(int op);
     /** Starts the transfer in m_nTransferOp (the worker arrives with the transfer engine). */
     void StartTransfer(int op);
-    /** Start-up search for a PSP: fills the drive choice and opens the first PSP found. */
-    void OpenFirstPsp();
+    /** Called when a transfer has ended: drive changes held back meanwhile are handled now. */
+    void OnTransferEnded();
+
+    /**
+     * A folder to list in place of the stored "LocalPath" (a demonstration folder). Set
+     * before the window is shown. The stored setting is kept unless the user picks another
+     * folder before closing.
+     */
+    void SetStartFolder(const QString& folder) { m_strStartFolder = folder; }
 
     /** Disables the five transfer buttons, or enables them by the lists' selections. */
     void EnableTransferButtons(bool enable) override;
@@ -150,6 +167,12 @@ public:
     QAction* ChangeSkinAction() const { return m_pChangeSkinAction; }
     QAction* AboutAction() const { return m_pAboutAction; }
     QList<QAction*> LanguageActions() const { return m_languageActions; }
+    /** The widgets the catalogue and the space accounting work on. */
+    const storage::MainWindowParts& Parts() const { return m_parts; }
+    storage::PspDriveHandler& Drives() const { return *m_pDriveHandler; }
+    storage::SpaceUpdater* SpaceUpdater() const { return m_pSpaceUpdater; }
+    /** Follows volumes arriving and going away; nullptr before the initialisation. */
+    platform::MountWatcher* Watcher() const { return m_pWatcher; }
 
     const _SpacingInfo& GetSpacingInfo() const { return m_spacing; }
     const CornerRegions& GetCornerRegions() const { return m_corners; }
@@ -180,6 +203,7 @@ private:
     std::map<int, QRect> CurrentRects() const;
     shell::LayoutSpacing Spacing() const;
     void WaitForTransferEnd();
+    void FillParts();
 
     UxAppPref* m_pPref = nullptr;
     UxSkinMgr* m_pSkinMgr = nullptr;
@@ -211,6 +235,14 @@ private:
     QAction* m_pChangeSkinAction = nullptr;
     QAction* m_pAboutAction = nullptr;
     QList<QAction*> m_languageActions;
+
+    storage::MainWindowParts m_parts;
+    std::unique_ptr<storage::PspDriveHandler> m_pDriveHandler;
+    storage::SpaceUpdater* m_pSpaceUpdater = nullptr;
+    storage::LocalFolderController* m_pFolderController = nullptr;
+    platform::MountWatcher* m_pWatcher = nullptr;
+    QTimer* m_pRefreshPause = nullptr;
+    QString m_strStartFolder;
 
     _SpacingInfo m_spacing;
     CornerRegions m_corners;

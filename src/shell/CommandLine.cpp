@@ -1,5 +1,8 @@
 #include "shell/CommandLine.h"
 
+#include "platform/Volumes.h"
+#include "storage/DemoStick.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -53,6 +56,26 @@ std::optional<CommandLineOptions> parseCommandLine(QCommandLineParser& parser, c
     options.volumes = parser.values(QStringLiteral("volume"));
     options.demo = parser.isSet(QStringLiteral("demo"));
     return options;
+}
+
+bool applyVolumeOptions(const CommandLineOptions& options, QString* startFolder, QString* error)
+{
+    for (const QString& volume : options.volumes)
+        platform::declareVolume(volume);
+    if (startFolder)
+        startFolder->clear();
+    if (!options.demo)
+        return true;
+    const storage::DemoPaths demo = storage::MakeDemo();
+    if (demo.stickRoot.isEmpty()) {
+        if (error)
+            *error = QCoreApplication::translate("CommandLine", "Cannot make the demonstration data.");
+        return false;
+    }
+    platform::declareVolume(demo.stickRoot);
+    if (startFolder)
+        *startFolder = demo.localFolder;
+    return true;
 }
 
 const CommandLineOptions& commandLine()

@@ -28,6 +28,14 @@ void addCommandLineOptions(QCommandLineParser& parser);
 std::optional<CommandLineOptions> parseCommandLine(QCommandLineParser& parser, const QStringList& arguments,
                                                    QString* error);
 
+/**
+ * Declares the --volume folders and, for --demo, makes the demonstration data and
+ * declares its memory stick. Returns the folder the window should list in place of the
+ * stored one (the demonstration folder, else empty); false and @p error when the
+ * demonstration data could not be made.
+ */
+bool applyVolumeOptions(const CommandLineOptions& options, QString* startFolder, QString* error);
+
 /** The options of this run, as main() parsed them (defaults before). */
 const CommandLineOptions& commandLine();
 void setCommandLine(const CommandLineOptions& options);

@@ -1,0 +1,290 @@
+// The real main window with its lists, space figures and PSP drives wired: start-up with
+// a declared PSP volume, selections, the folder field, a PSP arriving and going away, and
+// the demonstration data.
+#include "ShellFixture.h"
+
+#include "platform/MountWatcher.h"
+#include "platform/Volumes.h"
+#include "shell/CMainStatusBar.h"
+#include "shell/CommandLine.h"
+#include "skin/UxButton.h"
+#include "storage/CDriveComboEx.h"
+#include "storage/CPSPVolCtrl.h"
+#include "storage/CVideoListCtrl.h"
+#include "storage/LocalFolder.h"
+
+#include <QDir>
+#include <QLineEdit>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const QString kSpacePrefix = QStringLiteral("Used/Total(Selected):  ");
+const QString kDisconnected = QStringLiteral("You have disabled the PSP USB connection!");
+const QString kNoPsp = QStringLiteral("You haven't attached your PSP to the Computer!");
+
+QString q(const fs::path& path)
+{
+    return QString::fromStdString(path.string());
+}
+
+fs::path sample(const char* name)
+{
+    return fs::path(REELKEEPER_TEST_DATA) / "mp4" / name;
+}
+
+// A memory stick: PSP/PHOTO and two videos (numbers 1 and 7) in the PSP video folder.
+void makeStick(const fs::path& root)
+{
+    fs::create_directories(root / "PSP" / "PHOTO");
+    const fs::path videos = root / "MP_ROOT" / "100MNV01";
+    fs::create_directories(videos);
+    fs::copy_file(sample("hello.mp4"), videos / "M4V00001.MP4");
+    fs::copy_file(sample("no-title.mp4"), videos / "M4V00007.MP4");
+}
+
+// A computer folder with three videos.
+void makeLocalFolder(const fs::path& folder)
+{
+    fs::create_directories(folder);
+    fs::copy_file(sample("hello.mp4"), folder / "a.mp4");
+    fs::copy_file(sample("non-ascii.mp4"), folder / "b.mp4");
+    fs::copy_file(sample("faststart.mp4"), folder / "c.mp4");
+}
+
+class DrivesListsTest : public ShellTest
+{
+protected:
+    void TearDown() override { platform::clearDeclaredVolumes(); }
+
+    std::unique_ptr<CMainDlg> openWindowOn(const QString& startFolder)
+    {
+        auto window = std::make_unique<CMainDlg>();
+        window->SetStartFolder(startFolder);
+        window->show();
+        EXPECT_TRUE(window->IsInitialised());
+        return window;
+    }
+
+    static QString spaceText(const CMainDlg& window) { return window.StatusBar()->GetText(2); }
+
+    static void expectTransferButtons(const CMainDlg& window, bool toPsp, bool fromPsp)
+    {
+        EXPECT_EQ(window.Button(CMainDlg::IDC_MOVE_TO_PSP)->isEnabled(), toPsp);
+        EXPECT_EQ(window.Button(CMainDlg::IDC_COPY_TO_PSP)->isEnabled(), toPsp);
+        EXPECT_EQ(window.Button(CMainDlg::IDC_MOVE_FROM_PSP)->isEnabled(), fromPsp);
+        EXPECT_EQ(window.Button(CMainDlg::IDC_COPY_FROM_PSP)->isEnabled(), fromPsp);
+        EXPECT_EQ(window.Button(CMainDlg::IDC_DELETE)->isEnabled(), fromPsp);
+    }
+
+    TempDir temp;
+    const fs::path stick = temp.path() / "stick";
+    const fs::path local = temp.path() / "local";
+};
+
+} // namespace
+
+TEST_F(DrivesListsTest, StartUpOpensTheDeclaredPspAndFollowsSelections)
+{
+    makeStick(stick);
+    makeLocalFolder(local);
+    platform::declareVolume(q(stick));
+    pref.PutString(QStringLiteral("LocalPath"), q(local));
+
+    auto window = openWindow();
+    EXPECT_FALSE(prompt.texts.contains(kNoPsp)) << prompt.texts.join(u'|').toStdString();
+    EXPECT_EQ(window->m_strPSPPath, platform::rootOf(q(stick)) + QStringLiteral("MP_ROOT/100MNV01/"));
+
+    // The right list shows the PSP video folder, the left the stored folder.
+    CVideoListCtrl* psp = window->PspList();
+    ASSERT_EQ(psp->count(), 2);
+    EXPECT_TRUE(psp->ContainsPath(q(stick / "MP_ROOT" / "100MNV01" / "M4V00001.MP4")));
+    EXPECT_TRUE(psp->ContainsPath(q(stick / "MP_ROOT" / "100MNV01" / "M4V00007.MP4")));
+    EXPECT_EQ(window->LocalList()->count(), 3);
+    EXPECT_EQ(window->FolderEdit()->text(), q(local));
+
+    EXPECT_EQ(window->NextNumEdit()->text(), QStringLiteral("00008"));
+    EXPECT_TRUE(spaceText(*window).startsWith(kSpacePrefix)) << spaceText(*window).toStdString();
+    EXPECT_TRUE(spaceText(*window).endsWith(QStringLiteral(" MB ")));
+    EXPECT_GT(window->VolumeBar()->m_nWidth, 0);
+    EXPECT_EQ(window->VolumeBar()->m_nWidth, window->VolumeBar()->width());
+    EXPECT_EQ(window->DriveCombo().RootAt(window->DriveCombo().currentIndex()), platform::rootOf(q(stick)));
+
+    // Nothing selected: no transfer button.
+    QApplication::processEvents();
+    expectTransferButtons(*window, false, false);
+
+    // Selecting every local row is one change and costs one space update.
+    const int before = window->SpaceUpdater()->updateCount();
+    window->LocalList()->setFocus();
+    QTest::keyClick(window->LocalList(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(window->LocalList()->selectedRows().size(), 3);
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_EQ(window->SpaceUpdater()->updateCount(), before + 1);
+    EXPECT_TRUE(spaceText(*window).startsWith(kSpacePrefix));
+    expectTransferButtons(*window, true, false);
+
+    // A click on a PSP row turns on the buttons that take videos from the PSP.
+    const QRect row = psp->visualRect(psp->model()->index(0, 0));
+    QTest::mouseClick(psp->viewport(), Qt::LeftButton, {}, row.center());
+    QApplication::processEvents();
+    EXPECT_EQ(psp->selectedRows(), QList<int>{0});
+    expectTransferButtons(*window, true, true);
+}
+
+TEST_F(DrivesListsTest, RefreshListsBothSidesAgainAndPausesTheButton)
+{
+    makeStick(stick);
+    makeLocalFolder(local);
+    platform::declareVolume(q(stick));
+    pref.PutString(QStringLiteral("LocalPath"), q(local));
+    auto window = openWindow();
+
+    fs::copy_file(sample("hello.mp4"), stick / "MP_ROOT" / "100MNV01" / "M4V00020.MP4");
+    fs::remove(local / "c.mp4");
+    QTest::qWait(150);
+    UxButton* refresh = window->Button(CMainDlg::IDC_REFRESH);
+    ASSERT_TRUE(refresh->isEnabled());
+    QTest::mouseClick(refresh, Qt::LeftButton);
+
+    EXPECT_EQ(window->PspList()->count(), 3);
+    EXPECT_EQ(window->LocalList()->count(), 2);
+    EXPECT_EQ(window->NextNumEdit()->text(), QStringLiteral("00021"));
+    EXPECT_TRUE(spaceText(*window).startsWith(kSpacePrefix));
+    // Refresh comes back after its pause.
+    EXPECT_FALSE(refresh->isEnabled());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return refresh->isEnabled(); }, 1000));
+}
+
+TEST_F(DrivesListsTest, EnterWithABadFolderSaysSoAndListsTheFallback)
+{
+    makeLocalFolder(local);
+    pref.PutString(QStringLiteral("LocalPath"), q(local));
+    auto window = openWindow();
+    ASSERT_EQ(window->LocalList()->count(), 3);
+    prompt.texts.clear();
+
+    QLineEdit* field = window->FolderEdit();
+    field->setText(q(temp.path() / "missing"));
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(prompt.texts, QStringList{QStringLiteral("Invalid file path!")});
+    EXPECT_EQ(field->text(), storage::fallbackLocalFolder());
+    EXPECT_TRUE(window->isVisible());
+
+    // A good folder is listed without a word.
+    prompt.texts.clear();
+    field->setText(q(local));
+    QTest::keyClick(field, Qt::Key_Enter);
+    EXPECT_TRUE(prompt.texts.isEmpty());
+    EXPECT_EQ(window->LocalList()->count(), 3);
+}
+
+TEST_F(DrivesListsTest, PspGoingAwayEmptiesItsSideAndComingBackFillsIt)
+{
+    makeStick(stick);
+    platform::declareVolume(q(stick));
+    auto window = openWindow();
+    ASSERT_EQ(window->PspList()->count(), 2);
+    ASSERT_NE(window->Watcher(), nullptr);
+    window->PspList()->selectAll();
+    QApplication::processEvents();
+    expectTransferButtons(*window, false, true);
+    prompt.texts.clear();
+
+    // Unplugged: the declared folder is gone.
+    const fs::path away = temp.path() / "away";
+    fs::rename(stick, away);
+    window->Watcher()->checkNow();
+    EXPECT_EQ(prompt.texts, QStringList{kDisconnected});
+    EXPECT_TRUE(window->m_strPSPPath.isEmpty());
+    EXPECT_EQ(window->PspList()->count(), 0);
+    EXPECT_TRUE(window->NextNumEdit()->text().isEmpty());
+    EXPECT_TRUE(spaceText(*window).isEmpty());
+    EXPECT_EQ(window->VolumeBar()->m_nUsedPos, 0);
+    expectTransferButtons(*window, false, false);
+
+    // Plugged in again: opened without a word.
+    prompt.texts.clear();
+    fs::rename(away, stick);
+    window->Watcher()->checkNow();
+    EXPECT_TRUE(prompt.texts.isEmpty()) << prompt.texts.join(u'|').toStdString();
+    EXPECT_EQ(window->PspList()->count(), 2);
+    EXPECT_EQ(window->NextNumEdit()->text(), QStringLiteral("00008"));
+    EXPECT_TRUE(spaceText(*window).startsWith(kSpacePrefix));
+}
+
+TEST_F(DrivesListsTest, NoPspSaysSoAndLeavesTheRightSideEmpty)
+{
+    platform::declareVolume(q(stick)); // declared, but not there yet
+    auto window = openWindow();
+    EXPECT_TRUE(prompt.texts.contains(kNoPsp));
+    EXPECT_TRUE(window->m_strPSPPath.isEmpty());
+    EXPECT_EQ(window->PspList()->count(), 0);
+    EXPECT_TRUE(window->NextNumEdit()->text().isEmpty());
+    EXPECT_TRUE(spaceText(*window).isEmpty());
+    expectTransferButtons(*window, false, false);
+}
+
+TEST_F(DrivesListsTest, DemoShowsItsVideosOnBothSidesAndKeepsTheStoredFolder)
+{
+    const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString((temp.path() / "data").string()));
+    shell::CommandLineOptions options;
+    options.demo = true;
+    QString startFolder;
+    QString error;
+    const bool made = shell::applyVolumeOptions(options, &startFolder, &error);
+    if (oldData.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", oldData);
+    ASSERT_TRUE(made) << error.toStdString();
+    EXPECT_TRUE(startFolder.startsWith(q(temp.path() / "data")));
+    ASSERT_EQ(platform::declaredVolumes().size(), 1);
+
+    pref.PutString(QStringLiteral("LocalPath"), QStringLiteral("/my/own/videos"));
+    auto window = openWindowOn(startFolder);
+    EXPECT_FALSE(prompt.texts.contains(kNoPsp));
+    EXPECT_EQ(window->FolderEdit()->text(), startFolder);
+    EXPECT_GE(window->LocalList()->count(), 2);
+    EXPECT_GE(window->PspList()->count(), 3);
+    for (int row = 0; row < window->PspList()->count(); ++row)
+        EXPECT_FALSE(window->PspList()->titleAt(row).isEmpty()) << row;
+    EXPECT_FALSE(window->NextNumEdit()->text().isEmpty());
+    EXPECT_TRUE(spaceText(*window).startsWith(kSpacePrefix));
+
+    // The demonstration folder never replaces the user's own folder.
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(pref.GetString(QStringLiteral("LocalPath")), QStringLiteral("/my/own/videos"));
+}
+
+TEST_F(DrivesListsTest, AFolderChosenDuringTheDemoIsKept)
+{
+    makeLocalFolder(local);
+    pref.PutString(QStringLiteral("LocalPath"), QStringLiteral("/my/own/videos"));
+    auto window = openWindowOn(q(temp.path()));
+    QLineEdit* field = window->FolderEdit();
+    field->setText(q(local));
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(pref.GetString(QStringLiteral("LocalPath")), q(local));
+}
+
+TEST(CommandLineVolumesTest, DeclaresEveryVolumeInOrder)
+{
+    const TempDir a;
+    const TempDir b;
+    shell::CommandLineOptions options;
+    options.volumes = {q(a.path()), q(b.path())};
+    QString startFolder = QStringLiteral("stale");
+    ASSERT_TRUE(shell::applyVolumeOptions(options, &startFolder, nullptr));
+    EXPECT_TRUE(startFolder.isEmpty());
+    EXPECT_EQ(platform::declaredVolumes(), (QStringList{platform::rootOf(q(a.path())), platform::rootOf(q(b.path()))}));
+    platform::clearDeclaredVolumes();
+}
