@@ -12,6 +12,7 @@
 #include "storage/CPSPVolCtrl.h"
 #include "storage/CVideoListCtrl.h"
 #include "storage/LocalFolder.h"
+#include "mp4title/Title.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -274,6 +275,61 @@ TEST_F(DrivesListsTest, AFolderChosenDuringTheDemoIsKept)
     QTest::keyClick(field, Qt::Key_Return);
     EXPECT_TRUE(window->close());
     EXPECT_EQ(pref.GetString(QStringLiteral("LocalPath")), q(local));
+}
+
+TEST_F(DrivesListsTest, TitleEditorWritesThroughTheWindowsPspList)
+{
+    makeStick(stick);
+    platform::declareVolume(q(stick));
+    auto window = openWindow();
+    CVideoListCtrl* list = window->PspList();
+    ASSERT_EQ(list->count(), 2);
+    const auto editor = [list] { return list->viewport()->findChild<QLineEdit*>(QStringLiteral("titleEditor")); };
+
+    list->setFocus();
+    list->setCurrentIndex(list->model()->index(0, 0));
+    QTest::keyClick(list, Qt::Key_F2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return editor() && editor()->isVisible(); }, 2000));
+    editor()->selectAll();
+    QTest::keyClicks(editor(), QStringLiteral("On the PSP"));
+    QTest::keyClick(editor(), Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list->editColumn() == -1; }, 2000));
+
+    EXPECT_TRUE(prompt.texts.filter(QStringLiteral("title")).isEmpty()) << prompt.texts.join(u'|').toStdString();
+    EXPECT_EQ(list->titleAt(0), QStringLiteral("On the PSP"));
+    EXPECT_EQ(mp4title::readTitle(list->entryAt(0)->strPath.toStdString()).title, "On the PSP");
+}
+
+TEST_F(DrivesListsTest, ChoosingADriveInTheSelectorOpensIt)
+{
+    makeStick(stick);
+    const fs::path other = temp.path() / "other";
+    fs::create_directories(other);
+    platform::declareVolume(q(other));
+    platform::declareVolume(q(stick));
+    auto window = openWindow();
+    CDriveComboEx& combo = window->DriveCombo();
+    const int stickIndex = combo.FindRoot(platform::rootOf(q(stick)));
+    const int otherIndex = combo.FindRoot(platform::rootOf(q(other)));
+    ASSERT_GE(stickIndex, 0);
+    ASSERT_GE(otherIndex, 0);
+    EXPECT_EQ(combo.currentIndex(), stickIndex);
+    prompt.texts.clear();
+
+    // A drive that is no PSP: said so.
+    combo.setCurrentIndex(otherIndex);
+    emit combo.activated(otherIndex);
+    EXPECT_TRUE(prompt.texts.contains(QStringLiteral("Your selected drive is not a PSP")));
+    EXPECT_EQ(window->PspList()->count(), 0);
+
+    // Back to the PSP: its videos, number and space again.
+    prompt.texts.clear();
+    combo.setCurrentIndex(stickIndex);
+    emit combo.activated(stickIndex);
+    EXPECT_TRUE(prompt.texts.isEmpty()) << prompt.texts.join(u'|').toStdString();
+    EXPECT_EQ(window->PspList()->count(), 2);
+    EXPECT_EQ(window->NextNumEdit()->text(), QStringLiteral("00008"));
+    EXPECT_TRUE(spaceText(*window).startsWith(kSpacePrefix));
 }
 
 TEST(CommandLineVolumesTest, DeclaresEveryVolumeInOrder)
