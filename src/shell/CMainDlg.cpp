@@ -57,8 +57,6 @@ CMainDlg::CMainDlg(QWidget* parent)
     CreateControls();
     FillParts();
     m_pDriveHandler = std::make_unique<storage::PspDriveHandler>(*this);
-    m_pSpaceUpdater = new storage::SpaceUpdater(m_parts, this);
-    m_pFolderController = new storage::LocalFolderController(m_parts, m_pBrowse, this);
     // After a refresh, Refresh stays off a moment so that a double click refreshes once.
     m_pRefreshPause = new QTimer(this);
     m_pRefreshPause->setSingleShot(true);
@@ -141,7 +139,7 @@ void CMainDlg::FillParts()
     m_parts.copyFrom = m_pCopyFrom;
     m_parts.deleteOnPsp = m_pDelete;
     m_parts.refresh = m_pRefresh;
-    // The usage bar and the status bar are made at initialisation; look them up when used.
+    // The usage bar is made at initialisation; the status bar is looked up when used.
     m_parts.pspPath = [this] { return m_strPSPPath; };
     m_parts.setSpaceText = [this](const QString& text) {
         if (m_pStatusBar)
@@ -194,6 +192,9 @@ bool CMainDlg::OnInitDialog()
     m_pSkinMgr->AddItem(this);
     CreateStatusBar();
     m_parts.usageBar = m_pVolume;
+    // Made once the usage bar exists: they keep their own copies of the parts.
+    m_pSpaceUpdater = new storage::SpaceUpdater(m_parts, this);
+    m_pFolderController = new storage::LocalFolderController(m_parts, m_pBrowse, this);
 
     const QString defaultFolder = shell::defaultLocalFolder();
     QString startFolder = m_strStartFolder;

@@ -170,6 +170,7 @@ public:
     /** The widgets the catalogue and the space accounting work on. */
     const storage::MainWindowParts& Parts() const { return m_parts; }
     storage::PspDriveHandler& Drives() const { return *m_pDriveHandler; }
+    /** One space update per burst of selection changes; nullptr before the initialisation. */
     storage::SpaceUpdater* SpaceUpdater() const { return m_pSpaceUpdater; }
     /** Follows volumes arriving and going away; nullptr before the initialisation. */
     platform::MountWatcher* Watcher() const { return m_pWatcher; }

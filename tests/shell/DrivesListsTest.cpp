@@ -3,6 +3,7 @@
 // the demonstration data.
 #include "ShellFixture.h"
 
+#include "platform/FileSystem.h"
 #include "platform/MountWatcher.h"
 #include "platform/Volumes.h"
 #include "shell/CMainStatusBar.h"
@@ -55,6 +56,22 @@ void makeLocalFolder(const fs::path& folder)
     fs::copy_file(sample("non-ascii.mp4"), folder / "b.mp4");
     fs::copy_file(sample("faststart.mp4"), folder / "c.mp4");
 }
+
+// A PSP of 1000 MiB with 100 MiB free on which every video is 75 MiB long.
+class SmallPspFileSystem : public platform::FileSystem
+{
+public:
+    SmallPspFileSystem() { platform::setFileSystem(this); }
+    ~SmallPspFileSystem() override { platform::setFileSystem(nullptr); }
+
+    std::optional<platform::VolumeSpace> space(const QString& path) const override
+    {
+        if (path.isEmpty())
+            return std::nullopt;
+        return platform::VolumeSpace{100ull << 20, 1000ull << 20, 100ull << 20};
+    }
+    std::optional<std::uint64_t> readableSize(const QString&) const override { return 75ull << 20; }
+};
 
 class DrivesListsTest : public ShellTest
 {
@@ -135,6 +152,46 @@ TEST_F(DrivesListsTest, StartUpOpensTheDeclaredPspAndFollowsSelections)
     QApplication::processEvents();
     EXPECT_EQ(psp->selectedRows(), QList<int>{0});
     expectTransferButtons(*window, true, true);
+}
+
+TEST_F(DrivesListsTest, SelectionsMoveTheUsageBarAndMarkAnOverflow)
+{
+    makeStick(stick);
+    makeLocalFolder(local);
+    platform::declareVolume(q(stick));
+    pref.PutString(QStringLiteral("LocalPath"), q(local));
+    SmallPspFileSystem small;
+    auto window = openWindow();
+    const CPSPVolCtrl* bar = window->VolumeBar();
+    const int width = bar->m_nWidth;
+    ASSERT_GT(width, 0);
+    EXPECT_EQ(spaceText(*window), QStringLiteral("Used/Total(Selected):  900(900)/1000(0) MB "));
+    EXPECT_EQ(bar->m_nUsedPos, width * 9 / 10);
+
+    // One local video fits.
+    CVideoListCtrl* localList = window->LocalList();
+    QTest::mouseClick(localList->viewport(), Qt::LeftButton, {},
+                      localList->visualRect(localList->model()->index(0, 0)).center());
+    QApplication::processEvents();
+    EXPECT_EQ(spaceText(*window), QStringLiteral("Used/Total(Selected):  900(975)/1000(0) MB "));
+    EXPECT_EQ(bar->m_nSelPos, static_cast<int>(975.0 / 1000 * width));
+    EXPECT_FALSE(bar->m_bOverflow);
+    expectTransferButtons(*window, true, false);
+
+    // Two do not: the bar turns red and nothing may go to the PSP.
+    QTest::mouseClick(localList->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      localList->visualRect(localList->model()->index(1, 0)).center());
+    QApplication::processEvents();
+    EXPECT_EQ(localList->selectedRows().size(), 2);
+    EXPECT_EQ(spaceText(*window), QStringLiteral("Used/Total(Selected):  900(1050)/1000(0) MB "));
+    EXPECT_TRUE(bar->m_bOverflow);
+    expectTransferButtons(*window, false, false);
+
+    // Nothing selected: the mark goes away.
+    localList->clearSelection();
+    QApplication::processEvents();
+    EXPECT_FALSE(bar->m_bOverflow);
+    EXPECT_EQ(bar->m_nSelPos, bar->m_nUsedPos);
 }
 
 TEST_F(DrivesListsTest, RefreshListsBothSidesAgainAndPausesTheButton)
