@@ -242,6 +242,26 @@ TEST_F(DrivesListsTest, EnterWithABadFolderSaysSoAndListsTheFallback)
     EXPECT_EQ(window->LocalList()->count(), 3);
 }
 
+TEST_F(DrivesListsTest, BrowseListsTheChosenFolderOnce)
+{
+    makeLocalFolder(local);
+    auto window = openWindow();
+    QStringList titles;
+    storage::setFolderPicker([&](QWidget*, const QString& title) {
+        titles << title;
+        return q(local);
+    });
+    int fills = 0;
+    QObject::connect(window->LocalList(), &CVideoListCtrl::fillFinished, [&fills] { ++fills; });
+    QTest::mouseClick(window->Button(CMainDlg::IDC_BROWSE), Qt::LeftButton);
+    storage::setFolderPicker({});
+
+    EXPECT_EQ(titles, QStringList{QStringLiteral("Please select source folder.")});
+    EXPECT_EQ(fills, 1);
+    EXPECT_EQ(window->FolderEdit()->text(), q(local));
+    EXPECT_EQ(window->LocalList()->count(), 3);
+}
+
 TEST_F(DrivesListsTest, PspGoingAwayEmptiesItsSideAndComingBackFillsIt)
 {
     makeStick(stick);
