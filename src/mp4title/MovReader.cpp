@@ -390,9 +390,9 @@ static int version_flags(ByteStream* pb)
     return version;
 }
 
-static int mov_read_mvhd(MovContext* c, ByteStream* pb, AtomHeader)
+// Creation and modification times: 64-bit each in version 1, else 32-bit.
+static void skip_creation_times(ByteStream* pb, int version)
 {
-    const int version = version_flags(pb);
     if (version == 1) {
         read_be64(pb);
         read_be64(pb);
@@ -400,6 +400,12 @@ static int mov_read_mvhd(MovContext* c, ByteStream* pb, AtomHeader)
         read_be32(pb);
         read_be32(pb);
     }
+}
+
+static int mov_read_mvhd(MovContext* c, ByteStream* pb, AtomHeader)
+{
+    const int version = version_flags(pb);
+    skip_creation_times(pb, version);
     c->time_scale = static_cast<int>(read_be32(pb));
     c->duration = version == 1 ? static_cast<int64_t>(read_be64(pb) & 0x7FFFFFFFFFFFFFFFull) : read_be32(pb);
     // rate, volume, reserved, matrix and the rest: the walk realigns after us.
@@ -453,13 +459,7 @@ static int mov_read_tkhd(MovContext* c, ByteStream* pb, AtomHeader)
     if (!st)
         return 0;
     const int version = version_flags(pb);
-    if (version == 1) {
-        read_be64(pb);
-        read_be64(pb);
-    } else {
-        read_be32(pb);
-        read_be32(pb);
-    }
+    skip_creation_times(pb, version);
     st->id = static_cast<int>(read_be32(pb));
     read_be32(pb);
     const int64_t duration = version == 1 ? static_cast<int64_t>(read_be64(pb) & 0x7FFFFFFFFFFFFFFFull) : read_be32(pb);
@@ -477,13 +477,7 @@ static int mov_read_mdhd(MovContext* c, ByteStream* pb, AtomHeader)
     if (!track)
         return 0;
     const int version = version_flags(pb);
-    if (version == 1) {
-        read_be64(pb);
-        read_be64(pb);
-    } else {
-        read_be32(pb);
-        read_be32(pb);
-    }
+    skip_creation_times(pb, version);
     track->time_scale = static_cast<int>(read_be32(pb));
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "skin/UxAppPref.h"
 
+#include "platform/AppDir.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -32,16 +34,7 @@ const _AppInfo& UxAppPref::GetAppInfo() const { return m_appInfo; }
 
 QString UxAppPref::GetAppDir() const
 {
-    const QString fromEnv = qEnvironmentVariable("REELKEEPER_APPDIR");
-    if (!fromEnv.isEmpty())
-        return withoutTrailingSeparator(QDir::cleanPath(fromEnv));
-    const QString exeDir = QCoreApplication::applicationDirPath();
-    if (QFileInfo(exeDir + QStringLiteral("/Skin")).isDir())
-        return withoutTrailingSeparator(exeDir);
-    const QString installed = QDir::cleanPath(exeDir + QStringLiteral("/../share/reelkeeper"));
-    if (QFileInfo(installed).isDir())
-        return withoutTrailingSeparator(installed);
-    return withoutTrailingSeparator(exeDir);
+    return withoutTrailingSeparator(QDir::cleanPath(platform::appDir()));
 }
 
 QString UxAppPref::GetString(const QString& name, const QString&, const QString&) const
