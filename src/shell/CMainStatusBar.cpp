@@ -4,6 +4,8 @@
 #include <QStyle>
 #include <QStyleOption>
 
+#include <cstdlib>
+
 CMainStatusBar::CMainStatusBar(QWidget* parent)
     : QStatusBar(parent)
 {
@@ -43,6 +45,12 @@ void CMainStatusBar::paintEvent(QPaintEvent*)
     QStyleOption option;
     option.initFrom(this);
     painter.fillRect(rect(), palette().window());
+    // A skin may give the window a light text colour for its dark body; the
+    // bar keeps its own background, so its text must contrast with that.
+    const QColor background = palette().color(QPalette::Window);
+    QColor textColor = palette().color(QPalette::WindowText);
+    if (std::abs(textColor.lightness() - background.lightness()) < 96)
+        textColor = background.lightness() > 127 ? QColor(Qt::black) : QColor(Qt::white);
     int left = 0;
     for (int part = 0; part < kParts; ++part) {
         const int right = PartRight(part);
@@ -50,7 +58,7 @@ void CMainStatusBar::paintEvent(QPaintEvent*)
         painter.setPen(palette().color(QPalette::Mid));
         painter.drawRect(box.adjusted(0, 0, -1, -1));
         if (!m_texts[part].isEmpty()) {
-            painter.setPen(palette().color(QPalette::WindowText));
+            painter.setPen(textColor);
             const QRect textBox = box.adjusted(4, 0, -4, 0);
             painter.drawText(textBox, Qt::AlignVCenter | Qt::AlignLeft,
                              fontMetrics().elidedText(m_texts[part], Qt::ElideRight, textBox.width()));
