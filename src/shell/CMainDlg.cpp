@@ -2,6 +2,7 @@
 
 #include "platform/MountWatcher.h"
 #include "platform/Prompt.h"
+#include "shell/AppIcon.h"
 #include "shell/CMainStatusBar.h"
 #include "shell/StartupRules.h"
 #include "shell/WindowPlacement.h"
@@ -189,6 +190,7 @@ bool CMainDlg::OnInitDialog()
     SetSkinWindow(this);
     setWindowTitle(m_pPref->GetAppInfo().windowTitle);
     ExtendSystemMenu();
+    setWindowIcon(shell::appIcon());
     m_pSkinMgr->AddItem(this);
     CreateStatusBar();
     m_parts.usageBar = m_pVolume;

@@ -46,6 +46,13 @@ TEST_F(ShellTest, WindowHasEveryControlWithItsIdClassAndText)
     auto window = openWindow();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Reelkeeper"));
     EXPECT_TRUE(window->windowFlags() & Qt::FramelessWindowHint);
+    // The icon serves both the title bar and the task bar, at small and large sizes.
+    const QImage smallIcon = window->windowIcon().pixmap(16, 16).toImage();
+    const QImage largeIcon = window->windowIcon().pixmap(64, 64).toImage();
+    ASSERT_EQ(smallIcon.width(), 16);
+    ASSERT_EQ(largeIcon.width(), 64);
+    EXPECT_GT(qAlpha(largeIcon.pixel(20, 32)), 0);
+    EXPECT_EQ(qAlpha(largeIcon.pixel(0, 0)), 0);
 
     const std::pair<int, const char*> buttons[] = {{1003, "Move->"}, {1004, "Copy->"}, {1005, "<-Move"},
                                                    {1006, "<-Copy"}, {1007, "Delete"}, {1008, "About"},
