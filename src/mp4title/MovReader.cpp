@@ -648,17 +648,23 @@ static int mov_read_stsz(MovContext* c, ByteStream* pb, AtomHeader atom)
     return 0;
 }
 
-static int mov_read_stts(MovContext* c, ByteStream* pb, AtomHeader atom)
+// Time-to-sample and composition-offset tables: pairs of 32-bit values.
+static int read_pair_table(ByteStream* pb, AtomHeader atom, void** data, int* count_out)
 {
-    MovTrack* track = current_track(c);
-    if (!track)
-        return 0;
     stream_skip(pb, 4);
     const unsigned count = read_be32(pb);
     stream_skip(pb, -8);
     if (count >= 0x1FFFFFFF)
         return -1;
-    return read_table(pb, atom, 2, 0, reinterpret_cast<void**>(&track->stts_data), &track->stts_count);
+    return read_table(pb, atom, 2, 0, data, count_out);
+}
+
+static int mov_read_stts(MovContext* c, ByteStream* pb, AtomHeader atom)
+{
+    MovTrack* track = current_track(c);
+    if (!track)
+        return 0;
+    return read_pair_table(pb, atom, reinterpret_cast<void**>(&track->stts_data), &track->stts_count);
 }
 
 static int mov_read_ctts(MovContext* c, ByteStream* pb, AtomHeader atom)
@@ -666,12 +672,7 @@ static int mov_read_ctts(MovContext* c, ByteStream* pb, AtomHeader atom)
     MovTrack* track = current_track(c);
     if (!track)
         return 0;
-    stream_skip(pb, 4);
-    const unsigned count = read_be32(pb);
-    stream_skip(pb, -8);
-    if (count >= 0x1FFFFFFF)
-        return -1;
-    return read_table(pb, atom, 2, 0, reinterpret_cast<void**>(&track->ctts_data), &track->ctts_count);
+    return read_pair_table(pb, atom, reinterpret_cast<void**>(&track->ctts_data), &track->ctts_count);
 }
 
 static int mov_read_elst(MovContext* c, ByteStream* pb, AtomHeader)

@@ -10,20 +10,10 @@
 
 using titletest::getTitle;
 using titletest::titleOf;
+using titletest::kData;
+using titletest::withTitleEntryData;
 
 namespace {
-
-const std::filesystem::path kData = std::filesystem::path(REELKEEPER_TEST_DATA) / "mp4";
-
-std::string withTitleEntryData(const std::string& titleData)
-{
-    return mp4::usmtWithEntries({
-        mp4::mtdtEntry(11, 0x55C4, 0, mp4::be16(0x021C)),
-        mp4::mtdtEntry(4, 0x15C7, 1, mp4::utf16be(u"avc2.0.11.1110")),
-        mp4::mtdtEntry(1, 0x2A0E, 1, titleData),
-        mp4::mtdtEntry(3, 0x55C4, 1, mp4::utf16be(u"2005/05/16 07:48:36")),
-    });
-}
 
 TEST(TitleRead, CopiesTheStoredByteCount)
 {

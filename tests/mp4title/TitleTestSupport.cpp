@@ -1,5 +1,7 @@
 #include "TitleTestSupport.h"
 
+#include "Mp4Builder.h"
+
 #include "mp4title/TitleCalls.h"
 
 #include <fcntl.h>
@@ -53,6 +55,16 @@ uint32_t be32At(const std::string& bytes, size_t offset)
 {
     const auto* b = reinterpret_cast<const unsigned char*>(bytes.data()) + offset;
     return (uint32_t(b[0]) << 24) | (uint32_t(b[1]) << 16) | (uint32_t(b[2]) << 8) | b[3];
+}
+
+std::string withTitleEntryData(const std::string& titleData)
+{
+    return mp4::usmtWithEntries({
+        mp4::mtdtEntry(11, 0x55C4, 0, mp4::be16(0x021C)),
+        mp4::mtdtEntry(4, 0x15C7, 1, mp4::utf16be(u"avc2.0.11.1110")),
+        mp4::mtdtEntry(1, 0x2A0E, 1, titleData),
+        mp4::mtdtEntry(3, 0x55C4, 1, mp4::utf16be(u"2005/05/16 07:48:36")),
+    });
 }
 
 } // namespace titletest

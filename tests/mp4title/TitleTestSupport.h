@@ -23,4 +23,10 @@ void writeSparse(const std::filesystem::path& path, const std::string& head, int
 std::string readRange(const std::filesystem::path& path, int64_t offset, size_t size);
 uint32_t be32At(const std::string& bytes, size_t offset);
 
+// A USMT atom with the four entries the PSP writes, the title entry's data given raw.
+std::string withTitleEntryData(const std::string& titleData);
+
+// The small ffmpeg-made PSP videos under tests/data/mp4.
+inline const std::filesystem::path kData = std::filesystem::path(REELKEEPER_TEST_DATA) / "mp4";
+
 } // namespace titletest
