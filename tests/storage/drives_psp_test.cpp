@@ -1,3 +1,4 @@
+#include "FakeVolumes.h"
 #include "TempDir.h"
 
 #include "platform/FatAttributes.h"
@@ -17,29 +18,6 @@ QString q(const fs::path& p)
 {
     return QString::fromStdString(p.string());
 }
-
-// Volumes of the test's choice; the real mount table is not consulted.
-class FakeVolumes : public platform::Volumes
-{
-public:
-    FakeVolumes() { platform::setVolumes(this); }
-    ~FakeVolumes() override { platform::setVolumes(nullptr); }
-
-    void add(const QString& root, bool removable)
-    {
-        platform::VolumeInfo v;
-        v.root = root.endsWith('/') ? root : root + "/";
-        v.displayName = v.root;
-        v.removable = removable;
-        m_list.push_back(v);
-        std::sort(m_list.begin(), m_list.end(), [](auto& a, auto& b) { return a.root < b.root; });
-    }
-    std::vector<platform::VolumeInfo> list() const override { return m_list; }
-    std::vector<platform::VolumeInfo> mounted() const override { return m_list; }
-
-private:
-    std::vector<platform::VolumeInfo> m_list;
-};
 
 // Gives chosen entries extra attribute bits; the rest keep their real ones.
 class MarkedAttributes : public platform::EntryAttributes

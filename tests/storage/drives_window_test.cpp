@@ -1,3 +1,4 @@
+#include "FakeVolumes.h"
 #include "TempDir.h"
 
 #include "RecordingPrompt.h"
@@ -34,33 +35,6 @@ QString q(const fs::path& p)
 {
     return QString::fromStdString(p.string());
 }
-
-class FakeVolumes : public platform::Volumes
-{
-public:
-    FakeVolumes() { platform::setVolumes(this); }
-    ~FakeVolumes() override { platform::setVolumes(nullptr); }
-
-    void add(const QString& root, bool removable)
-    {
-        platform::VolumeInfo v;
-        v.root = root;
-        v.displayName = "Drive " + root;
-        v.removable = removable;
-        m_list.push_back(v);
-        std::sort(m_list.begin(), m_list.end(), [](auto& a, auto& b) { return a.root < b.root; });
-    }
-    void remove(const QString& root)
-    {
-        m_list.erase(std::remove_if(m_list.begin(), m_list.end(), [&](auto& v) { return v.root == root; }),
-                     m_list.end());
-    }
-    std::vector<platform::VolumeInfo> list() const override { return m_list; }
-    std::vector<platform::VolumeInfo> mounted() const override { return m_list; }
-
-private:
-    std::vector<platform::VolumeInfo> m_list;
-};
 
 class RefusingMkdir : public platform::EntryAttributes
 {
