@@ -98,11 +98,13 @@ std::optional<std::uint64_t> FileSystem::readableSize(const QString& path) const
 {
     if (path.isEmpty())
         return std::nullopt;
-    const int fd = ::open(encode(path).constData(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a named pipe can't hold the caller; only a regular
+    // file has a length (a folder can't be opened as a file on a FAT stick).
+    const int fd = ::open(encode(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
     struct stat info {};
-    const bool ok = ::fstat(fd, &info) == 0;
+    const bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     ::close(fd);
     if (!ok)
         return std::nullopt;

@@ -46,7 +46,7 @@ public:
     virtual bool exists(const QString& path) const;
     /** Is a folder (symlinks followed). */
     virtual bool isDirectory(const QString& path) const;
-    /** Opens the file for reading and returns its length; nothing when it can't be opened. */
+    /** Opens the file for reading and returns its length; nothing when it can't be opened or isn't a regular file. */
     virtual std::optional<std::uint64_t> readableSize(const QString& path) const;
     /** Size of an entry without opening it; nothing when it doesn't exist. */
     virtual std::optional<std::uint64_t> fileSize(const QString& path) const;

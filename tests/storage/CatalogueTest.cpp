@@ -286,17 +286,22 @@ TEST(Scan, NoDefaultPictureAnywhereIsReportedForEachVideo)
     }
 }
 
-TEST(Scan, UnreadableVideoHasNoSizeText)
+TEST(Scan, UnreadableVideoOrFolderHasNoSizeText)
 {
     TempDir dir;
     dir.write("a.mp4", minimalMp4());
     writePicture(dir.path() / "a.THM", 160, 120, Qt::red);
+    // A folder that matches the pattern is listed, but it has no length.
+    std::filesystem::create_directory(dir.path() / "b.mp4");
+    writePicture(dir.path() / "b.THM", 160, 120, Qt::red);
     FakeFileSystem fs;
     fs.unreadable = [](const QString& path) { return path.endsWith(u"a.mp4"); };
     const auto videos = scan(videoPattern(qpath(dir.path())));
-    ASSERT_EQ(videos.size(), 1u);
-    EXPECT_TRUE(videos[0].entry.pThumb);
-    EXPECT_EQ(videos[0].entry.strSize, QString());
+    ASSERT_EQ(videos.size(), 2u);
+    for (const ScannedVideo& v : videos) {
+        EXPECT_TRUE(v.entry.pThumb) << v.fileName.toStdString();
+        EXPECT_EQ(v.entry.strSize, QString()) << v.fileName.toStdString();
+    }
 }
 
 TEST(Scan, MissingFolderGivesNothing)
