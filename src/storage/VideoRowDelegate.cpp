@@ -109,7 +109,11 @@ void VideoRowDelegate::setEditorData(QWidget* editor, const QModelIndex& index) 
 
 void VideoRowDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
 {
-    model->setData(index, static_cast<QLineEdit*>(editor)->text(), Qt::EditRole);
+    // An untouched editor writes nothing, also when it shows a title that had
+    // to be cut to the length a title may have.
+    const auto* line = static_cast<QLineEdit*>(editor);
+    if (line->isModified())
+        model->setData(index, line->text(), Qt::EditRole);
 }
 
 void VideoRowDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option, const QModelIndex&) const

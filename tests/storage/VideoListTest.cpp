@@ -1,3 +1,4 @@
+#include "Mp4Builder.h"
 #include "RecordingPrompt.h"
 #include "StorageTestSupport.h"
 #include "TempDir.h"
@@ -220,13 +221,18 @@ TEST_F(VideoListTest, ClickBesideTheTitleDoesNotEdit)
 
 TEST_F(VideoListTest, UnchangedOrCancelledEditWritesNothing)
 {
-    const auto video = addVideo("a.mp4");
+    // A title longer than the editor takes (300 UTF-8 bytes), as another program may write it.
+    const QString longTitle(150, QChar(0x00e9));
+    const auto video = dir.write("a.mp4", mp4::pspVideo(mp4::usmt(longTitle.toStdU16String())));
+    writePicture(thumbFor(video), 160, 120, Qt::red);
     fill();
+    ASSERT_EQ(list.titleAt(0), longTitle);
     const std::string before = readFileBytes(video);
 
     list.setCurrentIndex(list.model()->index(0, 0));
     QTest::keyClick(&list, Qt::Key_F2);
     ASSERT_TRUE(waitForEditor());
+    EXPECT_EQ(editor()->text().toUtf8().size(), 254); // cut to whole characters
     pressInEditor(Qt::Key_Return);
     EXPECT_EQ(readFileBytes(video), before);
     EXPECT_FALSE(list.selectionModel()->isRowSelected(0, {}));
@@ -237,7 +243,7 @@ TEST_F(VideoListTest, UnchangedOrCancelledEditWritesNothing)
     QTest::keyClicks(editor(), QStringLiteral("never written"));
     pressInEditor(Qt::Key_Escape);
     EXPECT_EQ(readFileBytes(video), before);
-    EXPECT_EQ(list.titleAt(0), QString());
+    EXPECT_EQ(list.titleAt(0), longTitle);
     EXPECT_FALSE(list.selectionModel()->isRowSelected(0, {}));
     EXPECT_FALSE(list.currentIndex().isValid());
     EXPECT_TRUE(prompt.texts.isEmpty());
@@ -357,6 +363,19 @@ TEST_F(VideoListTest, RealPspVideosShowTheirTitlesAndTakeNewOnes)
     pressInEditor(Qt::Key_Return);
     EXPECT_TRUE(prompt.texts.isEmpty());
     EXPECT_EQ(titleOf(dir.path() / "M4V00003.MP4"), "Sunset");
+
+    // An emptied title is written like any other: the video has none afterwards.
+    list.setCurrentIndex(list.model()->index(rowOf(dir.path() / "M4V00001.MP4"), 0));
+    QTest::keyClick(&list, Qt::Key_F2);
+    ASSERT_TRUE(waitForEditor());
+    editor()->selectAll();
+    QTest::keyClick(editor(), Qt::Key_Backspace);
+    pressInEditor(Qt::Key_Return);
+    EXPECT_TRUE(prompt.texts.isEmpty());
+    EXPECT_EQ(titleOfRow("M4V00001.MP4"), QString());
+    EXPECT_EQ(titleOf(dir.path() / "M4V00001.MP4"), "");
+
     fill();
     EXPECT_EQ(titleOfRow("M4V00003.MP4"), u"Sunset");
+    EXPECT_EQ(titleOfRow("M4V00001.MP4"), QString());
 }
