@@ -133,14 +133,6 @@ void SpaceUpdater::schedule()
         m_timer.start();
 }
 
-void SpaceUpdater::flush()
-{
-    if (m_timer.isActive()) {
-        m_timer.stop();
-        run();
-    }
-}
-
 void SpaceUpdater::run()
 {
     ++m_updates;

@@ -72,8 +72,6 @@ public:
 
     /** Asks for one update at the next turn of the event loop. */
     void schedule();
-    /** Updates now if one is waiting. */
-    void flush();
     /** Number of updates run so far. */
     int updateCount() const { return m_updates; }
 
