@@ -256,14 +256,18 @@ TEST_F(DriveWindow, SelectingAnotherPsp)
 TEST_F(DriveWindow, SelectingAWriteableDriveThatIsNotAPsp)
 {
     Stick psp({"PSP/PHOTO"});
+    psp.dir.write("MP_ROOT/100MNV01/m4v00001.mp4", "");
     Stick disk({});
     volumes.add(psp.root(), true);
     volumes.add(disk.root(), false);
     handler.InitPspDrive();
+    ASSERT_EQ(window.pspList->count(), 1);
     window.choose(disk.root());
     EXPECT_EQ(prompt.texts, QStringList{"Your selected drive is not a PSP"});
     EXPECT_TRUE(fs::is_directory(disk.dir.path() / "MP_ROOT/100MNV01"));
     EXPECT_EQ(window.GetPSPPath(), disk.videos());
+    EXPECT_EQ(window.pspList->count(), 0) << "the new, empty folder is listed";
+    EXPECT_EQ(window.nextNum->text(), "00001");
     EXPECT_EQ(window.combo->GetLastSel(), window.combo->FindRoot(disk.root()));
 }
 
@@ -323,27 +327,27 @@ TEST_F(DriveWindow, ArrivalOfAPspOpensIt)
 TEST_F(DriveWindow, ArrivalConsidersOnlyTheFirstVolume)
 {
     Stick psp({"PSP/PHOTO"});
-    Stick other({});
     volumes.add(psp.root(), true);
-    volumes.add(other.root(), true);
     handler.InitPspDrive();
     prompt.texts.clear();
     const QString inUse = window.GetPSPPath();
 
-    Stick e({});
-    Stick g({"PSP/PHOTO"});
-    QStringList roots{e.root(), g.root()};
-    std::sort(roots.begin(), roots.end());
-    volumes.add(e.root(), true);
-    volumes.add(g.root(), true);
-    handler.OnDeviceChange({VolumeEvent::Kind::Arrival, roots});
-    if (roots.front() == e.root()) {
-        EXPECT_EQ(window.GetPSPPath(), inUse) << "only the first root counts, and it is no PSP";
-        EXPECT_EQ(window.shownRoot(), psp.root()) << "the selector still shows the PSP in use";
-    } else {
-        EXPECT_EQ(window.GetPSPPath(), g.videos());
-    }
-    EXPECT_EQ(window.combo->count(), 4);
+    // Volumes E and G arrive together; E comes first in mount-point order.
+    Stick both({"E", "G/PSP/PHOTO"});
+    const QString e = both.root() + "E/";
+    const QString g = both.root() + "G/";
+    volumes.add(e, true);
+    volumes.add(g, true);
+    handler.OnDeviceChange({VolumeEvent::Kind::Arrival, {e, g}});
+    EXPECT_EQ(window.GetPSPPath(), inUse) << "E is no PSP, and G is not looked at";
+    EXPECT_EQ(window.shownRoot(), psp.root()) << "the selector still shows the PSP in use";
+    EXPECT_EQ(window.combo->count(), 3);
+    EXPECT_FALSE(fs::exists(both.dir.path() / "G/MP_ROOT"));
+
+    fs::create_directories(both.dir.path() / "E/PSP/music");
+    handler.OnDeviceChange({VolumeEvent::Kind::Arrival, {e, g}});
+    EXPECT_EQ(window.GetPSPPath(), e + "MP_ROOT/100MNV01/");
+    EXPECT_FALSE(fs::exists(both.dir.path() / "G/MP_ROOT"));
     EXPECT_TRUE(prompt.texts.isEmpty());
 }
 
@@ -434,29 +438,40 @@ TEST_F(DriveWindow, NotificationsWaitForTheTransfer)
     EXPECT_TRUE(prompt.texts.isEmpty());
 }
 
-// The real watcher, on declared volumes (plain folders) followed by its timer.
-TEST(MountWatcherDeclared, FollowsAFolderThatComesAndGoes)
+// The real watcher on declared volumes (plain folders); the timer's own runs are tested below.
+TEST(MountWatcherDeclared, FollowsFoldersThatComeAndGo)
 {
     platform::clearDeclaredVolumes();
     TempDir dir;
-    const fs::path stick = dir.path() / "stick";
-    const QString root = q(stick) + "/";
-    platform::declareVolume(q(stick));
+    const QString e = q(dir.path() / "e") + "/";
+    const QString g = q(dir.path() / "g") + "/";
+    platform::declareVolume(g);
+    platform::declareVolume(e);
     platform::MountWatcher watcher;
-    watcher.setDeclaredInterval(20);
     QSignalSpy spy(&watcher, &platform::MountWatcher::volumesChanged);
+    // Only the declared folders' events: the real mount table may change meanwhile.
+    const auto nextEvent = [&] {
+        while (!spy.isEmpty()) {
+            const auto event = spy.takeFirst().at(0).value<VolumeEvent>();
+            if (event.roots.contains(e) || event.roots.contains(g))
+                return event;
+        }
+        return VolumeEvent{VolumeEvent::Kind::Arrival, {}};
+    };
 
-    fs::create_directories(stick / "PSP/PHOTO");
-    ASSERT_TRUE(spy.wait(2000));
-    auto event = spy.takeFirst().at(0).value<VolumeEvent>();
+    fs::create_directories(dir.path() / "g/PSP/PHOTO");
+    fs::create_directories(dir.path() / "e");
+    watcher.checkNow();
+    auto event = nextEvent();
     EXPECT_EQ(event.kind, VolumeEvent::Kind::Arrival);
-    EXPECT_EQ(event.roots, QStringList{root});
+    EXPECT_EQ(event.roots, (QStringList{e, g})) << "one event, in mount-point order";
 
-    fs::remove_all(stick);
-    ASSERT_TRUE(spy.wait(2000));
-    event = spy.takeFirst().at(0).value<VolumeEvent>();
+    fs::remove_all(dir.path() / "g");
+    watcher.checkNow();
+    event = nextEvent();
     EXPECT_EQ(event.kind, VolumeEvent::Kind::Removal);
-    EXPECT_EQ(event.roots, QStringList{root});
+    EXPECT_EQ(event.roots, QStringList{g});
+    EXPECT_TRUE(nextEvent().roots.isEmpty()) << "nothing else about them";
     platform::clearDeclaredVolumes();
 }
 

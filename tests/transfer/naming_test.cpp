@@ -97,13 +97,6 @@ TEST(NextNameAtTheTop, FullFolderGivesSixDigits)
     EXPECT_EQ(NextNumText("/psp/"), "10000");
 }
 
-TEST(NextNum, ShowsTheFiveDigits)
-{
-    TempDir dir;
-    dir.write("m4v00011.mp4", "");
-    EXPECT_EQ(NextNumText(folderOf(dir)), "00012");
-}
-
 TEST(Atoi, FollowsTheCRules)
 {
     EXPECT_EQ(AtoiNumber(""), 0);
