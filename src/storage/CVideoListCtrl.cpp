@@ -30,8 +30,13 @@ CVideoListCtrl::CVideoListCtrl(QWidget* parent)
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &CVideoListCtrl::itemSelectionChanged);
     // Clearing the rows drops the selection without a selection signal; the
     // window still has to hear that nothing is selected any more.
-    connect(m_pModel, &QAbstractItemModel::modelAboutToBeReset, this,
-        [this] { m_bSelectionBeforeReset = selectionModel()->hasSelection(); });
+    // Rows cleared under an open editor (a PSP taken away) drop the editor
+    // without closing it: the edit is over all the same.
+    connect(m_pModel, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        m_bSelectionBeforeReset = selectionModel()->hasSelection();
+        m_nEditColumn = -1;
+        m_nEditRow = -1;
+    });
     connect(m_pModel, &QAbstractItemModel::modelReset, this, [this] {
         if (m_bSelectionBeforeReset)
             emit itemSelectionChanged();

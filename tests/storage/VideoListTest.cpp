@@ -284,6 +284,28 @@ TEST_F(VideoListTest, EditorRefusesMoreThan255Utf8Bytes)
     EXPECT_EQ(titleOf(video).size(), 254u);
 }
 
+TEST_F(VideoListTest, RowsClearedUnderAnOpenEditorEndTheEdit)
+{
+    const auto video = addVideo("a.mp4");
+    fill();
+    const std::string before = readFileBytes(video);
+    list.setFocus();
+    list.setCurrentIndex(list.model()->index(0, 0));
+    QTest::keyClick(&list, Qt::Key_F2);
+    ASSERT_TRUE(waitForEditor());
+    QTest::keyClicks(editor(), QStringLiteral("never written"));
+    list.videoModel()->clear();
+    QApplication::processEvents();
+    EXPECT_EQ(list.editColumn(), -1);
+    EXPECT_EQ(readFileBytes(video), before);
+
+    // Rows that come back are highlighted again when selected.
+    list.videoModel()->append(QStringLiteral("back"), std::make_unique<VideoEntry>());
+    list.selectionModel()->select(list.model()->index(0, 0), QItemSelectionModel::Select);
+    EXPECT_EQ(shot().pixelColor(list.clientWidth() - 10, rowRect(0).top() + 30),
+        list.palette().color(QPalette::Active, QPalette::Highlight));
+}
+
 TEST_F(VideoListTest, EditingStaysAvailableAfterEveryFill)
 {
     addVideo("a.mp4");
