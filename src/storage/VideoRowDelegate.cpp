@@ -4,7 +4,10 @@
 #include "storage/VideoListModel.h"
 
 #include <QLineEdit>
+#include <QHelpEvent>
 #include <QPainter>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QValidator>
 
 namespace {
@@ -122,4 +125,19 @@ void VideoRowDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionV
     const QRect label = labelRect(rowRect(option.rect));
     const int height = std::max(editor->sizeHint().height(), option.rect.height() / 2 + 2);
     editor->setGeometry(label.left(), label.top() - 1, label.width(), height);
+}
+
+bool VideoRowDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option, const QModelIndex& index)
+{
+    if (event && event->type() == QEvent::ToolTip && index.isValid()) {
+        // The tip is plain text: a file name such as "<b>clip.mp4" must not turn it into markup.
+        const QString text = index.data(Qt::ToolTipRole).toString();
+        if (Qt::mightBeRichText(text)) {
+            QToolTip::showText(event->globalPos(),
+                QStringLiteral("<p style='white-space:pre'>") + text.toHtmlEscaped() + QStringLiteral("</p>"), view,
+                option.rect);
+            return true;
+        }
+    }
+    return QStyledItemDelegate::helpEvent(event, view, option, index);
 }

@@ -16,6 +16,8 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QTimer>
 
 namespace {
@@ -118,6 +120,21 @@ TEST_F(VideoListTest, ToolTipGivesTheFirstTwelveCharactersOfTheNameAndTheSize)
     const auto tip = [this](int row) { return list.model()->index(row, 0).data(Qt::ToolTipRole).toString(); };
     EXPECT_EQ(tip(rowOf(shortName)), u"Name:M4V00001.MP4\n Size:1.50 KB");
     EXPECT_EQ(tip(rowOf(longName)), u"Name:ABCDEFGHIJKL\n Size:1.50 KB");
+
+    // What the tooltip shows is that text, also for a name that looks like markup.
+    const auto markup = addVideo("<b>clip.mp4", 1536);
+    fill();
+    const QRect cell = rowRect(rowOf(markup));
+    QHelpEvent help(QEvent::ToolTip, cell.center(), list.viewport()->mapToGlobal(cell.center()));
+    QApplication::sendEvent(list.viewport(), &help);
+    QString shown = QToolTip::text();
+    if (Qt::mightBeRichText(shown)) {
+        QTextDocument document;
+        document.setHtml(shown);
+        shown = document.toPlainText();
+    }
+    EXPECT_EQ(shown, u"Name:<b>clip.mp4\n Size:1.50 KB");
+    QToolTip::hideText();
 }
 
 TEST_F(VideoListTest, SelectedRowIsHighlightedToTwoPixelsShortOfTheClientWidth)
