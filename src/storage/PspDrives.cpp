@@ -7,6 +7,10 @@
 #include "storage/CDriveComboEx.h"
 #include "storage/PspWindow.h"
 
+#include <QScopedValueRollback>
+
+#include <utility>
+
 namespace storage {
 
 namespace {
@@ -129,6 +133,21 @@ bool PspDriveHandler::FindFirstPSPDrive(QString& root)
 
 PspFolderResult PspDriveHandler::OpenPSPFolder(const QString& root, Caller caller)
 {
+    PspFolderResult result;
+    {
+        // The list fill and the message boxes let other events run: a drive
+        // change handled in their midst would leave the path, the list, the
+        // selector and the space figures naming different drives.
+        const QScopedValueRollback<bool> opening(m_bOpening, true);
+        result = OpenFolderSteps(root, caller);
+    }
+    if (!m_bOpening)
+        RunDeferred();
+    return result;
+}
+
+PspFolderResult PspDriveHandler::OpenFolderSteps(const QString& root, Caller caller)
+{
     QString pspPath;
     const PspFolderResult result = MakePspFolder(root, pspPath);
     if (result != PspFolderResult::Ok) {
@@ -180,6 +199,10 @@ void PspDriveHandler::OnSelChangeDrive()
     const QString root = combo.RootAt(combo.currentIndex());
     if (root.isEmpty())
         return;
+    if (m_bOpening) {
+        m_strPendingRoot = root;
+        return;
+    }
     if (!IsPSPDrive(root)) {
         platform::showMessage(m_window.PromptParent(), QString::fromLatin1(kNotAPsp));
         m_window.SetPSPPath(QString());
@@ -192,7 +215,7 @@ void PspDriveHandler::OnDeviceChange(const platform::VolumeEvent& event)
     if (event.roots.isEmpty())
         return;
     // The worker reads the PSP list and path: nothing may change them under it.
-    if (m_window.IsTransferRunning()) {
+    if (m_window.IsTransferRunning() || m_bOpening) {
         m_held.push_back(event);
         return;
     }
@@ -218,11 +241,23 @@ void PspDriveHandler::OnDeviceChange(const platform::VolumeEvent& event)
 
 void PspDriveHandler::OnTransferEnded()
 {
-    while (!m_held.empty() && !m_window.IsTransferRunning()) {
+    while (!m_held.empty() && !m_window.IsTransferRunning() && !m_bOpening) {
         const platform::VolumeEvent event = m_held.front();
         m_held.erase(m_held.begin());
         OnDeviceChange(event);
     }
+}
+
+void PspDriveHandler::RunDeferred()
+{
+    const QString chosen = std::exchange(m_strPendingRoot, QString());
+    CDriveComboEx& combo = m_window.DriveCombo();
+    const int index = chosen.isEmpty() ? -1 : combo.FindRoot(chosen);
+    if (index >= 0) {
+        combo.setCurrentIndex(index);
+        OnSelChangeDrive();
+    }
+    OnTransferEnded();
 }
 
 void PspDriveHandler::SelectPspRoot(const QString& root)

@@ -43,7 +43,9 @@ PspFolderResult MakePspFolder(const QString& root, QString& pspPath);
 /**
  * The window side of the drives: start-up search, the selector's choice and
  * volume arrival and removal, against a PspWindow. Notifications that come
- * while a transfer runs are held back until OnTransferEnded.
+ * while a transfer runs are held back until OnTransferEnded; notifications
+ * and choices that come while a PSP folder is being opened (its list fill
+ * lets other events run) wait until the opening has ended.
  */
 class PspDriveHandler final : public QObject
 {
@@ -73,10 +75,14 @@ public:
     int HeldCount() const { return static_cast<int>(m_held.size()); }
 
 private:
+    PspFolderResult OpenFolderSteps(const QString& root, Caller caller);
+    void RunDeferred();
     void SelectPspRoot(const QString& root);
 
     PspWindow& m_window;
     std::vector<platform::VolumeEvent> m_held;
+    bool m_bOpening = false;
+    QString m_strPendingRoot; // a drive chosen while a folder was being opened
 };
 
 } // namespace storage

@@ -23,6 +23,8 @@
 #include <QVBoxLayout>
 
 #include <filesystem>
+#include <functional>
+#include <utility>
 #include <sys/mount.h>
 
 namespace fs = std::filesystem;
@@ -88,6 +90,9 @@ public:
     {
         EXPECT_FALSE(refresh->isEnabled()) << "a fill runs with Refresh disabled";
         pspList->clear();
+        // A real fill lets other events run after each thumbnail.
+        if (duringFill)
+            std::exchange(duringFill, nullptr)();
         const QString folder = pattern.left(pattern.lastIndexOf('/') + 1);
         for (const auto& e : platform::fileSystem().list(folder, pattern.mid(folder.size())))
             pspList->addItem(e.name);
@@ -146,6 +151,7 @@ public:
     QString m_strPSPPath;
     bool transferRunning = false;
     int refreshDisabled = 0;
+    std::function<void()> duringFill;
 };
 
 struct Stick
@@ -436,6 +442,44 @@ TEST_F(DriveWindow, NotificationsWaitForTheTransfer)
     EXPECT_EQ(window.GetPSPPath(), newcomer.videos());
     EXPECT_EQ(window.shownRoot(), newcomer.root());
     EXPECT_TRUE(prompt.texts.isEmpty());
+}
+
+TEST_F(DriveWindow, ChangesDuringAFillWaitForIt)
+{
+    Stick a({"PSP/PHOTO"});
+    a.dir.write("MP_ROOT/100MNV01/m4v00001.mp4", "");
+    Stick b({"PSP/PHOTO"});
+    b.dir.write("MP_ROOT/100MNV01/m4v00006.mp4", "");
+    b.dir.write("MP_ROOT/100MNV01/m4v00007.mp4", "");
+    volumes.add(a.root(), true);
+    volumes.add(b.root(), true);
+    const QString first = std::min(a.root(), b.root());
+    const QString second = std::max(a.root(), b.root());
+    const Stick& secondStick = second == a.root() ? a : b;
+
+    // The user picks the second PSP while start-up is listing the first.
+    window.duringFill = [&] { window.choose(second); };
+    handler.InitPspDrive();
+    EXPECT_EQ(window.GetPSPPath(), second + "MP_ROOT/100MNV01/");
+    EXPECT_EQ(window.pspList->count(), second == a.root() ? 1 : 2);
+    EXPECT_EQ(window.shownRoot(), second);
+    EXPECT_EQ(window.combo->GetLastSel(), window.combo->FindRoot(second));
+    EXPECT_EQ(window.spaceText->text(), "space of " + second);
+    EXPECT_EQ(window.nextNum->text(), transfer::NextNumText(secondStick.videos()));
+
+    // The first PSP arrives again and is unplugged while its list is being filled.
+    window.duringFill = [&] {
+        volumes.remove(first);
+        handler.OnDeviceChange({VolumeEvent::Kind::Removal, {first}});
+    };
+    handler.OnDeviceChange({VolumeEvent::Kind::Arrival, {first}});
+    EXPECT_EQ(handler.HeldCount(), 0);
+    EXPECT_EQ(prompt.texts, QStringList{"You have disabled the PSP USB connection!"});
+    EXPECT_TRUE(window.GetPSPPath().isEmpty());
+    EXPECT_EQ(window.pspList->count(), 0);
+    EXPECT_TRUE(window.nextNum->text().isEmpty());
+    EXPECT_TRUE(window.spaceText->text().isEmpty());
+    EXPECT_TRUE(window.buttonsDisabled());
 }
 
 // The real watcher on declared volumes (plain folders); the timer's own runs are tested below.
