@@ -7,7 +7,6 @@
 
 #include <QCoreApplication>
 #include <QItemSelectionModel>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QResizeEvent>
 
@@ -197,9 +196,4 @@ void CVideoListCtrl::resizeEvent(QResizeEvent* event)
     m_nClientWidth = viewport()->width();
     QListView::resizeEvent(event);
     m_nClientWidth = viewport()->width();
-}
-
-void CVideoListCtrl::keyPressEvent(QKeyEvent* event)
-{
-    QListView::keyPressEvent(event);
 }
