@@ -8,6 +8,7 @@
 #include "platform/Volumes.h"
 #include "shell/CMainStatusBar.h"
 #include "shell/CommandLine.h"
+#include "skin/GlobalHelper.h"
 #include "skin/UxButton.h"
 #include "storage/CDriveComboEx.h"
 #include "storage/CPSPVolCtrl.h"
@@ -152,6 +153,21 @@ TEST_F(DrivesListsTest, StartUpOpensTheDeclaredPspAndFollowsSelections)
     QApplication::processEvents();
     EXPECT_EQ(psp->selectedRows(), QList<int>{0});
     expectTransferButtons(*window, true, true);
+
+    // A transfer locks the input; its end unlocks it, the buttons by the selections. About stays.
+    const QList<QWidget*> inputs{window->Button(CMainDlg::IDC_BROWSE), window->FolderEdit(), &window->DriveCombo(),
+                                 window->NextNumEdit(), window->Button(CMainDlg::IDC_REFRESH),
+                                 window->LocalList(), psp};
+    QTest::qWaitFor([&] { return window->Button(CMainDlg::IDC_REFRESH)->isEnabled(); }, 1000);
+    window->EnableInput(false);
+    expectTransferButtons(*window, false, false);
+    for (const QWidget* input : inputs)
+        EXPECT_FALSE(input->isEnabled()) << input->objectName().toStdString();
+    EXPECT_TRUE(window->Button(CMainDlg::IDC_ABOUT)->isEnabled());
+    window->EnableInput(true);
+    expectTransferButtons(*window, true, true);
+    for (const QWidget* input : inputs)
+        EXPECT_TRUE(input->isEnabled()) << input->objectName().toStdString();
 }
 
 TEST_F(DrivesListsTest, SelectionsMoveTheUsageBarAndMarkAnOverflow)
@@ -296,16 +312,37 @@ TEST_F(DrivesListsTest, PspGoingAwayEmptiesItsSideAndComingBackFillsIt)
     EXPECT_TRUE(spaceText(*window).startsWith(kSpacePrefix));
 }
 
-TEST_F(DrivesListsTest, NoPspSaysSoAndLeavesTheRightSideEmpty)
+// With no PSP, and equally with one whose video folder cannot be made, the right side stays
+// empty and the rest of the start-up runs: skin, minimum size, stored rectangle, Refresh.
+TEST_F(DrivesListsTest, StartUpWithoutAUsablePspStillFinishesTheWindow)
 {
-    platform::declareVolume(q(stick)); // declared, but not there yet
-    auto window = openWindow();
-    EXPECT_TRUE(prompt.texts.contains(kNoPsp));
-    EXPECT_TRUE(window->m_strPSPPath.isEmpty());
-    EXPECT_EQ(window->PspList()->count(), 0);
-    EXPECT_TRUE(window->NextNumEdit()->text().isEmpty());
-    EXPECT_TRUE(spaceText(*window).isEmpty());
-    expectTransferButtons(*window, false, false);
+    makeLocalFolder(local);
+    const fs::path blocked = temp.path() / "blocked";
+    fs::create_directories(blocked / "PSP" / "PHOTO");
+    temp.write("blocked/MP_ROOT", "a plain file where the folder belongs");
+    const std::pair<fs::path, QString> cases[] = {
+        {stick, kNoPsp}, // declared, but not there
+        {blocked, QStringLiteral("You have Selected a non-writeable drivre.")},
+    };
+    for (const auto& [root, message] : cases) {
+        platform::clearDeclaredVolumes();
+        platform::declareVolume(q(root));
+        prompt.texts.clear();
+        pref.PutString(QStringLiteral("LocalPath"), q(local));
+        pref.PutString(QStringLiteral("window_rect"), GlobalHelper::Rect2S(QRect(-20, 15, 300, 200)));
+        auto window = openWindow();
+        EXPECT_EQ(prompt.texts, QStringList{message});
+        EXPECT_TRUE(window->m_strPSPPath.isEmpty());
+        EXPECT_EQ(window->PspList()->count(), 0);
+        EXPECT_TRUE(window->NextNumEdit()->text().isEmpty());
+        EXPECT_TRUE(spaceText(*window).isEmpty());
+        expectTransferButtons(*window, false, false);
+
+        EXPECT_TRUE(skinMgr.GetCurrentSkinPath().endsWith(QStringLiteral("/Default")));
+        EXPECT_TRUE(window->GetCornerRegions().any());
+        EXPECT_EQ(window->geometry(), QRect(QPoint(0, 15), window->GetMinWindowSize()));
+        EXPECT_EQ(window->LocalList()->count(), 3);
+    }
 }
 
 TEST_F(DrivesListsTest, DemoShowsItsVideosOnBothSidesAndKeepsTheStoredFolder)
