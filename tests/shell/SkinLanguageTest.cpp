@@ -3,6 +3,7 @@
 #include "ShellFixture.h"
 
 #include "shell/CMainStatusBar.h"
+#include "skin/GlobalHelper.h"
 #include "skin/UxButton.h"
 #include "skin/UxChooseSkinDlg.h"
 #include "skin/UxHyperLink.h"
@@ -146,6 +147,18 @@ TEST_F(SkinTest, SkinWithoutCornersGivesAPlainRectangle)
     EXPECT_EQ(window->size(), QSize(672, 540)); // larger than the minimum: kept
 }
 
+TEST_F(SkinTest, SmallStoredRectangleGrowsToTheDefaultMinimumOfASkinNamingNone)
+{
+    skins.write("Bare/skin.ini", "; no values at all\n");
+    pref.PutString(QStringLiteral("last_skin"), skinPath("Bare"));
+    pref.PutString(QStringLiteral("window_rect"), GlobalHelper::Rect2S(QRect(5, 6, 300, 200)));
+    auto window = openWindow();
+    EXPECT_EQ(skinMgr.GetCurrentSkinPath(), skinPath("Bare"));
+    // 510 by 400 when restored, then the skin's minimum, 620 by 466 by default; top-left kept.
+    EXPECT_EQ(window->GetMinWindowSize(), QSize(620, 466));
+    EXPECT_EQ(window->geometry(), QRect(5, 6, 620, 466));
+}
+
 TEST_F(ShellTest, SkinChosenThroughTheMenuAppliesAndComesBack)
 {
     auto window = openWindow();
@@ -230,9 +243,12 @@ TEST_F(ShellTest, ChoosingTheCheckedLanguageStoresItAgain)
 {
     auto window = openWindow();
     EXPECT_TRUE(pref.GetString(QStringLiteral("language")).isEmpty());
+    window->Button(CMainDlg::IDC_ABOUT)->setText(QStringLiteral("stale"));
     languageAction(*window, QStringLiteral("English"))->trigger();
     EXPECT_EQ(pref.GetString(QStringLiteral("language")), QStringLiteral("English"));
     EXPECT_TRUE(languageAction(*window, QStringLiteral("English"))->isChecked());
+    // ...and translates the window again.
+    EXPECT_EQ(window->Button(CMainDlg::IDC_ABOUT)->text(), QStringLiteral("About"));
 }
 
 TEST_F(ShellTest, EveryListedLanguageCanBeChosenBeyondFifteen)
