@@ -81,21 +81,32 @@ QString rootOf(const QString& dir)
 
 std::vector<VolumeInfo> Volumes::mounted() const
 {
-    std::vector<VolumeInfo> result;
+    std::vector<VolumeInfo> entries;
     const auto all = QStorageInfo::mountedVolumes();
     for (const QStorageInfo& storage : all) {
         if (!storage.isValid() || !storage.isReady())
             continue;
         VolumeInfo info;
         info.root = rootOf(storage.rootPath());
-        if (std::any_of(result.begin(), result.end(), [&](const VolumeInfo& v) { return v.root == info.root; }))
-            continue; // over-mounted points are listed once
         info.displayName = displayNameFor(storage.name(), info.root);
         info.removable = deviceIsRemovable(storage.device());
         info.fat = isFatType(storage.fileSystemType());
-        result.push_back(info);
+        entries.push_back(info);
     }
-    std::sort(result.begin(), result.end(), byRoot);
+    return visibleVolumes(entries);
+}
+
+std::vector<VolumeInfo> visibleVolumes(const std::vector<VolumeInfo>& inMountOrder)
+{
+    std::vector<VolumeInfo> result;
+    for (const VolumeInfo& info : inMountOrder) {
+        auto same = std::find_if(result.begin(), result.end(), [&](const VolumeInfo& v) { return v.root == info.root; });
+        if (same != result.end())
+            *same = info;
+        else
+            result.push_back(info);
+    }
+    std::stable_sort(result.begin(), result.end(), byRoot);
     return result;
 }
 

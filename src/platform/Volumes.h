@@ -34,6 +34,13 @@ public:
     virtual bool isFat(const QString& path) const;
 };
 
+/**
+ * Volumes from mount-table entries in mount order: where several file systems
+ * are mounted on one point (an automount point and the card over it), the
+ * last one is what the path shows and the only one kept. Sorted by mount point.
+ */
+std::vector<VolumeInfo> visibleVolumes(const std::vector<VolumeInfo>& inMountOrder);
+
 /** The process-wide volume list (the real one unless a test replaced it). */
 Volumes& volumes();
 /** Replaces the process-wide volume list (not owned); nullptr restores the real one. */

@@ -125,3 +125,17 @@ TEST(MountedVolumes, IncludeTheRootFileSystemOnce)
         EXPECT_FALSE(v.displayName.isEmpty());
     }
 }
+
+TEST(MountedVolumes, ShowTheLastFileSystemMountedOnAPoint)
+{
+    // An automount point first, the card mounted over it later.
+    VolumeInfo automount{"/media/card/", "card (/media/card)"};
+    VolumeInfo card{"/media/card/", "PSP (/media/card)", true, false, true};
+    VolumeInfo root{"/", "/"};
+    const auto visible = visibleVolumes({automount, root, card});
+    ASSERT_EQ(visible.size(), 2u);
+    EXPECT_EQ(visible[0].root, "/");
+    EXPECT_EQ(visible[1].displayName, "PSP (/media/card)");
+    EXPECT_TRUE(visible[1].removable);
+    EXPECT_TRUE(visible[1].fat);
+}
