@@ -159,6 +159,58 @@ TEST_F(SkinTest, SmallStoredRectangleGrowsToTheDefaultMinimumOfASkinNamingNone)
     EXPECT_EQ(window->geometry(), QRect(5, 6, 620, 466));
 }
 
+namespace {
+
+// Counts the pixels of a button drawn strongly in red and strongly in blue.
+std::pair<int, int> redAndBluePixels(QWidget& button)
+{
+    const QImage image = button.grab().toImage();
+    int red = 0;
+    int blue = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            red += c.red() > 180 && c.green() < 80 && c.blue() < 80;
+            blue += c.blue() > 180 && c.red() < 80 && c.green() < 80;
+        }
+    }
+    return {red, blue};
+}
+
+} // namespace
+
+TEST_F(ShellTest, ButtonTextColoursMissingFromTheSkinAreTheSystemOnes)
+{
+    // A skin without pictures or colours; the system's colours made easy to tell apart.
+    const TempDir skins;
+    skins.write("Bare/skin.ini", "; no values at all\n");
+    pref.PutString(QStringLiteral("last_skin"), QString::fromStdString((skins.path() / "Bare").string()));
+    const QPalette saved = QApplication::palette();
+    QPalette palette = saved;
+    palette.setColor(QPalette::Active, QPalette::ButtonText, Qt::red);
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, Qt::blue);
+    QApplication::setPalette(palette);
+    {
+        auto window = openWindow();
+        UxButton* about = window->Button(CMainDlg::IDC_ABOUT);
+        UxButton* move = window->Button(CMainDlg::IDC_MOVE_TO_PSP);
+        ASSERT_FALSE(about->HasBitmap());
+        ASSERT_FALSE(move->isEnabled()); // no PSP
+        // Normal and active: the button text colour; disabled: the grey text colour.
+        auto [red, blue] = redAndBluePixels(*about);
+        EXPECT_GT(red, 0);
+        EXPECT_EQ(blue, 0);
+        about->setFocus();
+        std::tie(red, blue) = redAndBluePixels(*about);
+        EXPECT_GT(red, 0);
+        EXPECT_EQ(blue, 0);
+        std::tie(red, blue) = redAndBluePixels(*move);
+        EXPECT_EQ(red, 0);
+        EXPECT_GT(blue, 0);
+    }
+    QApplication::setPalette(saved);
+}
+
 TEST_F(ShellTest, SkinChosenThroughTheMenuAppliesAndComesBack)
 {
     auto window = openWindow();
