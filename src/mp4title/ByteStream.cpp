@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 extern "C" {
@@ -59,9 +60,17 @@ static int file_open(ProtocolHandle* h, const char* path, int flags)
         mode = O_CREAT | O_TRUNC | O_WRONLY;
     else
         mode = edit_mode == 1 ? O_RDWR : O_RDONLY;
-    const int fd = ::open(path, mode | O_CLOEXEC, 0666);
+    // Non-blocking, so that a named pipe given as a video cannot hang the
+    // caller; anything but a regular file is refused before it is read.
+    const int fd = ::open(path, mode | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0)
         return MP4_ERR_IO;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return MP4_ERR_IO;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     h->priv_data = fd;
     return 0;
 }

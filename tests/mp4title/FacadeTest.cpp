@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <thread>
 #include <vector>
 
@@ -26,6 +28,19 @@ TEST(TitleFacade, ReadStatuses)
               mp4title::ReadStatus::NoMoov);
     EXPECT_STREQ(mp4title::describe(mp4title::ReadStatus::NotMp4), "not an MP4 file");
     EXPECT_STREQ(mp4title::describe(mp4title::ReadStatus::CannotOpen), "cannot open");
+}
+
+// A folder or a named pipe that carries a video's name is no video: it must be
+// refused at once, never waited on (a pipe without a writer would block a read).
+TEST(TitleFacade, WhatIsNoRegularFileCannotBeOpened)
+{
+    TempDir dir;
+    const std::string pipe = dir.str() + "/pipe.mp4";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0666), 0);
+    EXPECT_EQ(mp4title::readTitle(pipe).status, mp4title::ReadStatus::CannotOpen);
+    EXPECT_FALSE(mp4title::writeTitle(pipe, "x").ok);
+    std::filesystem::create_directory(dir.path() / "folder.mp4");
+    EXPECT_EQ(mp4title::readTitle(dir.str() + "/folder.mp4").status, mp4title::ReadStatus::CannotOpen);
 }
 
 TEST(TitleFacade, WriteReasons)
