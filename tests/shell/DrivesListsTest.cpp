@@ -158,7 +158,7 @@ TEST_F(DrivesListsTest, StartUpOpensTheDeclaredPspAndFollowsSelections)
     const QList<QWidget*> inputs{window->Button(CMainDlg::IDC_BROWSE), window->FolderEdit(), &window->DriveCombo(),
                                  window->NextNumEdit(), window->Button(CMainDlg::IDC_REFRESH),
                                  window->LocalList(), psp};
-    QTest::qWaitFor([&] { return window->Button(CMainDlg::IDC_REFRESH)->isEnabled(); }, 1000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->Button(CMainDlg::IDC_REFRESH)->isEnabled(); }, 1000));
     window->EnableInput(false);
     expectTransferButtons(*window, false, false);
     for (const QWidget* input : inputs)

@@ -132,7 +132,7 @@ TEST(PspTarget, UsesValidNumbersAndRefusesOthers)
     }
     EXPECT_TRUE(prompt.texts.isEmpty());
 
-    for (const QString text : {QString("100000"), QString("-1"), QString("99999999999")}) {
+    for (const QString& text : {QString("100000"), QString("-1"), QString("99999999999")}) {
         const TargetNames names = PspTargetNames(text, folderOf(dir));
         EXPECT_EQ(names.name, "m4v00006.mp4");
         EXPECT_EQ(names.thumbnail, "m4v00006.THM");
