@@ -149,6 +149,9 @@ int scanPattern(const QString& pattern, const ScanHooks& hooks)
     const QString glob = pattern.mid(slash + 1);
 
     QSet<QString> seen;
+    // The default picture is the same for every video of a scan: built once,
+    // not decoded again for each video that has no thumbnail of its own.
+    std::optional<std::optional<QImage>> defaultThumb;
     int added = 0;
     for (const platform::DirEntry& item : fs.list(folder, glob)) {
         const QString& path = item.path;
@@ -170,9 +173,12 @@ int scanPattern(const QString& pattern, const ScanHooks& hooks)
             thumb = BuildThumbnail(thumbPath);
             haveThumb = thumb.has_value();
         } else {
-            thumb = BuildThumbnail(fs.currentDirectory() + QStringLiteral("/Default.THM"));
-            if (!thumb)
-                thumb = BuildThumbnail(platform::appDir() + QStringLiteral("/Default.THM"));
+            if (!defaultThumb) {
+                defaultThumb = BuildThumbnail(fs.currentDirectory() + QStringLiteral("/Default.THM"));
+                if (!*defaultThumb)
+                    defaultThumb = BuildThumbnail(platform::appDir() + QStringLiteral("/Default.THM"));
+            }
+            thumb = *defaultThumb;
             haveThumb = thumb.has_value();
             if (!haveThumb && hooks.noDefaultPicture)
                 hooks.noDefaultPicture(path);
