@@ -72,8 +72,7 @@ void CVideoListCtrl::FillList(const QString& pattern)
 void CVideoListCtrl::runFill(const QString& pattern)
 {
     m_bFilling = true;
-    if (m_nEditColumn != -1)
-        endEdit();
+    // Clearing the model also ends an edit in progress (see the reset hook).
     m_pModel->clear();
 
     storage::ScanHooks hooks;
