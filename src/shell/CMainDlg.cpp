@@ -106,13 +106,6 @@ void CMainDlg::CreateControls()
     m_pNextNum->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_pNextNum));
 
-    // Enter never presses a button: the window's OK and Cancel do nothing.
-    for (UxButton* button : {m_pBrowse, m_pMoveTo, m_pCopyTo, m_pMoveFrom, m_pCopyFrom, m_pDelete, m_pAbout,
-                             m_pRefresh}) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
-
     QWidget* const focusOrder[] = {m_pLocalList, m_pPspList, m_pMoveTo, m_pCopyTo, m_pMoveFrom, m_pCopyFrom,
                                    m_pDelete, m_pNextNum, m_pDrives, m_pFolderEdit, m_pBrowse, m_pAbout,
                                    m_pRefresh};
@@ -305,16 +298,6 @@ void CMainDlg::UpdateSpace(const QString& path)
 void CMainDlg::ClearSpace()
 {
     storage::ClearSpace(m_parts);
-}
-
-void CMainDlg::OnBrowse()
-{
-    storage::browseLocalFolder(m_parts);
-}
-
-void CMainDlg::OnFolderEnter()
-{
-    storage::folderEntered(m_parts);
 }
 
 void CMainDlg::OnRefresh()

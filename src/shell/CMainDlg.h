@@ -106,11 +106,8 @@ public:
     void OnChangeSkin();
     void OnLanguage(int index);
 
-    // Handlers of the lists, folders and transfers.
-    /** "Browse": choose the local folder. */
-    void OnBrowse();
-    /** Enter in the folder field: list the typed folder. */
-    void OnFolderEnter();
+    // Handlers of the lists and transfers; "Browse" and Enter in the folder
+    // field are handled by storage::LocalFolderController.
     /** "&Refresh": list both folders again, new "Next Num", new space figures. */
     void OnRefresh();
     /** A transfer button: sets the operation, clears the cancel flag, starts the transfer. */
