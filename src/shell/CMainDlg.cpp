@@ -63,7 +63,7 @@ CMainDlg::CMainDlg(QWidget* parent)
     m_pRefreshPause->setSingleShot(true);
     m_pRefreshPause->setInterval(kRefreshPauseMs);
     connect(m_pRefreshPause, &QTimer::timeout, this, [this] {
-        if (!IsTransferRunning() && !m_pLocalList->isFilling() && !m_pPspList->isFilling())
+        if (!IsTransferRunning())
             EnableRefresh(true);
     });
     RefreshLanguage();
@@ -266,7 +266,11 @@ void CMainDlg::EnableInput(bool enable)
 
 void CMainDlg::EnableRefresh(bool enable)
 {
-    m_pRefresh->setEnabled(enable);
+    // A list still filling keeps Refresh off; its fill turns it on when it ends.
+    if (enable)
+        storage::enableRefreshUnlessFilling(m_parts);
+    else
+        m_pRefresh->setEnabled(false);
 }
 
 void CMainDlg::FillPspList(const QString& pattern)

@@ -53,6 +53,11 @@ void fillGuarded(const MainWindowParts& parts, CVideoListCtrl* list, const QStri
     if (parts.refresh)
         parts.refresh->setEnabled(false);
     list->FillList(pattern);
+    enableRefreshUnlessFilling(parts);
+}
+
+void enableRefreshUnlessFilling(const MainWindowParts& parts)
+{
     const bool stillFilling = (parts.localList && parts.localList->isFilling())
         || (parts.pspList && parts.pspList->isFilling());
     if (parts.refresh && !stillFilling)

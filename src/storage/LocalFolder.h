@@ -29,6 +29,8 @@ bool localFolderExists(const QString& text);
 
 /** FillList with Refresh disabled around it (left enabled only when no list is still filling). */
 void fillGuarded(const MainWindowParts& parts, CVideoListCtrl* list, const QString& pattern);
+/** Enables Refresh unless a list is still filling (its fill enables it when it ends). */
+void enableRefreshUnlessFilling(const MainWindowParts& parts);
 /**
  * Start-up: prepares both lists and lists the default local folder (which may
  * end with a separator) into the local list.
