@@ -19,9 +19,9 @@ std::mutex& titleLock()
 std::string writeReason(int outcome, int err)
 {
     switch (outcome) {
-    case TITLE_CANNOT_OPEN: return "cannot open";
-    case TITLE_NOT_MP4: return "not an MP4 file";
-    case TITLE_NO_MOOV: return "no moov atom (not a complete MP4 file)";
+    case TITLE_CANNOT_OPEN: return describe(ReadStatus::CannotOpen);
+    case TITLE_NOT_MP4: return describe(ReadStatus::NotMp4);
+    case TITLE_NO_MOOV: return describe(ReadStatus::NoMoov);
     case TITLE_TOO_LONG: return "the title is longer than 255 bytes";
     case TITLE_MOOV_NOT_LAST:
         return "the title cannot be written in place: the moov atom is not at the end of the file";
