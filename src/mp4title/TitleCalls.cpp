@@ -195,18 +195,24 @@ bool moov_ends_file(int64_t size)
     return true;
 }
 
+// The open file and its size, when the file has the shape an in-place write needs.
+bool file_for_write(ByteStream* pb, int& fd, int64_t& size)
+{
+    fd = stream_fd(pb);
+    size = fd >= 0 ? file_size(fd) : -1;
+    if (size < 0)
+        return refuse(TITLE_CANNOT_OPEN), false;
+    return moov_ends_file(size);
+}
+
 // Rewrites or removes the title atom at [atomStart, atomStart + S).
 // `entryPos` is the title entry's offset in the atom, `oldBytes` its text bytes.
 void rewrite_title_atom(MovContext* c, ByteStream* pb, int64_t atomStart, int64_t S, int64_t entryPos, int64_t oldBytes,
                         uint32_t mtdtSize)
 {
-    const int fd = stream_fd(pb);
-    const int64_t size = fd >= 0 ? file_size(fd) : -1;
-    if (size < 0) {
-        refuse(TITLE_CANNOT_OPEN);
-        return;
-    }
-    if (!moov_ends_file(size))
+    int fd = -1;
+    int64_t size = 0;
+    if (!file_for_write(pb, fd, size))
         return;
     const int level = c->depth;
     if (level != 2 || c->container_type[level] != mktag('m', 'o', 'o', 'v') || atomStart + S != moov_place.end) {
@@ -412,13 +418,9 @@ void title_after_walk(MovContext*, ByteStream* pb)
         return;
     if (moov_found != 1)
         return;
-    const int fd = stream_fd(pb);
-    const int64_t size = fd >= 0 ? file_size(fd) : -1;
-    if (size < 0) {
-        refuse(TITLE_CANNOT_OPEN);
-        return;
-    }
-    if (!moov_ends_file(size))
+    int fd = -1;
+    int64_t size = 0;
+    if (!file_for_write(pb, fd, size))
         return;
     // A title atom appended behind children the walk could not get through
     // would never be read back.
