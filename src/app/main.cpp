@@ -32,7 +32,6 @@ int main(int argc, char* argv[])
         parser.showHelp(0);
     if (parser.isSet(QStringLiteral("version")))
         parser.showVersion();
-    shell::setCommandLine(*options);
 
     // Declared before the window looks for a PSP, so they are found like attached drives.
     QString startFolder;

@@ -10,8 +10,6 @@
 namespace shell {
 namespace {
 
-CommandLineOptions g_options;
-
 QCommandLineOption screenshotOption()
 {
     return QCommandLineOption(QStringList{QStringLiteral("screenshot")},
@@ -76,16 +74,6 @@ bool applyVolumeOptions(const CommandLineOptions& options, QString* startFolder,
     if (startFolder)
         *startFolder = demo.localFolder;
     return true;
-}
-
-const CommandLineOptions& commandLine()
-{
-    return g_options;
-}
-
-void setCommandLine(const CommandLineOptions& options)
-{
-    g_options = options;
 }
 
 } // namespace shell

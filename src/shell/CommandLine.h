@@ -36,8 +36,4 @@ std::optional<CommandLineOptions> parseCommandLine(QCommandLineParser& parser, c
  */
 bool applyVolumeOptions(const CommandLineOptions& options, QString* startFolder, QString* error);
 
-/** The options of this run, as main() parsed them (defaults before). */
-const CommandLineOptions& commandLine();
-void setCommandLine(const CommandLineOptions& options);
-
 } // namespace shell
