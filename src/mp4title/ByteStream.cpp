@@ -272,17 +272,26 @@ ProtocolHandle* stream_handle(ByteStream* s)
     return static_cast<ProtocolHandle*>(s->opaque);
 }
 
-static void fill_buffer(ByteStream* s)
+// One raw read through the protocol; nothing read marks the end of the file,
+// and a failure is kept as the stream's error.
+static int read_raw(ByteStream* s, unsigned char* dest, int size)
 {
-    if (s->eof_reached)
-        return;
-    const int len = s->read_packet ? s->read_packet(s->opaque, s->buffer, s->buffer_size) : 0;
+    const int len = s->read_packet ? s->read_packet(s->opaque, dest, size) : 0;
     if (len <= 0) {
         s->eof_reached = 1;
         if (len < 0)
             s->error = len;
-        return;
     }
+    return len;
+}
+
+static void fill_buffer(ByteStream* s)
+{
+    if (s->eof_reached)
+        return;
+    const int len = read_raw(s, s->buffer, s->buffer_size);
+    if (len <= 0)
+        return;
     s->pos += len;
     s->buf_ptr = s->buffer;
     s->buf_end = s->buffer + len;
@@ -340,13 +349,9 @@ int read_bytes(ByteStream* s, unsigned char* buf, int size)
             len = size;
         if (len == 0) {
             if (size > s->buffer_size && !s->update_checksum) {
-                len = s->read_packet ? s->read_packet(s->opaque, buf, size) : 0;
-                if (len <= 0) {
-                    s->eof_reached = 1;
-                    if (len < 0)
-                        s->error = len;
+                len = read_raw(s, buf, size);
+                if (len <= 0)
                     break;
-                }
                 s->pos += len;
                 size -= len;
                 buf += len;
