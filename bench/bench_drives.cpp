@@ -2,7 +2,7 @@
 // idle mount watch costs.
 #include "platform/MountWatcher.h"
 #include "platform/Volumes.h"
-#include "storage/CDriveComboEx.h"
+#include "widgets/CDriveComboEx.h"
 #include "storage/PspDrives.h"
 
 #include <benchmark/benchmark.h>

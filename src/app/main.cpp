@@ -6,6 +6,7 @@
 #include "skin/UxAppPref.h"
 #include "skin/UxLanguage.h"
 #include "skin/UxSkinMgr.h"
+#include "widgets/MessageBoxPrompt.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -42,7 +43,10 @@ int main(int argc, char* argv[])
 
     // No box may wait for an answer while a screenshot is taken, headless or not.
     platform::DefaultAnswerPrompt defaultAnswers;
-    if (!options->screenshotFile.isEmpty())
+    widgets::MessageBoxPrompt messageBoxes;
+    if (options->screenshotFile.isEmpty())
+        platform::setPrompt(&messageBoxes);
+    else
         platform::setPrompt(&defaultAnswers);
 
     // The process-wide objects, in this order; destroyed in reverse after the window.
@@ -52,7 +56,9 @@ int main(int argc, char* argv[])
     CMainApp theApp(skinMgr, pref, language);
     theApp.SetScreenshotFile(options->screenshotFile);
     theApp.SetStartFolder(startFolder);
+    theApp.SetMessageBoxes(&messageBoxes);
     theApp.InitInstance();
+    const int status = QApplication::exec();
     platform::setPrompt(nullptr);
-    return theApp.ExitCode();
+    return status != 0 ? status : theApp.ExitCode();
 }

@@ -3,12 +3,10 @@
 #include "platform/FileSystem.h"
 #include "storage/Catalogue.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QString>
 
 #include <cstdio>
-#include <memory>
 
 namespace cli {
 namespace {
@@ -31,14 +29,6 @@ int runLs(const Args& args)
         std::fputs("Usage: reelkeeper-cli ls FOLDER\n", stderr);
         return 2;
     }
-    // Picture loading needs the Qt plugin paths of an application object.
-    std::unique_ptr<QCoreApplication> app;
-    int argc = 1;
-    char name[] = "reelkeeper-cli";
-    char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        app = std::make_unique<QCoreApplication>(argc, argv);
-
     const QString folder = QFile::decodeName(QByteArray::fromStdString(args.front()));
     if (!platform::fileSystem().isDirectory(folder)) {
         std::fprintf(stderr, "reelkeeper-cli: '%s' is not an existing folder\n", args.front().c_str());
@@ -46,12 +36,10 @@ int runLs(const Args& args)
     }
 
     storage::ScanHooks hooks;
-    hooks.noDefaultPicture = [](const QString& path) {
-        std::fprintf(stderr, "reelkeeper-cli: %s: %s\n", QFile::encodeName(path).constData(), storage::kNoDefaultPicture);
-    };
     hooks.add = [](storage::ScannedVideo&& video) {
-        const QString line = oneField(video.fileName) + u'\t' + oneField(video.title) + u'\t'
-            + video.entry.strSize + u'\t' + video.entry.strDate + u'\n';
+        const QString size = video.length ? storage::FormatSizeText(*video.length) : QString();
+        const QString line = oneField(video.fileName) + u'\t' + oneField(video.title) + u'\t' + size + u'\t'
+            + video.dateText + u'\n';
         std::fputs(line.toUtf8().constData(), stdout);
     };
     storage::scanPattern(storage::videoPattern(folder), hooks);

@@ -1,37 +1,34 @@
 #include "platform/Prompt.h"
 
-#include <QApplication>
-#include <QMessageBox>
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QThread>
 
+#include <atomic>
 #include <cstdio>
 
 namespace platform {
 namespace {
 
-class MessageBoxPrompt : public Prompt
+class NoPrompt : public Prompt
 {
 public:
-    PromptAnswer ask(QWidget* parent, const QString& text, PromptKind kind) override
+    PromptAnswer ask(const QString& text, PromptKind kind) override
     {
-        const QString caption = QApplication::applicationDisplayName();
-        if (kind == PromptKind::Ok) {
-            QMessageBox::warning(parent, caption, text, QMessageBox::Ok, QMessageBox::Ok);
-            return PromptAnswer::Ok;
-        }
-        const auto answer = QMessageBox::question(parent, caption, text,
-                                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-        return answer == QMessageBox::Yes ? PromptAnswer::Yes : PromptAnswer::No;
+        std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+        return kind == PromptKind::Ok ? PromptAnswer::Ok : PromptAnswer::No;
     }
 };
 
-MessageBoxPrompt g_messageBoxPrompt;
-Prompt* g_prompt = nullptr;
+NoPrompt g_noPrompt;
+std::atomic<Prompt*> g_prompt{nullptr};
 
 } // namespace
 
 Prompt& prompt()
 {
-    return g_prompt ? *g_prompt : g_messageBoxPrompt;
+    Prompt* current = g_prompt.load();
+    return current ? *current : g_noPrompt;
 }
 
 void setPrompt(Prompt* replacement)
@@ -39,17 +36,29 @@ void setPrompt(Prompt* replacement)
     g_prompt = replacement;
 }
 
-void showMessage(QWidget* parent, const QString& text)
+PromptAnswer ask(const QString& text, PromptKind kind)
 {
-    prompt().ask(parent, text, PromptKind::Ok);
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() == app->thread())
+        return prompt().ask(text, kind);
+    // A worker's question: the window thread shows it while the worker waits.
+    PromptAnswer answer = PromptAnswer::No;
+    QMetaObject::invokeMethod(
+        app, [&] { answer = prompt().ask(text, kind); }, Qt::BlockingQueuedConnection);
+    return answer;
 }
 
-bool askYesNo(QWidget* parent, const QString& text)
+void showMessage(const QString& text)
 {
-    return prompt().ask(parent, text, PromptKind::YesNo) == PromptAnswer::Yes;
+    ask(text, PromptKind::Ok);
 }
 
-PromptAnswer DefaultAnswerPrompt::ask(QWidget*, const QString& text, PromptKind kind)
+bool askYesNo(const QString& text)
+{
+    return ask(text, PromptKind::YesNo) == PromptAnswer::Yes;
+}
+
+PromptAnswer DefaultAnswerPrompt::ask(const QString& text, PromptKind kind)
 {
     // The default button of a Yes/No box is Yes, as with the real boxes.
     std::fprintf(stderr, "%s\n", text.toUtf8().constData());

@@ -5,7 +5,9 @@
 #include "skin/UxAppPref.h"
 #include "skin/UxLanguage.h"
 #include "skin/UxSkinMgr.h"
+#include "widgets/MessageBoxPrompt.h"
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
@@ -21,9 +23,11 @@ CMainApp::CMainApp(UxSkinMgr& skinMgr, UxAppPref& pref, UxLanguage& language)
 {
 }
 
-_AppInfo CMainApp::MakeAppInfo(const platform::LocaleNames& locale)
+CMainApp::~CMainApp() = default;
+
+AppInfo CMainApp::MakeAppInfo(const platform::LocaleNames& locale)
 {
-    _AppInfo info;
+    AppInfo info;
     info.vendorShortName = QStringLiteral("Tollcrest");
     info.vendorName = QStringLiteral("Marrowgate");
     info.vendorRegKey = QStringLiteral("Software\\Marrowgate");
@@ -60,9 +64,14 @@ bool CMainApp::InitInstance()
     InitSkinKit(&m_pref, &m_skinMgr, &m_language);
     m_language.Init(m_strAppDir, StartupLanguage(m_pref, locale));
 
-    CMainDlg window;
-    m_pMainWnd = &window;
+    m_pMainWnd = std::make_unique<CMainDlg>();
+    CMainDlg& window = *m_pMainWnd;
     window.SetStartFolder(m_strStartFolder);
+    if (m_pMessageBoxes)
+        m_pMessageBoxes->setParentWindow(&window);
+    // The one event loop ends when the window has closed.
+    QObject::connect(&window, &QDialog::finished, QCoreApplication::instance(), &QCoreApplication::quit,
+                     Qt::QueuedConnection);
     if (!m_strScreenshot.isEmpty()) {
         QObject::connect(&window, &CMainDlg::initialised, &window, [this, &window] {
             // After the first show has been painted and laid out, and the start-up
@@ -70,9 +79,8 @@ bool CMainApp::InitInstance()
             QTimer::singleShot(CMainDlg::kRefreshPauseMs + 50, &window, [this, &window] { TakeScreenshot(window); });
         });
     }
-    window.exec();
-    m_pMainWnd = nullptr;
-    return false;
+    window.show();
+    return true;
 }
 
 void CMainApp::TakeScreenshot(CMainDlg& window)

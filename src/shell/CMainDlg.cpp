@@ -1,6 +1,5 @@
 #include "shell/CMainDlg.h"
 
-#include "platform/MountWatcher.h"
 #include "platform/Prompt.h"
 #include "shell/AppIcon.h"
 #include "shell/CMainStatusBar.h"
@@ -12,16 +11,13 @@
 #include "skin/UxHyperLink.h"
 #include "skin/UxSkinMgr.h"
 #include "skin/UxStatic.h"
-#include "storage/CDriveComboEx.h"
-#include "storage/CPSPVolCtrl.h"
-#include "storage/CVideoListCtrl.h"
-#include "storage/LocalFolder.h"
-#include "storage/VideoListModel.h"
-#include "transfer/CPSPPrgCtrl.h"
-#include "transfer/PspNaming.h"
+#include "storage/Catalogue.h"
+#include "widgets/CDriveComboEx.h"
+#include "widgets/CPSPPrgCtrl.h"
+#include "widgets/CPSPVolCtrl.h"
+#include "widgets/CVideoListCtrl.h"
 
 #include <QCloseEvent>
-#include <QEventLoop>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -34,13 +30,12 @@ namespace {
 const QString kLocalPathKey = QStringLiteral("LocalPath");
 const QString kWindowRectKey = QStringLiteral("window_rect");
 const QString kLastSkinKey = QStringLiteral("last_skin");
-const QString kMp4Pattern = QStringLiteral("*.mp4");
 
 // Places a control of the template: id as object name, rectangle in dialog units.
 template <typename Widget>
-Widget* place(Widget* widget, int id, int x, int y, int width, int height)
+Widget* place(Widget* widget, ControlId id, int x, int y, int width, int height)
 {
-    UxSkinDialog::SetControlId(widget, id);
+    UxSkinDialog::SetControlId(widget, toInt(id));
     widget->setGeometry(shell::dialogUnitsToPixels(QRect(x, y, width, height)));
     return widget;
 }
@@ -56,15 +51,18 @@ CMainDlg::CMainDlg(QWidget* parent)
     Q_ASSERT(m_pPref && m_pSkinMgr && m_pLanguage);
     SetBgPictureName(QStringLiteral("background.bmp"));
     CreateControls();
-    FillParts();
-    m_pDriveHandler = std::make_unique<storage::PspDriveHandler>(*this);
     // After a refresh, Refresh stays off a moment so that a double click refreshes once.
     m_pRefreshPause = new QTimer(this);
     m_pRefreshPause->setSingleShot(true);
     m_pRefreshPause->setInterval(kRefreshPauseMs);
-    connect(m_pRefreshPause, &QTimer::timeout, this, [this] {
-        if (!IsTransferRunning())
-            EnableRefresh(true);
+    connect(m_pRefreshPause, &QTimer::timeout, this, &CMainDlg::UpdateControls);
+    // Selection changes of both lists are gathered into one space update.
+    m_pSpaceTimer = new QTimer(this);
+    m_pSpaceTimer->setSingleShot(true);
+    m_pSpaceTimer->setInterval(0);
+    connect(m_pSpaceTimer, &QTimer::timeout, this, [this] {
+        ++m_nSpaceUpdates;
+        UpdateSpace(m_strPSPPath);
     });
     RefreshLanguage();
 
@@ -85,26 +83,36 @@ CMainDlg::~CMainDlg()
 
 void CMainDlg::CreateControls()
 {
-    m_pHeader = place(new UxPictureHyperLink(this), IDC_HEADER, 0, 0, 447, 49);
+    m_pHeader = place(new UxPictureHyperLink(this), ControlId::Header, 0, 0, 447, 49);
     m_pHeader->setFocusPolicy(Qt::NoFocus);
-    m_pPathLabel = place(new UxStatic(this), IDC_PATH_LABEL, 8, 56, 21, 8);
-    m_pFolderEdit = place(new QLineEdit(this), IDC_LOCAL_PATH, 32, 56, 108, 12);
-    m_pBrowse = place(new UxButton(this), IDC_BROWSE, 142, 56, 42, 14);
-    m_pPspLabel = place(new UxStatic(this), IDC_PSP_LABEL, 258, 57, 17, 9);
-    m_pDrives = place(new CDriveComboEx(this), IDC_DRIVES, 287, 58, 156, 12);
-    m_pLocalList = place(new CVideoListCtrl(this), IDC_LOCAL_LIST, 6, 82, 179, 213);
-    m_pPspList = place(new CVideoListCtrl(this), IDC_PSP_LIST, 262, 82, 179, 213);
-    m_pMoveTo = place(new UxButton(this), IDC_MOVE_TO_PSP, 191, 124, 64, 14);
-    m_pCopyTo = place(new UxButton(this), IDC_COPY_TO_PSP, 191, 144, 64, 14);
-    m_pMoveFrom = place(new UxButton(this), IDC_MOVE_FROM_PSP, 191, 194, 64, 14);
-    m_pCopyFrom = place(new UxButton(this), IDC_COPY_FROM_PSP, 191, 213, 64, 14);
-    m_pDelete = place(new UxButton(this), IDC_DELETE, 191, 234, 64, 14);
-    m_pAbout = place(new UxButton(this), IDC_ABOUT, 191, 280, 64, 14);
-    m_pRefresh = place(new UxButton(this), IDC_REFRESH, 7, 296, 64, 14);
-    m_pNextNumLabel = place(new UxStatic(this), IDC_NEXT_NUM_LABEL, 205, 298, 75, 8);
-    m_pNextNum = place(new QLineEdit(this), IDC_NEXT_NUM, 289, 296, 50, 14);
+    m_pPathLabel = place(new UxStatic(this), ControlId::PathLabel, 8, 56, 21, 8);
+    m_pFolderEdit = place(new QLineEdit(this), ControlId::LocalPath, 32, 56, 108, 12);
+    m_pBrowse = place(new UxButton(this), ControlId::Browse, 142, 56, 42, 14);
+    m_pPspLabel = place(new UxStatic(this), ControlId::PspLabel, 258, 57, 17, 9);
+    m_pDrives = place(new CDriveComboEx(this), ControlId::Drives, 287, 58, 156, 12);
+    m_pLocalList = place(new CVideoListCtrl(this), ControlId::LocalList, 6, 82, 179, 213);
+    m_pPspList = place(new CVideoListCtrl(this), ControlId::PspList, 262, 82, 179, 213);
+    m_pMoveTo = place(new UxButton(this), ControlId::MoveToPsp, 191, 124, 64, 14);
+    m_pCopyTo = place(new UxButton(this), ControlId::CopyToPsp, 191, 144, 64, 14);
+    m_pMoveFrom = place(new UxButton(this), ControlId::MoveFromPsp, 191, 194, 64, 14);
+    m_pCopyFrom = place(new UxButton(this), ControlId::CopyFromPsp, 191, 213, 64, 14);
+    m_pDelete = place(new UxButton(this), ControlId::Delete, 191, 234, 64, 14);
+    m_pAbout = place(new UxButton(this), ControlId::About, 191, 280, 64, 14);
+    m_pRefresh = place(new UxButton(this), ControlId::Refresh, 7, 296, 64, 14);
+    m_pNextNumLabel = place(new UxStatic(this), ControlId::NextNumLabel, 205, 298, 75, 8);
+    m_pNextNum = place(new QLineEdit(this), ControlId::NextNum, 289, 296, 50, 14);
     m_pNextNum->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_pNextNum));
+
+    m_controls = {{ControlId::LocalList, m_pLocalList}, {ControlId::PspList, m_pPspList},
+                  {ControlId::LocalPath, m_pFolderEdit}, {ControlId::MoveToPsp, m_pMoveTo},
+                  {ControlId::CopyToPsp, m_pCopyTo},     {ControlId::MoveFromPsp, m_pMoveFrom},
+                  {ControlId::CopyFromPsp, m_pCopyFrom}, {ControlId::Delete, m_pDelete},
+                  {ControlId::About, m_pAbout},          {ControlId::Refresh, m_pRefresh},
+                  {ControlId::NextNum, m_pNextNum},      {ControlId::Header, m_pHeader},
+                  {ControlId::Drives, m_pDrives},        {ControlId::Browse, m_pBrowse},
+                  {ControlId::PathLabel, m_pPathLabel},  {ControlId::PspLabel, m_pPspLabel},
+                  {ControlId::NextNumLabel, m_pNextNumLabel}};
 
     QWidget* const focusOrder[] = {m_pLocalList, m_pPspList, m_pMoveTo, m_pCopyTo, m_pMoveFrom, m_pCopyFrom,
                                    m_pDelete, m_pNextNum, m_pDrives, m_pFolderEdit, m_pBrowse, m_pAbout,
@@ -119,37 +127,43 @@ void CMainDlg::CreateControls()
     connect(m_pDelete, &QPushButton::clicked, this, [this] { OnTransferCommand(OP_DELETE_ON_PSP); });
     connect(m_pAbout, &QPushButton::clicked, this, &CMainDlg::OnAbout);
     connect(m_pRefresh, &QPushButton::clicked, this, &CMainDlg::OnRefresh);
+    connect(m_pBrowse, &QPushButton::clicked, this, &CMainDlg::BrowseLocalFolder);
+    connect(m_pDrives, &QComboBox::activated, this, &CMainDlg::OnSelChangeDrive);
+    // Enter in the folder field lists the typed folder and goes no further.
+    m_pFolderEdit->installEventFilter(this);
+
+    for (CVideoListCtrl* list : {m_pLocalList, m_pPspList}) {
+        connect(list, &CVideoListCtrl::itemSelectionChanged, this, &CMainDlg::ScheduleSpaceUpdate);
+        connect(list, &CVideoListCtrl::fillingChanged, this, &CMainDlg::UpdateControls);
+    }
+    connect(m_pLocalList, &CVideoListCtrl::fillFinished, this, &CMainDlg::OnLocalFillFinished);
+    connect(m_pPspList, &CVideoListCtrl::fillFinished, this, &CMainDlg::OnPspFillFinished);
 }
 
-void CMainDlg::FillParts()
+QWidget* CMainDlg::Control(ControlId id) const
 {
-    m_parts.window = this;
-    m_parts.localList = m_pLocalList;
-    m_parts.pspList = m_pPspList;
-    m_parts.folderEdit = m_pFolderEdit;
-    m_parts.moveTo = m_pMoveTo;
-    m_parts.copyTo = m_pCopyTo;
-    m_parts.moveFrom = m_pMoveFrom;
-    m_parts.copyFrom = m_pCopyFrom;
-    m_parts.deleteOnPsp = m_pDelete;
-    m_parts.refresh = m_pRefresh;
-    // The usage bar is made at initialisation; the status bar is looked up when used.
-    m_parts.pspPath = [this] { return m_strPSPPath; };
-    m_parts.setSpaceText = [this](const QString& text) {
-        if (m_pStatusBar)
-            m_pStatusBar->SetText(text, 2);
-    };
+    switch (id) {
+    case ControlId::Status: return m_pStatusBar;
+    case ControlId::Progress: return m_pProgress;
+    case ControlId::Volume: return m_pVolume;
+    default: break;
+    }
+    for (const auto& [controlId, widget] : m_controls) {
+        if (controlId == id)
+            return widget;
+    }
+    return nullptr;
 }
 
-void CMainDlg::DoDataExchange()
+UxButton* CMainDlg::Button(ControlId id) const
 {
-    // The controls are made and bound to their classes when the window is constructed.
+    return qobject_cast<UxButton*>(Control(id));
 }
 
 void CMainDlg::CreateStatusBar()
 {
     m_pStatusBar = new CMainStatusBar(this);
-    SetControlId(m_pStatusBar, IDC_STATUS);
+    SetControlId(m_pStatusBar, toInt(ControlId::Status));
     const int outerWidth = frameGeometry().width();
     m_pStatusBar->setGeometry(0, height() - 20, width(), CMainStatusBar::kMinHeight);
     m_pStatusBar->SetParts({outerWidth / 4, outerWidth - outerWidth / 2, -1});
@@ -164,13 +178,13 @@ void CMainDlg::CreateStatusBar()
     };
 
     m_pVolume = new CPSPVolCtrl(m_pStatusBar);
-    SetControlId(m_pVolume, IDC_VOLUME);
+    SetControlId(m_pVolume, toInt(ControlId::Volume));
     m_pVolume->setGeometry(fromEdges(firstEnd + 2, client.top() + 6, secondEnd - 2, client.bottom() + 1 - 4));
     m_pVolume->m_nWidth = m_pVolume->width();
     m_pVolume->show();
 
     m_pProgress = new CPSPPrgCtrl(m_pStatusBar);
-    SetControlId(m_pProgress, IDC_PROGRESS);
+    SetControlId(m_pProgress, toInt(ControlId::Progress));
     m_pProgress->setGeometry(fromEdges(client.left() + 2, client.top() + 2, firstEnd - 2, client.bottom() + 1));
     m_pProgress->hide();
 }
@@ -186,10 +200,6 @@ bool CMainDlg::OnInitDialog()
     setWindowIcon(shell::appIcon());
     m_pSkinMgr->AddItem(this);
     CreateStatusBar();
-    m_parts.usageBar = m_pVolume;
-    // Made once the usage bar exists: they keep their own copies of the parts.
-    m_pSpaceUpdater = new storage::SpaceUpdater(m_parts, this);
-    m_pFolderController = new storage::LocalFolderController(m_parts, m_pBrowse, this);
 
     const QString defaultFolder = shell::defaultLocalFolder();
     QString startFolder = m_strStartFolder;
@@ -198,12 +208,15 @@ bool CMainDlg::OnInitDialog()
     m_pFolderEdit->setText(startFolder.isEmpty() ? defaultFolder : startFolder);
 
     // The first listing always shows the default folder; OnRefresh below lists the field's.
-    storage::initLists(m_parts, defaultFolder);
+    m_pLocalList->InitList();
+    FillLocalList(defaultFolder.endsWith(u'/') ? defaultFolder + QStringLiteral("*.mp4")
+                                               : storage::videoPattern(defaultFolder));
+    m_pPspList->InitList();
 
     // Watching starts before the search, so a PSP that comes meanwhile is not missed.
     m_pWatcher = new platform::MountWatcher(this);
-    m_pDriveHandler->Watch(m_pWatcher);
-    m_pDriveHandler->InitPspDrive();
+    connect(m_pWatcher, &platform::MountWatcher::volumesChanged, this, &CMainDlg::OnDeviceChange);
+    InitPspDrive();
 
     SetMinWindowSize(shell::kInitialMinimumSize.width(), shell::kInitialMinimumSize.height());
     RestoreWindowRect();
@@ -236,94 +249,55 @@ void CMainDlg::RestoreWindowRect()
     update();
 }
 
-UxButton* CMainDlg::Button(int id) const
-{
-    switch (id) {
-    case IDC_MOVE_TO_PSP: return m_pMoveTo;
-    case IDC_COPY_TO_PSP: return m_pCopyTo;
-    case IDC_MOVE_FROM_PSP: return m_pMoveFrom;
-    case IDC_COPY_FROM_PSP: return m_pCopyFrom;
-    case IDC_DELETE: return m_pDelete;
-    case IDC_ABOUT: return m_pAbout;
-    case IDC_REFRESH: return m_pRefresh;
-    case IDC_BROWSE: return m_pBrowse;
-    default: return nullptr;
-    }
-}
-
 void CMainDlg::EnableTransferButtons(bool enable)
 {
-    storage::EnableTransferButtons(m_parts, enable);
+    m_bTransferAllowed = enable;
+    UpdateControls();
 }
 
 void CMainDlg::EnableInput(bool enable)
 {
-    EnableTransferButtons(enable);
+    m_bInputEnabled = enable;
+    UpdateControls();
+}
+
+void CMainDlg::UpdateControls()
+{
+    const bool input = m_bInputEnabled && !IsTransferRunning();
+    const bool transfers = input && m_bTransferAllowed;
+    const bool local = m_pLocalList->hasSelection();
+    const bool psp = m_pPspList->hasSelection();
+    m_pMoveTo->setEnabled(transfers && local && !m_bOverflow);
+    m_pCopyTo->setEnabled(transfers && local && !m_bOverflow);
+    m_pMoveFrom->setEnabled(transfers && psp);
+    m_pCopyFrom->setEnabled(transfers && psp);
+    m_pDelete->setEnabled(transfers && psp);
     for (QWidget* widget : std::initializer_list<QWidget*>{m_pBrowse, m_pFolderEdit, m_pDrives, m_pNextNum,
-                                                          m_pRefresh, m_pLocalList, m_pPspList})
-        widget->setEnabled(enable);
-}
-
-void CMainDlg::EnableRefresh(bool enable)
-{
-    // A list still filling keeps Refresh off; its fill turns it on when it ends.
-    if (enable)
-        storage::enableRefreshUnlessFilling(m_parts);
-    else
-        m_pRefresh->setEnabled(false);
-}
-
-void CMainDlg::FillPspList(const QString& pattern)
-{
-    m_pPspList->FillList(pattern);
-    m_pPspList->FitColumn();
-}
-
-void CMainDlg::ClearPspList()
-{
-    m_pPspList->videoModel()->clear();
-}
-
-void CMainDlg::FillNextNum()
-{
-    m_pNextNum->setText(transfer::NextNumText(m_strPSPPath));
-}
-
-void CMainDlg::ClearNextNum()
-{
-    m_pNextNum->clear();
-}
-
-void CMainDlg::UpdateSpace(const QString& path)
-{
-    storage::UpdateSpace(m_parts, path);
-}
-
-void CMainDlg::ClearSpace()
-{
-    storage::ClearSpace(m_parts);
+                                                          m_pLocalList, m_pPspList})
+        widget->setEnabled(input);
+    // One refresh at a time: never while a list is still filling, nor during the pause.
+    const bool filling = m_pLocalList->isFilling() || m_pPspList->isFilling();
+    m_pRefresh->setEnabled(input && !filling && !m_pRefreshPause->isActive());
 }
 
 void CMainDlg::OnRefresh()
 {
-    EnableRefresh(false);
-    storage::listLocalFolder(m_parts);
-    m_pLocalList->FitColumn();
-    if (!m_strPSPPath.isEmpty()) {
-        storage::fillGuarded(m_parts, m_pPspList, m_strPSPPath + kMp4Pattern);
-        m_pPspList->FitColumn();
-        FillNextNum();
-        UpdateSpace(m_strPSPPath);
-    }
-    // A pause without blocking the window: Refresh comes back after 100 ms.
-    EnableRefresh(false);
+    FillLocalList(storage::videoPattern(m_pFolderEdit->text()));
+    // Next Num and the space figures follow when the PSP list is complete.
+    if (!m_strPSPPath.isEmpty())
+        FillPspList();
     m_pRefreshPause->start();
+    UpdateControls();
 }
 
 void CMainDlg::OnTransferCommand(int op)
 {
+    // Only one worker ever runs: a second click before the controls went grey is refused.
+    if (IsTransferRunning())
+        return;
     m_nTransferOp = op;
     m_bCancel = false;
+    EnableInput(false);
     StartTransfer(op);
 }
 
@@ -331,13 +305,25 @@ void CMainDlg::StartTransfer(int)
 {
     // The worker arrives with the transfer engine. Until then the operation ends at once,
     // so that the window is never left waiting for a transfer that does not run.
-    m_nTransferOp = OP_NONE;
-    OnTransferEnded();
+    QTimer::singleShot(0, this, &CMainDlg::OnTransferEnded);
 }
 
 void CMainDlg::OnTransferEnded()
 {
-    m_pDriveHandler->OnTransferEnded();
+    m_nTransferOp = OP_NONE;
+    EnableInput(true);
+    emit transferEnded();
+    if (m_bCloseWhenIdle) {
+        SaveSettings();
+        QDialog::done(QDialog::Rejected);
+        return;
+    }
+    // Drive notifications held back meanwhile are handled now, in order.
+    while (!m_held.empty() && !IsTransferRunning()) {
+        const platform::VolumeEvent event = m_held.front();
+        m_held.erase(m_held.begin());
+        OnDeviceChange(event);
+    }
 }
 
 void CMainDlg::keyPressEvent(QKeyEvent* event)
@@ -345,10 +331,8 @@ void CMainDlg::keyPressEvent(QKeyEvent* event)
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        // The folder field's Enter is taken by its controller before it gets here.
-        event->accept();
-        return;
     case Qt::Key_Escape:
+        // The folder field's Enter is taken by the window's filter before it gets here.
         event->accept();
         return;
     default:
@@ -356,18 +340,38 @@ void CMainDlg::keyPressEvent(QKeyEvent* event)
     }
 }
 
+bool CMainDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_pFolderEdit && event->type() == QEvent::KeyPress) {
+        const auto key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            FolderEntered();
+            return true;
+        }
+    }
+    return UxSkinDialog::eventFilter(watched, event);
+}
+
 void CMainDlg::closeEvent(QCloseEvent* event)
 {
     event->ignore();
-    if (m_bClosing)
+    if (m_bCloseWhenIdle)
         return;
-    if (m_nTransferOp.load() != OP_NONE) {
-        if (!platform::askYesNo(this, QStringLiteral("Stop the program?")))
+    if (IsTransferRunning()) {
+        if (!platform::askYesNo(QStringLiteral("Stop the program?")))
             return;
+        // The worker stops at its next chunk; the window closes when it reports its end.
         m_bCancel = true;
-        WaitForTransferEnd();
+        m_bCloseWhenIdle = true;
+        return;
     }
+    SaveSettings();
+    event->accept();
+    QDialog::done(QDialog::Rejected);
+}
 
+void CMainDlg::SaveSettings()
+{
     // A demonstration folder never replaces the user's own; a folder chosen since does.
     if (m_strStartFolder.isEmpty() || m_pFolderEdit->text() != m_strStartFolder)
         m_pPref->PutString(kLocalPathKey, m_pFolderEdit->text());
@@ -377,24 +381,4 @@ void CMainDlg::closeEvent(QCloseEvent* event)
         showNormal();
     }
     m_pPref->PutString(kWindowRectKey, GlobalHelper::Rect2S(outer));
-    event->accept();
-    QDialog::done(QDialog::Rejected);
-}
-
-void CMainDlg::WaitForTransferEnd()
-{
-    // The worker still uses the lists, buttons and progress bar, and its requests to the
-    // window are served by this thread: so wait in a local loop, never by blocking.
-    m_bClosing = true;
-    QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(10);
-    connect(&poll, &QTimer::timeout, &loop, [this, &loop] {
-        if (m_nTransferOp.load() == OP_NONE)
-            loop.quit();
-    });
-    poll.start();
-    if (m_nTransferOp.load() != OP_NONE)
-        loop.exec();
-    m_bClosing = false;
 }

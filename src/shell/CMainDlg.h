@@ -1,20 +1,21 @@
 #pragma once
 
+#include "platform/MountWatcher.h"
+#include "shell/ControlId.h"
 #include "shell/MainLayout.h"
-#include "shell/TransferOp.h"
 #include "skin/SkinKit.h"
 #include "skin/UxSkinDialog.h"
 #include "skin/WindowOutline.h"
 #include "storage/PspDrives.h"
-#include "storage/PspWindow.h"
-#include "storage/SpaceAccounting.h"
+#include "transfer/TransferOp.h"
 
 #include <QList>
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <map>
-#include <memory>
+#include <vector>
 
 class CDriveComboEx;
 class CMainStatusBar;
@@ -31,51 +32,22 @@ class UxLanguage;
 class UxPictureHyperLink;
 class UxSkinMgr;
 class UxStatic;
-namespace platform {
-class MountWatcher;
-}
-namespace storage {
-class LocalFolderController;
-}
 
 /**
  * The program's only top-level window: the two video lists, the command buttons, the
  * local folder field, the PSP drive choice, "Next Num" and the status bar.
  *
  * Uses the managers given to InitSkinKit (they must exist before the window). Every
- * control carries its id as object name and "controlId" property. All members run on
- * the window thread except m_nTransferOp and m_bCancel, which the transfer worker shares.
+ * control carries its id as object name and "controlId" property. Everything runs on
+ * the window thread: list scans and transfers run on workers and report by queued
+ * signals, so no handler ever waits or runs inside another.
  */
-class CMainDlg final : public UxSkinDialog, public PspWindow
+class CMainDlg final : public UxSkinDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CMainDlg)
 
 public:
-    // Control ids.
-    enum : int {
-        IDC_LOCAL_LIST = 1000,
-        IDC_PSP_LIST = 1001,
-        IDC_LOCAL_PATH = 1002,
-        IDC_MOVE_TO_PSP = 1003,
-        IDC_COPY_TO_PSP = 1004,
-        IDC_MOVE_FROM_PSP = 1005,
-        IDC_COPY_FROM_PSP = 1006,
-        IDC_DELETE = 1007,
-        IDC_ABOUT = 1008,
-        IDC_REFRESH = 1009,
-        IDC_NEXT_NUM = 1012,
-        IDC_HEADER = 1020,
-        IDC_DRIVES = 1021,
-        IDC_BROWSE = 1023,
-        IDC_STATUS = 1025,
-        IDC_PROGRESS = 1027,
-        IDC_VOLUME = 1028,
-        IDC_PATH_LABEL = 1029,
-        IDC_PSP_LABEL = 1030,
-        IDC_NEXT_NUM_LABEL = 1031,
-    };
-
     // Window-menu command values.
     static constexpr int IDM_ABOUTBOX = 0x10;
     static constexpr int IDM_CHANGE_SKIN = 0x20;
@@ -87,12 +59,19 @@ public:
     /** The template's size in dialog units. */
     static constexpr QSize kTemplateSize{448, 332};
 
+    /** Who opens a PSP folder: the messages and extra steps differ. */
+    enum class Caller { StartUp, Selection, Arrival };
+
+    /** The folder chooser: the chosen folder, or an empty text when cancelled. */
+    using FolderPicker = std::function<QString(QWidget* parent, const QString& title)>;
+    /** Replaces the folder chooser (tests); an empty function restores the real dialog. */
+    static void setFolderPicker(FolderPicker picker);
+
     explicit CMainDlg(QWidget* parent = nullptr);
     ~CMainDlg() override;
 
     // The skin dialog base's operations.
     bool OnInitDialog() override;
-    void DoDataExchange() override;
     void OnSize(int type, int cx, int cy) override;
     int LoadSkin(const QString& skinPath) override;
     void RefreshLanguage() override;
@@ -106,16 +85,10 @@ public:
     void OnChangeSkin();
     void OnLanguage(int index);
 
-    // Handlers of the lists and transfers; "Browse" and Enter in the folder
-    // field are handled by storage::LocalFolderController.
     /** "&Refresh": list both folders again, new "Next Num", new space figures. */
     void OnRefresh();
-    /** A transfer button: sets the operation, clears the cancel flag, starts the transfer. */
+    /** A transfer button: refused while one runs; otherwise locks the input and starts it. */
     void OnTransferCommand(int op);
-    /** Starts the transfer in m_nTransferOp (the worker arrives with the transfer engine). */
-    void StartTransfer(int op);
-    /** Called when a transfer has ended: drive changes held back meanwhile are handled now. */
-    void OnTransferEnded();
 
     /**
      * A folder to list in place of the stored "LocalPath" (a demonstration folder). Set
@@ -124,10 +97,26 @@ public:
      */
     void SetStartFolder(const QString& folder) { m_strStartFolder = folder; }
 
-    /** Disables the five transfer buttons, or enables them by the lists' selections. */
-    void EnableTransferButtons(bool enable) override;
-    /** EnableTransferButtons plus Browse, the folder field, drives, "Next Num", Refresh, lists. */
+    /** false: the five transfer buttons stay off; true: they follow the lists' selections. */
+    void EnableTransferButtons(bool enable);
+    /** The transfer buttons, Browse, the folder field, drives, "Next Num", Refresh and the lists. */
     void EnableInput(bool enable);
+
+    // Drives.
+    /** Root of the first PSP drive; false after disabling the transfer buttons. */
+    bool FindFirstPSPDrive(QString& root);
+    /** Opens the PSP folder on root with the given caller's messages and extra steps. */
+    storage::PspFolderResult OpenPSPFolder(const QString& root, Caller caller);
+    /** The user chose an item of the drive selector. */
+    void OnSelChangeDrive();
+    /** A volume arrived or went away; held while a transfer runs. */
+    void OnDeviceChange(const platform::VolumeEvent& event);
+
+    // Space figures of the status bar.
+    /** Measures the drive holding path; false (nothing changed) when it can't be measured. */
+    bool UpdateSpace(const QString& path);
+    /** No PSP in use any more: empty bar, no overflow mark, no space text. */
+    void ClearSpace();
 
     /** Places every control for the current client size (nothing before the controls exist). */
     void RunLayout();
@@ -136,26 +125,14 @@ public:
     /** Applies a stored "window_rect", if any. */
     void RestoreWindowRect();
 
-    // PspWindow: what the drive handling needs.
-    QWidget* PromptParent() override { return this; }
-    QString GetPSPPath() const override { return m_strPSPPath; }
-    void SetPSPPath(const QString& path) override { m_strPSPPath = path; }
-    void EnableRefresh(bool enable) override;
-    void FillPspList(const QString& pattern) override;
-    void ClearPspList() override;
-    void FillNextNum() override;
-    void ClearNextNum() override;
-    void UpdateSpace(const QString& root) override;
-    void ClearSpace() override;
-    bool IsTransferRunning() const override { return m_nTransferOp.load() != OP_NONE; }
-    CDriveComboEx& DriveCombo() override { return *m_pDrives; }
-
-    // Controls.
+    // For tests and the screenshot: the controls and a few facts.
+    QWidget* Control(ControlId id) const;
+    UxButton* Button(ControlId id) const;
     CVideoListCtrl* LocalList() const { return m_pLocalList; }
     CVideoListCtrl* PspList() const { return m_pPspList; }
     QLineEdit* FolderEdit() const { return m_pFolderEdit; }
     QLineEdit* NextNumEdit() const { return m_pNextNum; }
-    UxButton* Button(int id) const;
+    CDriveComboEx* DriveCombo() const { return m_pDrives; }
     UxPictureHyperLink* Header() const { return m_pHeader; }
     CMainStatusBar* StatusBar() const { return m_pStatusBar; }
     CPSPPrgCtrl* ProgressBar() const { return m_pProgress; }
@@ -164,33 +141,30 @@ public:
     QAction* ChangeSkinAction() const { return m_pChangeSkinAction; }
     QAction* AboutAction() const { return m_pAboutAction; }
     QList<QAction*> LanguageActions() const { return m_languageActions; }
-    /** The widgets the catalogue and the space accounting work on. */
-    const storage::MainWindowParts& Parts() const { return m_parts; }
-    storage::PspDriveHandler& Drives() const { return *m_pDriveHandler; }
-    /** One space update per burst of selection changes; nullptr before the initialisation. */
-    storage::SpaceUpdater* SpaceUpdater() const { return m_pSpaceUpdater; }
     /** Follows volumes arriving and going away; nullptr before the initialisation. */
     platform::MountWatcher* Watcher() const { return m_pWatcher; }
-
-    const _SpacingInfo& GetSpacingInfo() const { return m_spacing; }
+    QString PSPPath() const { return m_strPSPPath; }
+    bool IsTransferRunning() const { return m_nTransferOp.load() != OP_NONE; }
+    /** Drive notifications waiting for the transfer to end. */
+    int HeldDriveEvents() const { return static_cast<int>(m_held.size()); }
+    /** Space updates run so far (one per burst of selection changes). */
+    int SpaceUpdateCount() const { return m_nSpaceUpdates; }
+    const SpacingInfo& GetSpacingInfo() const { return m_spacing; }
     const CornerRegions& GetCornerRegions() const { return m_corners; }
     bool IsInitialised() const { return m_bInitialised; }
     /** True while a close waits for the running transfer to end. */
-    bool IsClosing() const { return m_bClosing; }
-
-    // State shared with the drive, storage and transfer code.
-    QString m_strPSPPath;
-    int m_nLastSel = -1;
-    std::atomic<int> m_nTransferOp{OP_NONE};
-    std::atomic<bool> m_bCancel{false};
+    bool IsClosing() const { return m_bCloseWhenIdle; }
 
 signals:
     /** Emitted once, at the end of the window's initialisation. */
     void initialised();
+    /** A transfer has ended and the controls are back. */
+    void transferEnded();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();
@@ -200,8 +174,24 @@ private:
     void RepaintButtons();
     std::map<int, QRect> CurrentRects() const;
     shell::LayoutSpacing Spacing() const;
-    void WaitForTransferEnd();
-    void FillParts();
+
+    /** The one place that enables and disables the controls. */
+    void UpdateControls();
+    void InitPspDrive();
+    storage::PspFolderResult OpenFolderSteps(const QString& root, Caller caller);
+    void SelectPspRoot(const QString& root);
+    void FillLocalList(const QString& pattern);
+    void FillPspList();
+    void ClearPspList();
+    void OnLocalFillFinished();
+    void OnPspFillFinished();
+    void FillNextNum();
+    void ScheduleSpaceUpdate();
+    void FolderEntered();
+    void BrowseLocalFolder();
+    void StartTransfer(int op);
+    void OnTransferEnded();
+    void SaveSettings();
 
     UxAppPref* m_pPref = nullptr;
     UxSkinMgr* m_pSkinMgr = nullptr;
@@ -227,6 +217,8 @@ private:
     CMainStatusBar* m_pStatusBar = nullptr;
     CPSPPrgCtrl* m_pProgress = nullptr;
     CPSPVolCtrl* m_pVolume = nullptr;
+    // Every control the layout places, by id.
+    std::vector<std::pair<ControlId, QWidget*>> m_controls;
 
     QMenu* m_pLanguageMenu = nullptr;
     QAction* m_pSysSeparator = nullptr;
@@ -234,16 +226,23 @@ private:
     QAction* m_pAboutAction = nullptr;
     QList<QAction*> m_languageActions;
 
-    storage::MainWindowParts m_parts;
-    std::unique_ptr<storage::PspDriveHandler> m_pDriveHandler;
-    storage::SpaceUpdater* m_pSpaceUpdater = nullptr;
-    storage::LocalFolderController* m_pFolderController = nullptr;
     platform::MountWatcher* m_pWatcher = nullptr;
     QTimer* m_pRefreshPause = nullptr;
+    QTimer* m_pSpaceTimer = nullptr;
     QString m_strStartFolder;
 
-    _SpacingInfo m_spacing;
+    // PSP in use: the folder path with its trailing separator, or empty.
+    QString m_strPSPPath;
+    std::vector<platform::VolumeEvent> m_held;
+    bool m_bTransferAllowed = true; // EnableTransferButtons
+    bool m_bInputEnabled = true;    // EnableInput
+    bool m_bOverflow = false;       // the local selection doesn't fit on the PSP
+    int m_nSpaceUpdates = 0;
+    std::atomic<int> m_nTransferOp{OP_NONE};
+    std::atomic<bool> m_bCancel{false};
+
+    SpacingInfo m_spacing;
     CornerRegions m_corners;
     bool m_bInitialised = false;
-    bool m_bClosing = false;
+    bool m_bCloseWhenIdle = false;
 };

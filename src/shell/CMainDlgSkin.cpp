@@ -13,17 +13,13 @@
 #include "skin/UxSkinInfo.h"
 #include "skin/UxSkinMgr.h"
 #include "skin/UxStatic.h"
-#include "storage/CVideoListCtrl.h"
+#include "widgets/CVideoListCtrl.h"
 
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
 
 namespace {
-
-// Every control the layout places, the status bar included.
-constexpr int kLayoutIds[] = {1000, 1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009,
-                              1012, 1020, 1021, 1023, 1025, 1029, 1030, 1031};
 
 quint32 colourOrSystem(const UxSkinInfo& info, const QString& key, int systemIndex)
 {
@@ -110,8 +106,9 @@ void CMainDlg::UpdateOutline()
 std::map<int, QRect> CMainDlg::CurrentRects() const
 {
     std::map<int, QRect> rects;
-    for (const int id : kLayoutIds)
-        rects[id] = GetDlgItemRect(id);
+    for (const auto& [id, widget] : m_controls)
+        rects[toInt(id)] = widget->geometry();
+    rects[toInt(ControlId::Status)] = m_pStatusBar->geometry();
     return rects;
 }
 
@@ -127,7 +124,7 @@ void CMainDlg::RunLayout()
         return;
     const auto rects = shell::computeLayout(size(), GetTitleBarRect(), CurrentRects(), Spacing());
     for (const auto& [id, rect] : rects) {
-        if (QWidget* item = GetDlgItem(id))
+        if (QWidget* item = Control(static_cast<ControlId>(id)))
             item->setGeometry(rect);
     }
     if (m_bInitialised) {
@@ -206,9 +203,8 @@ void CMainDlg::OnLanguage(int index)
 
 void CMainDlg::RepaintButtons()
 {
-    for (const int id : {IDC_BROWSE, IDC_REFRESH, IDC_COPY_TO_PSP, IDC_COPY_FROM_PSP, IDC_MOVE_TO_PSP,
-                         IDC_MOVE_FROM_PSP, IDC_DELETE, IDC_ABOUT})
-        Button(id)->update();
+    for (UxButton* button : {m_pBrowse, m_pRefresh, m_pCopyTo, m_pCopyFrom, m_pMoveTo, m_pMoveFrom, m_pDelete, m_pAbout})
+        button->update();
 }
 
 void CMainDlg::RefreshLanguage()

@@ -7,7 +7,7 @@ class UxSkinMgr;
 class UxLanguage;
 
 /** Describes the product to the skin library; filled once at start-up. */
-struct _AppInfo
+struct AppInfo
 {
     QString vendorShortName;
     QString vendorName;
@@ -25,7 +25,7 @@ struct _AppInfo
 };
 
 /** A skin's spacing values in pixels. The layout reads all but the first. */
-struct _SpacingInfo
+struct SpacingInfo
 {
     int nTopMargin = 0;
     int nBottomMargin = 0;

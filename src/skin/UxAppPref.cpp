@@ -28,9 +28,9 @@ struct Store
 
 } // namespace
 
-void UxAppPref::SetAppInfo(const _AppInfo& info) { m_appInfo = info; }
+void UxAppPref::SetAppInfo(const AppInfo& info) { m_appInfo = info; }
 
-const _AppInfo& UxAppPref::GetAppInfo() const { return m_appInfo; }
+const AppInfo& UxAppPref::GetAppInfo() const { return m_appInfo; }
 
 QString UxAppPref::GetAppDir() const
 {

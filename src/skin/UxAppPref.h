@@ -14,8 +14,8 @@ public:
     UxAppPref() = default;
 
     /** Keeps a copy of the record. */
-    void SetAppInfo(const _AppInfo& info);
-    const _AppInfo& GetAppInfo() const;
+    void SetAppInfo(const AppInfo& info);
+    const AppInfo& GetAppInfo() const;
 
     /**
      * The folder holding Skin/, Language/ and Default.THM, without a trailing
@@ -33,5 +33,5 @@ public:
     bool PutString(const QString& name, const QString& value, const QString& = QString());
 
 private:
-    _AppInfo m_appInfo;
+    AppInfo m_appInfo;
 };

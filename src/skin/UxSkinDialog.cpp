@@ -90,7 +90,6 @@ void UxSkinDialog::RefreshLanguage() {}
 
 bool UxSkinDialog::OnInitDialog() { return true; }
 
-void UxSkinDialog::DoDataExchange() {}
 
 void UxSkinDialog::OnSize(int, int, int) {}
 
@@ -303,7 +302,6 @@ void UxSkinDialog::showEvent(QShowEvent* e)
 {
     if (!m_initDone) {
         m_initDone = true;
-        DoDataExchange();
         OnInitDialog();
     }
     QDialog::showEvent(e);

@@ -45,11 +45,9 @@ public:
 
     /**
      * Called once by the base, before the window is first shown (not by the
-     * derived class itself), after DoDataExchange. Return value unused.
+     * derived class itself). Return value unused.
      */
     virtual bool OnInitDialog();
-    /** Binds controls; called once right before OnInitDialog. */
-    virtual void DoDataExchange();
     /** Called after every size change with the new client size (type 0 normal,
      *  1 minimised, 2 maximised). The base has already placed its grip. */
     virtual void OnSize(int type, int cx, int cy);

@@ -58,7 +58,7 @@ QString UxSkinInfo::GetString(const QString& key, const QString& def, const QStr
     return it == m_values.end() ? def : it->second;
 }
 
-void UxSkinInfo::GetSpacingInfo(_SpacingInfo* info, const QString& section) const
+void UxSkinInfo::GetSpacingInfo(SpacingInfo* info, const QString& section) const
 {
     if (!info)
         return;

@@ -32,7 +32,7 @@ public:
 
     /** Fills the spacing values (keys "Spacing_Top", "Spacing_Bottom",
      *  "Spacing_Left", "Spacing_Right", "Spacing_VGap", "Spacing_HGap"). */
-    void GetSpacingInfo(_SpacingInfo* info, const QString& section = QString()) const;
+    void GetSpacingInfo(SpacingInfo* info, const QString& section = QString()) const;
 
     /**
      * Path of a picture of this skin; when the skin lacks it (or it is not a

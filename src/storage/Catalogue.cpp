@@ -6,8 +6,6 @@
 
 #include <QDateTime>
 #include <QFile>
-#include <QImageReader>
-#include <QPainter>
 #include <QSet>
 
 #include <cmath>
@@ -15,8 +13,6 @@
 namespace storage {
 namespace {
 
-constexpr int kThumbWidth = 44;
-constexpr int kThumbHeight = 33;
 constexpr int kMaxDateLength = 127;
 
 void appendNumber(QString& out, int value, int width, bool dropZeros)
@@ -95,46 +91,6 @@ QString FormatFileTime(std::time_t stamp, const char* format)
     return out;
 }
 
-std::optional<QImage> BuildThumbnail(const QString& picturePath)
-{
-    QImageReader reader(picturePath);
-    reader.setAutoTransform(false);
-    const QImage picture = reader.read();
-    if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0)
-        return std::nullopt;
-
-    const double r = static_cast<double>(picture.height()) / picture.width();
-    int x = 0;
-    int y = 0;
-    int w = kThumbWidth;
-    int h = kThumbHeight;
-    if (r > 0.75) {
-        w = static_cast<int>(kThumbHeight / r);
-        x = (kThumbWidth - w) / 2;
-    } else {
-        h = static_cast<int>(kThumbWidth * r);
-        y = (kThumbHeight - h) / 2;
-    }
-
-    QImage thumb(kThumbWidth, kThumbHeight, QImage::Format_RGB32);
-    thumb.fill(QColor(255, 255, 255));
-    const QRgb grey = qRgb(192, 192, 192);
-    for (int i = 0; i < kThumbWidth; ++i) {
-        thumb.setPixel(i, 0, grey);
-        thumb.setPixel(i, kThumbHeight - 1, grey);
-    }
-    for (int j = 0; j < kThumbHeight; ++j) {
-        thumb.setPixel(0, j, grey);
-        thumb.setPixel(kThumbWidth - 1, j, grey);
-    }
-    if (w > 0 && h > 0) {
-        QPainter painter(&thumb);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(QRect(x, y, w, h), picture);
-    }
-    return thumb;
-}
-
 QString thumbnailPathFor(const QString& videoPath)
 {
     const qsizetype dot = videoPath.lastIndexOf(u'.');
@@ -149,11 +105,10 @@ int scanPattern(const QString& pattern, const ScanHooks& hooks)
     const QString glob = pattern.mid(slash + 1);
 
     QSet<QString> seen;
-    // The default picture is the same for every video of a scan: built once,
-    // not decoded again for each video that has no thumbnail of its own.
-    std::optional<std::optional<QImage>> defaultThumb;
     int added = 0;
     for (const platform::DirEntry& item : fs.list(folder, glob)) {
+        if (hooks.cancelled && hooks.cancelled())
+            break;
         const QString& path = item.path;
         if (seen.contains(path) || (hooks.isListed && hooks.isListed(path)))
             continue;
@@ -161,40 +116,24 @@ int scanPattern(const QString& pattern, const ScanHooks& hooks)
 
         ScannedVideo video;
         video.fileName = item.name;
-        video.entry.strPath = path;
-        video.entry.strDate = FormatFileTime(item.lastWrite, kDateFormat);
+        video.path = path;
+        video.dateText = FormatFileTime(item.lastWrite, kDateFormat);
         video.title = QString::fromStdString(mp4title::readTitle(QFile::encodeName(path).toStdString()).title);
-
+        video.length = fs.readableSize(path);
         const QString thumbPath = thumbnailPathFor(path);
-        std::optional<QImage> thumb;
-        bool haveThumb = false;
-        if (fs.fileSize(thumbPath).value_or(0) != 0) {
-            // A thumbnail that is there but broken doesn't fall back to the default.
-            thumb = BuildThumbnail(thumbPath);
-            haveThumb = thumb.has_value();
-        } else {
-            if (!defaultThumb) {
-                defaultThumb = BuildThumbnail(fs.currentDirectory() + QStringLiteral("/Default.THM"));
-                if (!*defaultThumb)
-                    defaultThumb = BuildThumbnail(platform::appDir() + QStringLiteral("/Default.THM"));
-            }
-            thumb = *defaultThumb;
-            haveThumb = thumb.has_value();
-            if (!haveThumb && hooks.noDefaultPicture)
-                hooks.noDefaultPicture(path);
-        }
-        if (haveThumb) {
-            video.entry.pThumb = std::make_unique<QImage>(std::move(*thumb));
-            if (hooks.pump)
-                hooks.pump();
-            if (const auto length = fs.readableSize(path))
-                video.entry.strSize = FormatSizeText(*length);
-        }
+        if (fs.fileSize(thumbPath).value_or(0) != 0)
+            video.thumbnailPath = thumbPath;
         if (hooks.add)
             hooks.add(std::move(video));
         ++added;
     }
     return added;
+}
+
+QStringList defaultPictureCandidates()
+{
+    return {platform::fileSystem().currentDirectory() + QStringLiteral("/Default.THM"),
+            platform::appDir() + QStringLiteral("/Default.THM")};
 }
 
 } // namespace storage

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "storage/VideoEntry.h"
-
-#include <QImage>
+#include <QStringList>
 #include <QString>
 
 #include <cstdint>
@@ -32,12 +30,6 @@ QString FormatSizeText(std::uint64_t length);
  * longer than 127 characters.
  */
 QString FormatFileTime(std::time_t stamp, const char* format);
-/**
- * Loads a picture (JPEG, PNG, BMP) and makes the 44 x 33 thumbnail: white,
- * a grey one-pixel frame, the picture scaled to keep its proportion over it.
- * Nothing when the picture can't be loaded.
- */
-std::optional<QImage> BuildThumbnail(const QString& picturePath);
 /** The ".THM" beside a video: its path up to the last "." + ".THM". */
 QString thumbnailPathFor(const QString& videoPath);
 
@@ -45,8 +37,11 @@ QString thumbnailPathFor(const QString& videoPath);
 struct ScannedVideo
 {
     QString fileName;
-    QString title; // UTF-8 decoded; empty when the video has none
-    VideoEntry entry;
+    QString path;      // folder + separator + name, as the listing gives it
+    QString title;     // UTF-8 decoded; empty when the video has none
+    QString dateText;  // last-write time in kDateFormat
+    std::optional<std::uint64_t> length; // nothing when it can't be opened or isn't a regular file
+    QString thumbnailPath; // the ".THM" beside it when that holds any bytes; empty otherwise
 };
 
 /** What a scan asks of its caller. */
@@ -54,10 +49,8 @@ struct ScanHooks
 {
     /** True when the path is already listed (the scan also skips its own duplicates). */
     std::function<bool(const QString& path)> isListed;
-    /** Called after each thumbnail, so a window can keep painting. */
-    std::function<void()> pump;
-    /** A video that got no thumbnail because no default picture could be loaded. */
-    std::function<void(const QString& videoPath)> noDefaultPicture;
+    /** Asked before each video: true ends the scan (a newer scan took its place). */
+    std::function<bool()> cancelled;
     /** Receives each video in listing order. */
     std::function<void(ScannedVideo&& video)> add;
 };
@@ -65,10 +58,13 @@ struct ScanHooks
 /**
  * Scans the folder listing of a pattern ("folder/ *.mp4", the wildcard matched
  * case-insensitively) into videos: title through the title engine, date text,
- * thumbnail from the ".THM" beside it or "Default.THM" (current directory,
- * then the application folder), size text when a thumbnail was built.
- * Returns the number of videos added.
+ * length, and the thumbnail beside it. Uses no widget and no picture decoder,
+ * so it runs on any thread. Returns the number of videos added; a folder that
+ * is gone gives none.
  */
 int scanPattern(const QString& pattern, const ScanHooks& hooks);
+
+/** Where "Default.THM" is looked for, in order: the current folder, then the application folder. */
+QStringList defaultPictureCandidates();
 
 } // namespace storage

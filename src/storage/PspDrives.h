@@ -1,18 +1,19 @@
 #pragma once
 
-#include "platform/MountWatcher.h"
-
-#include <QObject>
 #include <QString>
 
-#include <vector>
-
-class PspWindow;
 namespace platform {
 struct VolumeInfo;
 }
 
 namespace storage {
+
+// The drive messages of the window (and of the command line for the same cases).
+inline constexpr char kNoPsp[] = "You haven't attached your PSP to the Computer!";
+inline constexpr char kNotWriteableA[] = "You have Selected a non-writeable drive.";
+inline constexpr char kNotWriteableB[] = "You have Selected a non-writeable drivre.";
+inline constexpr char kNotAPsp[] = "Your selected drive is not a PSP";
+inline constexpr char kDisconnected[] = "You have disabled the PSP USB connection!";
 
 /** The PSP folder path of a drive root: root + "MP_ROOT/100MNV01/". */
 QString PspFolderOf(const QString& root);
@@ -39,50 +40,5 @@ enum class PspFolderResult { Ok, FailureA, FailureB };
  * On success pspPath receives the PSP folder path.
  */
 PspFolderResult MakePspFolder(const QString& root, QString& pspPath);
-
-/**
- * The window side of the drives: start-up search, the selector's choice and
- * volume arrival and removal, against a PspWindow. Notifications that come
- * while a transfer runs are held back until OnTransferEnded; notifications
- * and choices that come while a PSP folder is being opened (its list fill
- * lets other events run) wait until the opening has ended.
- */
-class PspDriveHandler final : public QObject
-{
-    Q_OBJECT
-public:
-    enum class Caller { StartUp, Selection, Arrival };
-
-    /** Connects the selector's user choice to OnSelChangeDrive. */
-    explicit PspDriveHandler(PspWindow& window, QObject* parent = nullptr);
-
-    /** Follows the watcher's notifications (not owned). */
-    void Watch(platform::MountWatcher* watcher);
-
-    /** Root of the first PSP drive; false after disabling the transfer buttons. */
-    bool FindFirstPSPDrive(QString& root);
-    /** Opens the PSP folder on root with the given caller's messages and extra steps. */
-    PspFolderResult OpenPSPFolder(const QString& root, Caller caller);
-    /** Start-up: fill the selector, find the PSP and open it, or say none is attached. */
-    void InitPspDrive();
-    /** The user chose an item of the selector. */
-    void OnSelChangeDrive();
-    /** A volume arrived or went away. */
-    void OnDeviceChange(const platform::VolumeEvent& event);
-    /** Handles the notifications held back while a transfer ran. */
-    void OnTransferEnded();
-    /** Number of notifications waiting for the transfer to end. */
-    int HeldCount() const { return static_cast<int>(m_held.size()); }
-
-private:
-    PspFolderResult OpenFolderSteps(const QString& root, Caller caller);
-    void RunDeferred();
-    void SelectPspRoot(const QString& root);
-
-    PspWindow& m_window;
-    std::vector<platform::VolumeEvent> m_held;
-    bool m_bOpening = false;
-    QString m_strPendingRoot; // a drive chosen while a folder was being opened
-};
 
 } // namespace storage

@@ -1,7 +1,6 @@
 #include "transfer/PspNaming.h"
 
 #include "platform/FileSystem.h"
-#include "platform/Prompt.h"
 #include "platform/Volumes.h"
 
 #include <QSet>
@@ -14,7 +13,6 @@ namespace {
 
 constexpr int kHighestNumber = 99999;
 
-const char kInvalidNumber[] = "You have inputted a invalid number, the valid file number is between 0 to 99999";
 
 // The number a listed name carries in its five characters at index 3.
 int numberOfName(const QString& name)
@@ -111,17 +109,15 @@ QString NextNumText(const QString& folder)
     return GetNextPspFileName(folder).mid(3, 5);
 }
 
-TargetNames PspTargetNames(const QString& nextNumText, const QString& pspFolder, QWidget* parent)
+TargetNames PspTargetNames(const QString& nextNumText, const QString& pspFolder)
 {
     const int number = AtoiNumber(nextNumText);
-    QString name;
     if (number >= 0 && number <= kHighestNumber) {
-        name = PspFileName(number);
-    } else {
-        platform::showMessage(parent, QString::fromLatin1(kInvalidNumber));
-        name = GetNextPspFileName(pspFolder);
+        const QString name = PspFileName(number);
+        return {name, ThumbnailName(name)};
     }
-    return {name, ThumbnailName(name)};
+    const QString name = GetNextPspFileName(pspFolder);
+    return {name, ThumbnailName(name), true};
 }
 
 QString SafeFileName(const QString& title, bool fat)

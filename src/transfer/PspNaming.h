@@ -2,9 +2,10 @@
 
 #include <QString>
 
-class QWidget;
-
 namespace transfer {
+
+inline constexpr char kInvalidNumber[] =
+    "You have inputted a invalid number, the valid file number is between 0 to 99999";
 
 /** The PSP file name of a number: "m4v%.5d.mp4" (more digits for numbers above 99999). */
 QString PspFileName(long long number);
@@ -32,14 +33,15 @@ struct TargetNames
 {
     QString name;
     QString thumbnail;
+    bool invalidNumber = false; // the caller shows kInvalidNumber
 };
 
 /**
  * Target names on the PSP for the "Next Num" text: the PSP file name of its
- * number when that is 0 to 99999; otherwise the invalid-number message is
- * shown (over parent) and the next free name of pspFolder is used.
+ * number when that is 0 to 99999; otherwise the next free name of pspFolder,
+ * with invalidNumber set so that the caller shows the message.
  */
-TargetNames PspTargetNames(const QString& nextNumText, const QString& pspFolder, QWidget* parent = nullptr);
+TargetNames PspTargetNames(const QString& nextNumText, const QString& pspFolder);
 
 /**
  * Turns a title into a file name that stays inside its folder: "/" and NUL

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QImage>
 #include <QString>
 
 #include <sys/time.h>
@@ -66,10 +65,7 @@ TEST(CliLs, PrintsNameTitleSizeAndDatePerVideo)
     const auto titled = dir.write("M4V00001.MP4", smallMp4(1400));
     dir.write("M4V00002.mp4", smallMp4(2000));
     dir.write("notes.txt", "x");
-    const auto thumb = dir.path() / "M4V00001.THM";
-    QImage picture(160, 120, QImage::Format_RGB32);
-    picture.fill(Qt::blue);
-    ASSERT_TRUE(picture.save(QString::fromStdString(thumb.string()), "JPEG"));
+    dir.write("M4V00001.THM", "picture bytes");
     ASSERT_TRUE(mp4title::writeTitle(titled.string(), "Beach\tday").ok);
     const timeval times[2] = {{1120576029, 0}, {1120576029, 0}};
     ::utimes(titled.c_str(), times);
@@ -81,7 +77,7 @@ TEST(CliLs, PrintsNameTitleSizeAndDatePerVideo)
     ASSERT_EQ(lines.size(), 2u) << run.out;
     EXPECT_EQ(lines[0].substr(0, 23), "M4V00001.MP4\tBeach day\t");
     EXPECT_NE(lines[0].find("\t2005/7/5 3:7PM"), std::string::npos) << lines[0];
-    // The second video has no title and the shipped default picture.
+    // The second video has no title (and no thumbnail).
     EXPECT_EQ(lines[1], "M4V00002.mp4\t\t2.10 KB\t2005/7/5 3:7PM");
 }
 
@@ -91,6 +87,21 @@ TEST(CliLs, MissingFolderIsAnError)
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.out.empty());
     EXPECT_NE(run.err.find("not an existing folder"), std::string::npos);
+}
+
+// The tool links the core only: no widget or GUI library is loaded.
+TEST(CliLinks, NoGuiLibraries)
+{
+    FILE* pipe = ::popen("ldd " REELKEEPER_CLI " 2>&1", "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string libraries;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe))
+        libraries += buffer;
+    ::pclose(pipe);
+    EXPECT_NE(libraries.find("libQt6Core"), std::string::npos) << libraries;
+    for (const char* gui : {"libQt6Gui", "libQt6Widgets", "libQt6DBus", "libQt6Concurrent"})
+        EXPECT_EQ(libraries.find(gui), std::string::npos) << gui;
 }
 
 TEST(CliLs, FileInsteadOfFolderIsAnError)

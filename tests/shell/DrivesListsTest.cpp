@@ -1,8 +1,11 @@
-// The real main window with its lists, space figures and PSP drives wired: start-up with
-// a declared PSP volume, selections, the folder field, a PSP arriving and going away, and
-// the demonstration data.
+// The real main window with its lists, space figures and PSP drives: start-up, selections,
+// the folder field, drive choices, volumes arriving and going away (also in the middle of a
+// list fill), the demonstration data and the mount watcher.
+#include "FakeVolumes.h"
 #include "ShellFixture.h"
 
+#include "mp4title/Title.h"
+#include "platform/FatAttributes.h"
 #include "platform/FileSystem.h"
 #include "platform/MountWatcher.h"
 #include "platform/Volumes.h"
@@ -10,24 +13,26 @@
 #include "shell/CommandLine.h"
 #include "skin/GlobalHelper.h"
 #include "skin/UxButton.h"
-#include "storage/CDriveComboEx.h"
-#include "storage/CPSPVolCtrl.h"
-#include "storage/CVideoListCtrl.h"
 #include "storage/LocalFolder.h"
-#include "mp4title/Title.h"
+#include "widgets/CDriveComboEx.h"
+#include "widgets/CPSPVolCtrl.h"
+#include "widgets/CVideoListCtrl.h"
 
-#include <QDir>
 #include <QLineEdit>
+#include <QSignalSpy>
 
 #include <filesystem>
+#include <sys/mount.h>
 
 namespace fs = std::filesystem;
+using platform::VolumeEvent;
 
 namespace {
 
 const QString kSpacePrefix = QStringLiteral("Used/Total(Selected):  ");
 const QString kDisconnected = QStringLiteral("You have disabled the PSP USB connection!");
 const QString kNoPsp = QStringLiteral("You haven't attached your PSP to the Computer!");
+const QString kNotAPsp = QStringLiteral("Your selected drive is not a PSP");
 
 QString q(const fs::path& path)
 {
@@ -39,14 +44,14 @@ fs::path sample(const char* name)
     return fs::path(REELKEEPER_TEST_DATA) / "mp4" / name;
 }
 
-// A memory stick: PSP/PHOTO and two videos (numbers 1 and 7) in the PSP video folder.
-void makeStick(const fs::path& root)
+// A memory stick: PSP/PHOTO and videos numbered as given in the PSP video folder.
+void makeStick(const fs::path& root, std::initializer_list<int> numbers = {1, 7})
 {
     fs::create_directories(root / "PSP" / "PHOTO");
     const fs::path videos = root / "MP_ROOT" / "100MNV01";
     fs::create_directories(videos);
-    fs::copy_file(sample("hello.mp4"), videos / "M4V00001.MP4");
-    fs::copy_file(sample("no-title.mp4"), videos / "M4V00007.MP4");
+    for (const int n : numbers)
+        fs::copy_file(sample(n == 1 ? "hello.mp4" : "no-title.mp4"), videos / QStringLiteral("M4V%1.MP4").arg(n, 5, 10, QLatin1Char('0')).toStdString());
 }
 
 // A computer folder with three videos.
@@ -57,6 +62,14 @@ void makeLocalFolder(const fs::path& folder)
     fs::copy_file(sample("non-ascii.mp4"), folder / "b.mp4");
     fs::copy_file(sample("faststart.mp4"), folder / "c.mp4");
 }
+
+class RefusingMkdir : public platform::EntryAttributes
+{
+public:
+    RefusingMkdir() { platform::setEntryAttributes(this); }
+    ~RefusingMkdir() override { platform::setEntryAttributes(nullptr); }
+    bool makeDirectory(const QString&) const override { return false; }
+};
 
 // A PSP of 1000 MiB with 100 MiB free on which every video is 75 MiB long.
 class SmallPspFileSystem : public platform::FileSystem
@@ -79,24 +92,36 @@ class DrivesListsTest : public ShellTest
 protected:
     void TearDown() override { platform::clearDeclaredVolumes(); }
 
-    std::unique_ptr<CMainDlg> openWindowOn(const QString& startFolder)
-    {
-        auto window = std::make_unique<CMainDlg>();
-        window->SetStartFolder(startFolder);
-        window->show();
-        EXPECT_TRUE(window->IsInitialised());
-        return window;
-    }
-
     static QString spaceText(const CMainDlg& window) { return window.StatusBar()->GetText(2); }
-
+    static QString shownRoot(const CMainDlg& window)
+    {
+        return window.DriveCombo()->RootAt(window.DriveCombo()->currentIndex());
+    }
     static void expectTransferButtons(const CMainDlg& window, bool toPsp, bool fromPsp)
     {
-        EXPECT_EQ(window.Button(CMainDlg::IDC_MOVE_TO_PSP)->isEnabled(), toPsp);
-        EXPECT_EQ(window.Button(CMainDlg::IDC_COPY_TO_PSP)->isEnabled(), toPsp);
-        EXPECT_EQ(window.Button(CMainDlg::IDC_MOVE_FROM_PSP)->isEnabled(), fromPsp);
-        EXPECT_EQ(window.Button(CMainDlg::IDC_COPY_FROM_PSP)->isEnabled(), fromPsp);
-        EXPECT_EQ(window.Button(CMainDlg::IDC_DELETE)->isEnabled(), fromPsp);
+        EXPECT_EQ(window.Button(ControlId::MoveToPsp)->isEnabled(), toPsp);
+        EXPECT_EQ(window.Button(ControlId::CopyToPsp)->isEnabled(), toPsp);
+        EXPECT_EQ(window.Button(ControlId::MoveFromPsp)->isEnabled(), fromPsp);
+        EXPECT_EQ(window.Button(ControlId::CopyFromPsp)->isEnabled(), fromPsp);
+        EXPECT_EQ(window.Button(ControlId::Delete)->isEnabled(), fromPsp);
+    }
+    // The user's pick of a drive in the selector.
+    static void choose(CMainDlg& window, const QString& root)
+    {
+        CDriveComboEx* combo = window.DriveCombo();
+        const int index = combo->FindRoot(root);
+        ASSERT_GE(index, 0) << root.toStdString();
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+    }
+    static void expectNoPspInUse(const CMainDlg& window)
+    {
+        EXPECT_TRUE(window.PSPPath().isEmpty());
+        EXPECT_EQ(window.PspList()->count(), 0);
+        EXPECT_TRUE(window.NextNumEdit()->text().isEmpty());
+        EXPECT_TRUE(spaceText(window).isEmpty());
+        EXPECT_EQ(window.VolumeBar()->m_nUsedPos, 0);
+        expectTransferButtons(window, false, false);
     }
 
     TempDir temp;
@@ -114,56 +139,45 @@ TEST_F(DrivesListsTest, StartUpOpensTheDeclaredPspAndFollowsSelections)
     pref.PutString(QStringLiteral("LocalPath"), q(local));
 
     auto window = openWindow();
-    EXPECT_FALSE(prompt.texts.contains(kNoPsp)) << prompt.texts.join(u'|').toStdString();
-    EXPECT_EQ(window->m_strPSPPath, platform::rootOf(q(stick)) + QStringLiteral("MP_ROOT/100MNV01/"));
+    EXPECT_TRUE(prompt.texts.isEmpty()) << prompt.texts.join(u'|').toStdString();
+    EXPECT_EQ(window->PSPPath(), platform::rootOf(q(stick)) + QStringLiteral("MP_ROOT/100MNV01/"));
 
     // The right list shows the PSP video folder, the left the stored folder.
     CVideoListCtrl* psp = window->PspList();
     ASSERT_EQ(psp->count(), 2);
     EXPECT_TRUE(psp->ContainsPath(q(stick / "MP_ROOT" / "100MNV01" / "M4V00001.MP4")));
-    EXPECT_TRUE(psp->ContainsPath(q(stick / "MP_ROOT" / "100MNV01" / "M4V00007.MP4")));
     EXPECT_EQ(window->LocalList()->count(), 3);
     EXPECT_EQ(window->FolderEdit()->text(), q(local));
-
     EXPECT_EQ(window->NextNumEdit()->text(), QStringLiteral("00008"));
     EXPECT_TRUE(spaceText(*window).startsWith(kSpacePrefix)) << spaceText(*window).toStdString();
-    EXPECT_TRUE(spaceText(*window).endsWith(QStringLiteral(" MB ")));
-    EXPECT_GT(window->VolumeBar()->m_nWidth, 0);
     EXPECT_EQ(window->VolumeBar()->m_nWidth, window->VolumeBar()->width());
-    EXPECT_EQ(window->DriveCombo().RootAt(window->DriveCombo().currentIndex()), platform::rootOf(q(stick)));
-
-    // Nothing selected: no transfer button.
-    QApplication::processEvents();
+    EXPECT_EQ(shownRoot(*window), platform::rootOf(q(stick)));
     expectTransferButtons(*window, false, false);
 
     // Selecting every local row is one change and costs one space update.
-    const int before = window->SpaceUpdater()->updateCount();
+    const int before = window->SpaceUpdateCount();
     window->LocalList()->setFocus();
     QTest::keyClick(window->LocalList(), Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(window->LocalList()->selectedRows().size(), 3);
-    QApplication::processEvents();
-    QApplication::processEvents();
-    EXPECT_EQ(window->SpaceUpdater()->updateCount(), before + 1);
-    EXPECT_TRUE(spaceText(*window).startsWith(kSpacePrefix));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->SpaceUpdateCount() > before; }, 2000));
+    QTest::qWait(20);
+    EXPECT_EQ(window->SpaceUpdateCount(), before + 1);
     expectTransferButtons(*window, true, false);
 
     // A click on a PSP row turns on the buttons that take videos from the PSP.
-    const QRect row = psp->visualRect(psp->model()->index(0, 0));
-    QTest::mouseClick(psp->viewport(), Qt::LeftButton, {}, row.center());
-    QApplication::processEvents();
-    EXPECT_EQ(psp->selectedRows(), QList<int>{0});
+    QTest::mouseClick(psp->viewport(), Qt::LeftButton, {}, psp->visualRect(psp->model()->index(0, 0)).center());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->Button(ControlId::Delete)->isEnabled(); }, 2000));
     expectTransferButtons(*window, true, true);
 
-    // A transfer locks the input; its end unlocks it, the buttons by the selections. About stays.
-    const QList<QWidget*> inputs{window->Button(CMainDlg::IDC_BROWSE), window->FolderEdit(), &window->DriveCombo(),
-                                 window->NextNumEdit(), window->Button(CMainDlg::IDC_REFRESH),
-                                 window->LocalList(), psp};
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->Button(CMainDlg::IDC_REFRESH)->isEnabled(); }, 1000));
+    // Locked input: every input control is off, About stays; unlocked: back by the selections.
+    const QList<QWidget*> inputs{window->Button(ControlId::Browse), window->FolderEdit(), window->DriveCombo(),
+                                 window->NextNumEdit(), window->Button(ControlId::Refresh), window->LocalList(), psp};
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->Button(ControlId::Refresh)->isEnabled(); }, 1000));
     window->EnableInput(false);
     expectTransferButtons(*window, false, false);
     for (const QWidget* input : inputs)
         EXPECT_FALSE(input->isEnabled()) << input->objectName().toStdString();
-    EXPECT_TRUE(window->Button(CMainDlg::IDC_ABOUT)->isEnabled());
+    EXPECT_TRUE(window->Button(ControlId::About)->isEnabled());
     window->EnableInput(true);
     expectTransferButtons(*window, true, true);
     for (const QWidget* input : inputs)
@@ -184,29 +198,26 @@ TEST_F(DrivesListsTest, SelectionsMoveTheUsageBarAndMarkAnOverflow)
     EXPECT_EQ(spaceText(*window), QStringLiteral("Used/Total(Selected):  900(900)/1000(0) MB "));
     EXPECT_EQ(bar->m_nUsedPos, width * 9 / 10);
 
+    const auto clickRow = [&](int row, Qt::KeyboardModifiers modifiers, const char* expected) {
+        CVideoListCtrl* list = window->LocalList();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->visualRect(list->model()->index(row, 0)).center());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return spaceText(*window) == QLatin1String(expected); }, 2000))
+            << spaceText(*window).toStdString();
+    };
     // One local video fits.
-    CVideoListCtrl* localList = window->LocalList();
-    QTest::mouseClick(localList->viewport(), Qt::LeftButton, {},
-                      localList->visualRect(localList->model()->index(0, 0)).center());
-    QApplication::processEvents();
-    EXPECT_EQ(spaceText(*window), QStringLiteral("Used/Total(Selected):  900(975)/1000(0) MB "));
+    clickRow(0, {}, "Used/Total(Selected):  900(975)/1000(0) MB ");
     EXPECT_EQ(bar->m_nSelPos, static_cast<int>(975.0 / 1000 * width));
     EXPECT_FALSE(bar->m_bOverflow);
     expectTransferButtons(*window, true, false);
 
     // Two do not: the bar turns red and nothing may go to the PSP.
-    QTest::mouseClick(localList->viewport(), Qt::LeftButton, Qt::ShiftModifier,
-                      localList->visualRect(localList->model()->index(1, 0)).center());
-    QApplication::processEvents();
-    EXPECT_EQ(localList->selectedRows().size(), 2);
-    EXPECT_EQ(spaceText(*window), QStringLiteral("Used/Total(Selected):  900(1050)/1000(0) MB "));
+    clickRow(1, Qt::ShiftModifier, "Used/Total(Selected):  900(1050)/1000(0) MB ");
     EXPECT_TRUE(bar->m_bOverflow);
     expectTransferButtons(*window, false, false);
 
     // Nothing selected: the mark goes away.
-    localList->clearSelection();
-    QApplication::processEvents();
-    EXPECT_FALSE(bar->m_bOverflow);
+    window->LocalList()->clearSelection();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !bar->m_bOverflow; }, 2000));
     EXPECT_EQ(bar->m_nSelPos, bar->m_nUsedPos);
 }
 
@@ -220,96 +231,66 @@ TEST_F(DrivesListsTest, RefreshListsBothSidesAgainAndPausesTheButton)
 
     fs::copy_file(sample("hello.mp4"), stick / "MP_ROOT" / "100MNV01" / "M4V00020.MP4");
     fs::remove(local / "c.mp4");
-    QTest::qWait(150);
-    UxButton* refresh = window->Button(CMainDlg::IDC_REFRESH);
-    ASSERT_TRUE(refresh->isEnabled());
+    UxButton* refresh = window->Button(ControlId::Refresh);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return refresh->isEnabled(); }, 1000));
     QTest::mouseClick(refresh, Qt::LeftButton);
+    EXPECT_FALSE(refresh->isEnabled());
+    // A second click meanwhile does nothing: one refresh at a time.
+    QTest::mouseClick(refresh, Qt::LeftButton);
+    settle(*window);
 
     EXPECT_EQ(window->PspList()->count(), 3);
     EXPECT_EQ(window->LocalList()->count(), 2);
     EXPECT_EQ(window->NextNumEdit()->text(), QStringLiteral("00021"));
     EXPECT_TRUE(spaceText(*window).startsWith(kSpacePrefix));
-    // Refresh comes back after its pause.
-    EXPECT_FALSE(refresh->isEnabled());
     EXPECT_TRUE(QTest::qWaitFor([&] { return refresh->isEnabled(); }, 1000));
 }
 
-TEST_F(DrivesListsTest, EnterWithABadFolderSaysSoAndListsTheFallback)
+TEST_F(DrivesListsTest, FolderFieldAndBrowseListTheFolderOrSayItIsInvalid)
 {
     makeLocalFolder(local);
     pref.PutString(QStringLiteral("LocalPath"), q(local));
     auto window = openWindow();
     ASSERT_EQ(window->LocalList()->count(), 3);
-    prompt.texts.clear();
-
     QLineEdit* field = window->FolderEdit();
-    field->setText(q(temp.path() / "missing"));
-    field->setFocus();
-    QTest::keyClick(field, Qt::Key_Return);
-    EXPECT_EQ(prompt.texts, QStringList{QStringLiteral("Invalid file path!")});
-    EXPECT_EQ(field->text(), storage::fallbackLocalFolder());
-    EXPECT_TRUE(window->isVisible());
-
-    // A good folder is listed without a word.
+    // A folder that doesn't exist, one with a trailing separator, and the root are refused.
+    for (const QString& bad : {q(temp.path() / "missing"), q(local) + u'/', QStringLiteral("/")}) {
+        prompt.texts.clear();
+        field->setText(bad);
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Return);
+        EXPECT_EQ(prompt.texts, QStringList{QStringLiteral("Invalid file path!")}) << bad.toStdString();
+        EXPECT_EQ(field->text(), storage::fallbackLocalFolder());
+        EXPECT_TRUE(window->isVisible());
+        settle(*window);
+    }
     prompt.texts.clear();
     field->setText(q(local));
     QTest::keyClick(field, Qt::Key_Enter);
+    settle(*window);
     EXPECT_TRUE(prompt.texts.isEmpty());
     EXPECT_EQ(window->LocalList()->count(), 3);
-}
 
-TEST_F(DrivesListsTest, BrowseListsTheChosenFolderOnce)
-{
-    makeLocalFolder(local);
-    auto window = openWindow();
+    // Browse: the chosen folder is listed once; a cancelled choice lists the field's folder.
     QStringList titles;
-    storage::setFolderPicker([&](QWidget*, const QString& title) {
+    QString answer = q(local);
+    CMainDlg::setFolderPicker([&](QWidget*, const QString& title) {
         titles << title;
-        return q(local);
+        return answer;
     });
-    int fills = 0;
-    QObject::connect(window->LocalList(), &CVideoListCtrl::fillFinished, [&fills] { ++fills; });
-    QTest::mouseClick(window->Button(CMainDlg::IDC_BROWSE), Qt::LeftButton);
-    storage::setFolderPicker({});
-
-    EXPECT_EQ(titles, QStringList{QStringLiteral("Please select source folder.")});
-    EXPECT_EQ(fills, 1);
-    EXPECT_EQ(window->FolderEdit()->text(), q(local));
+    QSignalSpy fills(window->LocalList(), &CVideoListCtrl::fillFinished);
+    field->setText(q(temp.path()));
+    QTest::mouseClick(window->Button(ControlId::Browse), Qt::LeftButton);
+    settle(*window);
+    EXPECT_EQ(field->text(), q(local));
     EXPECT_EQ(window->LocalList()->count(), 3);
-}
-
-TEST_F(DrivesListsTest, PspGoingAwayEmptiesItsSideAndComingBackFillsIt)
-{
-    makeStick(stick);
-    platform::declareVolume(q(stick));
-    auto window = openWindow();
-    ASSERT_EQ(window->PspList()->count(), 2);
-    ASSERT_NE(window->Watcher(), nullptr);
-    window->PspList()->selectAll();
-    QApplication::processEvents();
-    expectTransferButtons(*window, false, true);
-    prompt.texts.clear();
-
-    // Unplugged: the declared folder is gone.
-    const fs::path away = temp.path() / "away";
-    fs::rename(stick, away);
-    window->Watcher()->checkNow();
-    EXPECT_EQ(prompt.texts, QStringList{kDisconnected});
-    EXPECT_TRUE(window->m_strPSPPath.isEmpty());
-    EXPECT_EQ(window->PspList()->count(), 0);
-    EXPECT_TRUE(window->NextNumEdit()->text().isEmpty());
-    EXPECT_TRUE(spaceText(*window).isEmpty());
-    EXPECT_EQ(window->VolumeBar()->m_nUsedPos, 0);
-    expectTransferButtons(*window, false, false);
-
-    // Plugged in again: opened without a word.
-    prompt.texts.clear();
-    fs::rename(away, stick);
-    window->Watcher()->checkNow();
-    EXPECT_TRUE(prompt.texts.isEmpty()) << prompt.texts.join(u'|').toStdString();
-    EXPECT_EQ(window->PspList()->count(), 2);
-    EXPECT_EQ(window->NextNumEdit()->text(), QStringLiteral("00008"));
-    EXPECT_TRUE(spaceText(*window).startsWith(kSpacePrefix));
+    answer.clear();
+    QTest::mouseClick(window->Button(ControlId::Browse), Qt::LeftButton);
+    settle(*window);
+    CMainDlg::setFolderPicker({});
+    EXPECT_EQ(titles, QStringList(2, QStringLiteral("Please select source folder.")));
+    EXPECT_EQ(fills.count(), 2);
+    EXPECT_EQ(field->text(), q(local));
 }
 
 // With no PSP, and equally with one whose video folder cannot be made, the right side stays
@@ -320,29 +301,225 @@ TEST_F(DrivesListsTest, StartUpWithoutAUsablePspStillFinishesTheWindow)
     const fs::path blocked = temp.path() / "blocked";
     fs::create_directories(blocked / "PSP" / "PHOTO");
     temp.write("blocked/MP_ROOT", "a plain file where the folder belongs");
-    const std::pair<fs::path, QString> cases[] = {
-        {stick, kNoPsp}, // declared, but not there
-        {blocked, QStringLiteral("You have Selected a non-writeable drivre.")},
+    const fs::path readOnly = temp.path() / "readonly";
+    fs::create_directories(readOnly / "PSP" / "PHOTO");
+    const struct
+    {
+        fs::path root;
+        QString message;
+        bool refuseMkdir;
+    } cases[] = {
+        {stick, kNoPsp, false}, // declared, but not there
+        {readOnly, QStringLiteral("You have Selected a non-writeable drive."), true},
+        {blocked, QStringLiteral("You have Selected a non-writeable drivre."), false},
     };
-    for (const auto& [root, message] : cases) {
+    for (const auto& c : cases) {
         platform::clearDeclaredVolumes();
-        platform::declareVolume(q(root));
+        platform::declareVolume(q(c.root));
         prompt.texts.clear();
         pref.PutString(QStringLiteral("LocalPath"), q(local));
         pref.PutString(QStringLiteral("window_rect"), GlobalHelper::Rect2S(QRect(-20, 15, 300, 200)));
+        std::optional<RefusingMkdir> refusing;
+        if (c.refuseMkdir)
+            refusing.emplace();
         auto window = openWindow();
-        EXPECT_EQ(prompt.texts, QStringList{message});
-        EXPECT_TRUE(window->m_strPSPPath.isEmpty());
-        EXPECT_EQ(window->PspList()->count(), 0);
-        EXPECT_TRUE(window->NextNumEdit()->text().isEmpty());
-        EXPECT_TRUE(spaceText(*window).isEmpty());
-        expectTransferButtons(*window, false, false);
-
+        EXPECT_EQ(prompt.texts, QStringList{c.message});
+        expectNoPspInUse(*window);
         EXPECT_TRUE(skinMgr.GetCurrentSkinPath().endsWith(QStringLiteral("/Default")));
         EXPECT_TRUE(window->GetCornerRegions().any());
         EXPECT_EQ(window->geometry(), QRect(QPoint(0, 15), window->GetMinWindowSize()));
         EXPECT_EQ(window->LocalList()->count(), 3);
     }
+}
+
+TEST_F(DrivesListsTest, ChoosingDrivesInTheSelector)
+{
+    FakeVolumes volumes;
+    makeStick(stick);
+    const fs::path second = temp.path() / "z-second";
+    makeStick(second, {20});
+    const fs::path disk = temp.path() / "z-disk";
+    fs::create_directories(disk);
+    const fs::path badPsp = temp.path() / "z-badpsp";
+    fs::create_directories(badPsp / "PSP" / "PHOTO");
+    temp.write("z-badpsp/MP_ROOT", "plain file");
+    for (const fs::path& root : {stick, second, badPsp})
+        volumes.add(q(root), true);
+    volumes.add(q(disk), false);
+    auto window = openWindow();
+    const QString stickRoot = q(stick) + u'/';
+    ASSERT_EQ(window->PSPPath(), stickRoot + QStringLiteral("MP_ROOT/100MNV01/"));
+
+    // Another PSP: opened without a word.
+    prompt.texts.clear();
+    choose(*window, q(second) + u'/');
+    settle(*window);
+    EXPECT_TRUE(prompt.texts.isEmpty());
+    EXPECT_EQ(window->PSPPath(), q(second) + QStringLiteral("/MP_ROOT/100MNV01/"));
+    EXPECT_EQ(window->NextNumEdit()->text(), QStringLiteral("00021"));
+    EXPECT_EQ(window->DriveCombo()->GetLastSel(), window->DriveCombo()->FindRoot(q(second) + u'/'));
+
+    // A PSP whose video folder can't be made: said so; the selector steps back, the path stays.
+    const int inUse = window->DriveCombo()->currentIndex();
+    choose(*window, q(badPsp) + u'/');
+    EXPECT_EQ(prompt.texts, QStringList{QStringLiteral("You have Selected a non-writeable drivre.")});
+    EXPECT_EQ(window->DriveCombo()->currentIndex(), inUse);
+    EXPECT_EQ(window->PSPPath(), q(second) + QStringLiteral("/MP_ROOT/100MNV01/"));
+
+    // A drive that is no PSP and can't be written: the path is cleared, the list kept.
+    prompt.texts.clear();
+    {
+        RefusingMkdir refusing;
+        choose(*window, q(disk) + u'/');
+    }
+    EXPECT_EQ(prompt.texts, (QStringList{kNotAPsp, QStringLiteral("You have Selected a non-writeable drive.")}));
+    EXPECT_EQ(window->DriveCombo()->currentIndex(), inUse);
+    EXPECT_TRUE(window->PSPPath().isEmpty());
+    EXPECT_EQ(window->PspList()->count(), 1);
+
+    // A writeable drive that is no PSP: said so, then its folders are made and listed.
+    prompt.texts.clear();
+    choose(*window, q(disk) + u'/');
+    settle(*window);
+    EXPECT_EQ(prompt.texts, QStringList{kNotAPsp});
+    EXPECT_TRUE(fs::is_directory(disk / "MP_ROOT/100MNV01"));
+    EXPECT_EQ(window->PSPPath(), q(disk) + QStringLiteral("/MP_ROOT/100MNV01/"));
+    EXPECT_EQ(window->PspList()->count(), 0);
+    EXPECT_EQ(window->NextNumEdit()->text(), QStringLiteral("00001"));
+}
+
+TEST_F(DrivesListsTest, VolumesArrivingAndGoingAway)
+{
+    FakeVolumes volumes;
+    const fs::path disk = temp.path() / "disk";
+    fs::create_directories(disk);
+    volumes.add(q(disk), false);
+    auto window = openWindow();
+    ASSERT_EQ(prompt.texts, QStringList{kNoPsp});
+    prompt.texts.clear();
+
+    // A PSP arrives: opened without a word.
+    makeStick(stick, {4});
+    volumes.add(q(stick), true);
+    window->OnDeviceChange({VolumeEvent::Kind::Arrival, {q(stick) + u'/'}});
+    settle(*window);
+    EXPECT_TRUE(prompt.texts.isEmpty());
+    EXPECT_EQ(window->PSPPath(), q(stick) + QStringLiteral("/MP_ROOT/100MNV01/"));
+    EXPECT_EQ(window->PspList()->count(), 1);
+    EXPECT_EQ(window->NextNumEdit()->text(), QStringLiteral("00005"));
+    EXPECT_EQ(shownRoot(*window), q(stick) + u'/');
+    EXPECT_EQ(window->DriveCombo()->count(), 2);
+
+    // Volumes E and G arrive together: only E, the first, is looked at.
+    const fs::path both = temp.path() / "both";
+    fs::create_directories(both / "E");
+    fs::create_directories(both / "G/PSP/PHOTO");
+    const QString e = q(both / "E") + u'/';
+    const QString g = q(both / "G") + u'/';
+    volumes.add(e, true);
+    volumes.add(g, true);
+    window->OnDeviceChange({VolumeEvent::Kind::Arrival, {e, g}});
+    EXPECT_EQ(window->PSPPath(), q(stick) + QStringLiteral("/MP_ROOT/100MNV01/"));
+    EXPECT_EQ(shownRoot(*window), q(stick) + u'/') << "the selector still shows the PSP in use";
+    EXPECT_FALSE(fs::exists(both / "G/MP_ROOT"));
+
+    // A PSP whose folder can't be made arrives: nothing changes, nothing is said.
+    const fs::path bad = temp.path() / "bad";
+    fs::create_directories(bad / "PSP/PHOTO");
+    temp.write("bad/MP_ROOT", "plain file");
+    volumes.add(q(bad), true);
+    window->OnDeviceChange({VolumeEvent::Kind::Arrival, {q(bad) + u'/'}});
+    EXPECT_EQ(window->PSPPath(), q(stick) + QStringLiteral("/MP_ROOT/100MNV01/"));
+
+    // Another drive goes away: the PSP stays.
+    volumes.remove(q(disk) + u'/');
+    window->OnDeviceChange({VolumeEvent::Kind::Removal, {q(disk) + u'/'}});
+    EXPECT_TRUE(prompt.texts.isEmpty());
+    EXPECT_EQ(window->PspList()->count(), 1);
+    EXPECT_EQ(shownRoot(*window), q(stick) + u'/');
+    EXPECT_EQ(window->DriveCombo()->GetLastSel(), window->DriveCombo()->currentIndex());
+
+    // The PSP goes away: its side empties.
+    volumes.remove(q(stick) + u'/');
+    window->OnDeviceChange({VolumeEvent::Kind::Removal, {q(stick) + u'/'}});
+    EXPECT_EQ(prompt.texts, QStringList{kDisconnected});
+    expectNoPspInUse(*window);
+}
+
+TEST_F(DrivesListsTest, DriveChangesDuringFillsLeaveOneDriveNamedEverywhere)
+{
+    FakeVolumes volumes;
+    makeStick(stick, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+    const fs::path second = temp.path() / "z-second";
+    makeStick(second, {30});
+    volumes.add(q(stick), true);
+    volumes.add(q(second), true);
+    auto window = openWindow();
+    const QString stickRoot = q(stick) + u'/';
+    ASSERT_EQ(window->PspList()->count(), 12);
+
+    // Unplugged while Refresh fills the PSP list: no row of the gone stick, no number of ".".
+    QTest::qWait(CMainDlg::kRefreshPauseMs + 20);
+    window->OnRefresh();
+    ASSERT_TRUE(window->PspList()->isFilling());
+    volumes.remove(stickRoot);
+    window->OnDeviceChange({VolumeEvent::Kind::Removal, {stickRoot}});
+    settle(*window);
+    QTest::qWait(100);
+    EXPECT_EQ(prompt.texts.back(), kDisconnected);
+    expectNoPspInUse(*window);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->Button(ControlId::Refresh)->isEnabled(); }, 1000));
+
+    // Plugged in again while another PSP is chosen during its fill: the choice wins everywhere.
+    volumes.add(q(stick), true);
+    window->OnDeviceChange({VolumeEvent::Kind::Arrival, {stickRoot}});
+    ASSERT_TRUE(window->PspList()->isFilling());
+    choose(*window, q(second) + u'/');
+    settle(*window);
+    QTest::qWait(100);
+    EXPECT_EQ(window->PSPPath(), q(second) + QStringLiteral("/MP_ROOT/100MNV01/"));
+    EXPECT_EQ(window->PspList()->count(), 1);
+    EXPECT_EQ(shownRoot(*window), q(second) + u'/');
+    EXPECT_EQ(window->NextNumEdit()->text(), QStringLiteral("00031"));
+    EXPECT_TRUE(spaceText(*window).startsWith(kSpacePrefix));
+
+    // A window closed while its lists fill goes at once.
+    window->OnRefresh();
+    EXPECT_TRUE(window->close());
+    window.reset();
+}
+
+TEST_F(DrivesListsTest, NotificationsWaitForTheTransfer)
+{
+    FakeVolumes volumes;
+    makeStick(stick);
+    volumes.add(q(stick), true);
+    auto window = openWindow();
+    const QString stickRoot = q(stick) + u'/';
+    const int items = window->DriveCombo()->count();
+
+    // The transfer took its paths when it started: they stay until it has ended.
+    const fs::path newcomer = temp.path() / "newcomer";
+    makeStick(newcomer, {});
+    QSignalSpy ended(window.get(), &CMainDlg::transferEnded);
+    window->OnTransferCommand(OP_COPY_FROM_PSP);
+    volumes.add(q(newcomer), true);
+    window->OnDeviceChange({VolumeEvent::Kind::Arrival, {q(newcomer) + u'/'}});
+    volumes.remove(stickRoot);
+    window->OnDeviceChange({VolumeEvent::Kind::Removal, {stickRoot}});
+    EXPECT_EQ(window->HeldDriveEvents(), 2);
+    EXPECT_EQ(window->PSPPath(), stickRoot + QStringLiteral("MP_ROOT/100MNV01/"));
+    EXPECT_EQ(window->PspList()->count(), 2);
+    EXPECT_EQ(window->DriveCombo()->count(), items);
+    EXPECT_TRUE(prompt.texts.isEmpty());
+
+    ASSERT_TRUE(ended.wait(5000));
+    settle(*window);
+    EXPECT_EQ(window->HeldDriveEvents(), 0);
+    // The arrival opened the newcomer, so the old PSP's removal no longer concerns the PSP in use.
+    EXPECT_EQ(window->PSPPath(), q(newcomer) + QStringLiteral("/MP_ROOT/100MNV01/"));
+    EXPECT_EQ(shownRoot(*window), q(newcomer) + u'/');
+    EXPECT_TRUE(prompt.texts.isEmpty());
 }
 
 TEST_F(DrivesListsTest, DemoShowsItsVideosOnBothSidesAndKeepsTheStoredFolder)
@@ -363,7 +540,7 @@ TEST_F(DrivesListsTest, DemoShowsItsVideosOnBothSidesAndKeepsTheStoredFolder)
     ASSERT_EQ(platform::declaredVolumes().size(), 1);
 
     pref.PutString(QStringLiteral("LocalPath"), QStringLiteral("/my/own/videos"));
-    auto window = openWindowOn(startFolder);
+    auto window = openWindow(startFolder);
     EXPECT_FALSE(prompt.texts.contains(kNoPsp));
     EXPECT_EQ(window->FolderEdit()->text(), startFolder);
     EXPECT_GE(window->LocalList()->count(), 2);
@@ -373,77 +550,74 @@ TEST_F(DrivesListsTest, DemoShowsItsVideosOnBothSidesAndKeepsTheStoredFolder)
     EXPECT_FALSE(window->NextNumEdit()->text().isEmpty());
     EXPECT_TRUE(spaceText(*window).startsWith(kSpacePrefix));
 
-    // The demonstration folder never replaces the user's own folder.
+    // The demonstration folder never replaces the user's own folder; one chosen since does.
     EXPECT_TRUE(window->close());
     EXPECT_EQ(pref.GetString(QStringLiteral("LocalPath")), QStringLiteral("/my/own/videos"));
-}
-
-TEST_F(DrivesListsTest, AFolderChosenDuringTheDemoIsKept)
-{
     makeLocalFolder(local);
-    pref.PutString(QStringLiteral("LocalPath"), QStringLiteral("/my/own/videos"));
-    auto window = openWindowOn(q(temp.path()));
-    QLineEdit* field = window->FolderEdit();
-    field->setText(q(local));
-    field->setFocus();
-    QTest::keyClick(field, Qt::Key_Return);
+    window = openWindow(startFolder);
+    window->FolderEdit()->setText(q(local));
+    window->FolderEdit()->setFocus();
+    QTest::keyClick(window->FolderEdit(), Qt::Key_Return);
     EXPECT_TRUE(window->close());
     EXPECT_EQ(pref.GetString(QStringLiteral("LocalPath")), q(local));
 }
 
-TEST_F(DrivesListsTest, TitleEditorWritesThroughTheWindowsPspList)
+// The real watcher: declared folders that come and go, then a real mount (needs the right
+// to mount; CI runs as root).
+TEST_F(DrivesListsTest, MountWatcherFollowsDeclaredFoldersAndRealMounts)
 {
-    makeStick(stick);
-    platform::declareVolume(q(stick));
+    const QString e = q(temp.path() / "e") + u'/';
+    const QString g = q(temp.path() / "g") + u'/';
+    platform::declareVolume(g);
+    platform::declareVolume(e);
+    {
+        platform::MountWatcher watcher;
+        QSignalSpy spy(&watcher, &platform::MountWatcher::volumesChanged);
+        // Only the declared folders' events: the real mount table may change meanwhile.
+        const auto nextEvent = [&] {
+            while (!spy.isEmpty()) {
+                const auto event = spy.takeFirst().at(0).value<VolumeEvent>();
+                if (event.roots.contains(e) || event.roots.contains(g))
+                    return event;
+            }
+            return VolumeEvent{VolumeEvent::Kind::Arrival, {}};
+        };
+        fs::create_directories(temp.path() / "g/PSP/PHOTO");
+        fs::create_directories(temp.path() / "e");
+        watcher.checkNow();
+        auto event = nextEvent();
+        EXPECT_EQ(event.kind, VolumeEvent::Kind::Arrival);
+        EXPECT_EQ(event.roots, (QStringList{e, g})) << "one event, in mount-point order";
+        fs::remove_all(temp.path() / "g");
+        watcher.checkNow();
+        event = nextEvent();
+        EXPECT_EQ(event.kind, VolumeEvent::Kind::Removal);
+        EXPECT_EQ(event.roots, QStringList{g});
+        EXPECT_TRUE(nextEvent().roots.isEmpty()) << "nothing else about them";
+    }
+    platform::clearDeclaredVolumes();
+
+    const fs::path point = temp.path() / "card";
+    fs::create_directories(point);
     auto window = openWindow();
-    CVideoListCtrl* list = window->PspList();
-    ASSERT_EQ(list->count(), 2);
-    const auto editor = [list] { return list->viewport()->findChild<QLineEdit*>(QStringLiteral("titleEditor")); };
-
-    list->setFocus();
-    list->setCurrentIndex(list->model()->index(0, 0));
-    QTest::keyClick(list, Qt::Key_F2);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return editor() && editor()->isVisible(); }, 2000));
-    editor()->selectAll();
-    QTest::keyClicks(editor(), QStringLiteral("On the PSP"));
-    QTest::keyClick(editor(), Qt::Key_Return);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return list->editColumn() == -1; }, 2000));
-
-    EXPECT_TRUE(prompt.texts.filter(QStringLiteral("title")).isEmpty()) << prompt.texts.join(u'|').toStdString();
-    EXPECT_EQ(list->titleAt(0), QStringLiteral("On the PSP"));
-    EXPECT_EQ(mp4title::readTitle(list->entryAt(0)->strPath.toStdString()).title, "On the PSP");
-}
-
-TEST_F(DrivesListsTest, ChoosingADriveInTheSelectorOpensIt)
-{
-    makeStick(stick);
-    const fs::path other = temp.path() / "other";
-    fs::create_directories(other);
-    platform::declareVolume(q(other));
-    platform::declareVolume(q(stick));
-    auto window = openWindow();
-    CDriveComboEx& combo = window->DriveCombo();
-    const int stickIndex = combo.FindRoot(platform::rootOf(q(stick)));
-    const int otherIndex = combo.FindRoot(platform::rootOf(q(other)));
-    ASSERT_GE(stickIndex, 0);
-    ASSERT_GE(otherIndex, 0);
-    EXPECT_EQ(combo.currentIndex(), stickIndex);
-    prompt.texts.clear();
-
-    // A drive that is no PSP: said so.
-    combo.setCurrentIndex(otherIndex);
-    emit combo.activated(otherIndex);
-    EXPECT_TRUE(prompt.texts.contains(QStringLiteral("Your selected drive is not a PSP")));
-    EXPECT_EQ(window->PspList()->count(), 0);
-
-    // Back to the PSP: its videos, number and space again.
-    prompt.texts.clear();
-    combo.setCurrentIndex(stickIndex);
-    emit combo.activated(stickIndex);
-    EXPECT_TRUE(prompt.texts.isEmpty()) << prompt.texts.join(u'|').toStdString();
-    EXPECT_EQ(window->PspList()->count(), 2);
-    EXPECT_EQ(window->NextNumEdit()->text(), QStringLiteral("00008"));
-    EXPECT_TRUE(spaceText(*window).startsWith(kSpacePrefix));
+    if (!window->Watcher()->watchingMountTable())
+        GTEST_SKIP() << "no mount-table notifications here";
+    if (::mount("tmpfs", point.c_str(), "tmpfs", 0, "size=1m") != 0)
+        GTEST_SKIP() << "may not mount here";
+    // Unmounted whatever happens below, so no mount outlives the test.
+    struct Unmount
+    {
+        const fs::path& point;
+        ~Unmount() { ::umount2(point.c_str(), MNT_DETACH); }
+    } unmount{point};
+    const QString root = q(point) + u'/';
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->DriveCombo()->FindRoot(root) >= 0; }, 3000));
+    choose(*window, root);
+    settle(*window);
+    ASSERT_EQ(window->PSPPath(), root + QStringLiteral("MP_ROOT/100MNV01/"));
+    ASSERT_EQ(::umount(point.c_str()), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->PSPPath().isEmpty(); }, 3000));
+    EXPECT_EQ(prompt.texts.back(), kDisconnected);
 }
 
 TEST(CommandLineVolumesTest, DeclaresEveryVolumeInOrder)

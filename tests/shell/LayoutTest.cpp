@@ -4,8 +4,8 @@
 
 #include "shell/CMainStatusBar.h"
 #include "shell/MainLayout.h"
-#include "storage/CPSPVolCtrl.h"
-#include "transfer/CPSPPrgCtrl.h"
+#include "widgets/CPSPVolCtrl.h"
+#include "widgets/CPSPPrgCtrl.h"
 
 namespace {
 
@@ -77,7 +77,7 @@ TEST(LayoutTest, DialogUnitsRoundEachEdge)
 TEST_F(ShellTest, WindowRunsTheLayoutOnEverySizeChange)
 {
     auto window = openWindow();
-    const _SpacingInfo& s = window->GetSpacingInfo();
+    const SpacingInfo& s = window->GetSpacingInfo();
     for (const QSize size : {QSize(700, 520), QSize(1001, 777), QSize(640, 480)}) {
         window->resize(size);
         QApplication::processEvents();
@@ -85,18 +85,18 @@ TEST_F(ShellTest, WindowRunsTheLayoutOnEverySizeChange)
         const QRect status = window->StatusBar()->geometry();
         EXPECT_EQ(status.y() + status.height(), size.height() - s.nBottomMargin);
         EXPECT_EQ(status.width(), size.width() - s.nLeftMargin - s.nRightMargin);
-        const QRect header = window->GetDlgItemRect(CMainDlg::IDC_HEADER);
+        const QRect header = window->Control(ControlId::Header)->geometry();
         EXPECT_EQ(header.y(), window->GetTitleBarRect().y() + window->GetTitleBarRect().height());
-        const int C = window->GetDlgItemRect(CMainDlg::IDC_MOVE_TO_PSP).width();
-        const QRect browse = window->GetDlgItemRect(CMainDlg::IDC_BROWSE);
+        const int C = window->Control(ControlId::MoveToPsp)->geometry().width();
+        const QRect browse = window->Control(ControlId::Browse)->geometry();
         EXPECT_EQ(browse.x() + browse.width(), size.width() / 2 - C / 2 - s.nHorzGap);
-        const QRect local = window->GetDlgItemRect(CMainDlg::IDC_LOCAL_LIST);
-        const QRect psp = window->GetDlgItemRect(CMainDlg::IDC_PSP_LIST);
+        const QRect local = window->Control(ControlId::LocalList)->geometry();
+        const QRect psp = window->Control(ControlId::PspList)->geometry();
         EXPECT_EQ(local.x(), s.nLeftMargin);
         EXPECT_EQ(psp.x(), size.width() / 2 + C / 2 + s.nHorzGap);
         // An odd client width leaves its last pixel right of the PSP list.
         EXPECT_EQ(psp.x() + psp.width(), 2 * (size.width() / 2) - s.nRightMargin);
-        const QRect about = window->GetDlgItemRect(CMainDlg::IDC_ABOUT);
+        const QRect about = window->Control(ControlId::About)->geometry();
         EXPECT_EQ(about.y() + about.height(), local.y() + local.height());
     }
 }

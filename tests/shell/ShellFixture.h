@@ -4,6 +4,7 @@
 #include "TempDir.h"
 #include "shell/CMainApp.h"
 #include "shell/CMainDlg.h"
+#include "widgets/CVideoListCtrl.h"
 #include "skin/SkinKit.h"
 #include "skin/UxAppPref.h"
 #include "skin/UxLanguage.h"
@@ -38,13 +39,25 @@ protected:
         QSettings(QStringLiteral("Quillbrook"), QStringLiteral("Clipforge")).clear();
     }
 
-    // Constructs and shows the main window, which runs its initialisation.
-    std::unique_ptr<CMainDlg> openWindow()
+    // Constructs and shows the main window, which runs its initialisation, and waits
+    // until its lists are filled.
+    std::unique_ptr<CMainDlg> openWindow(const QString& startFolder = QString())
     {
         auto window = std::make_unique<CMainDlg>();
+        window->SetStartFolder(startFolder);
         window->show();
         EXPECT_TRUE(window->IsInitialised());
+        settle(*window);
         return window;
+    }
+
+    // Waits until no list is filling and what their ends set off has run.
+    static void settle(CMainDlg& window)
+    {
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return !window.LocalList()->isFilling() && !window.PspList()->isFilling(); }, 10000));
+        QTest::qWait(1);
+        QCoreApplication::processEvents();
     }
 
     QString appDir() const { return pref.GetAppDir(); }

@@ -8,7 +8,7 @@
 #include "skin/UxChooseSkinDlg.h"
 #include "skin/UxHyperLink.h"
 #include "skin/UxSkinInfo.h"
-#include "storage/CVideoListCtrl.h"
+#include "widgets/CVideoListCtrl.h"
 
 #include <QAction>
 #include <QDir>
@@ -85,10 +85,10 @@ TEST_F(SkinTest, LoadingASkinSetsColoursSpacingPicturesAndMinimumSize)
     EXPECT_EQ(window->Header()->GetSplitPos(), 40);
     EXPECT_EQ(window->Header()->GetBgMode(), 0);
     // Missing pictures come from the Default skin beside it.
-    EXPECT_TRUE(window->Button(CMainDlg::IDC_ABOUT)->HasBitmap());
-    EXPECT_EQ(window->Button(CMainDlg::IDC_ABOUT)->size(), window->Button(CMainDlg::IDC_ABOUT)->GetWindowSize());
+    EXPECT_TRUE(window->Button(ControlId::About)->HasBitmap());
+    EXPECT_EQ(window->Button(ControlId::About)->size(), window->Button(ControlId::About)->GetWindowSize());
 
-    const _SpacingInfo& s = window->GetSpacingInfo();
+    const SpacingInfo& s = window->GetSpacingInfo();
     EXPECT_EQ(s.nBottomMargin, 3);
     EXPECT_EQ(s.nLeftMargin, 11);
     EXPECT_EQ(s.nRightMargin, 13);
@@ -192,8 +192,8 @@ TEST_F(ShellTest, ButtonTextColoursMissingFromTheSkinAreTheSystemOnes)
     QApplication::setPalette(palette);
     {
         auto window = openWindow();
-        UxButton* about = window->Button(CMainDlg::IDC_ABOUT);
-        UxButton* move = window->Button(CMainDlg::IDC_MOVE_TO_PSP);
+        UxButton* about = window->Button(ControlId::About);
+        UxButton* move = window->Button(ControlId::MoveToPsp);
         ASSERT_FALSE(about->HasBitmap());
         ASSERT_FALSE(move->isEnabled()); // no PSP
         // Normal and active: the button text colour; disabled: the grey text colour.
@@ -271,8 +271,8 @@ TEST_F(ShellTest, LanguageChosenThroughTheMenuTranslatesAtOnce)
         EXPECT_EQ(pref.GetString(QStringLiteral("language")), name);
         for (QAction* other : window->LanguageActions())
             EXPECT_EQ(other->isChecked(), other == action) << other->text().toStdString();
-        EXPECT_EQ(window->Button(CMainDlg::IDC_ABOUT)->text(), QString::fromUtf8(e.about));
-        EXPECT_EQ(window->Button(CMainDlg::IDC_REFRESH)->text(), QString::fromUtf8(e.refresh));
+        EXPECT_EQ(window->Button(ControlId::About)->text(), QString::fromUtf8(e.about));
+        EXPECT_EQ(window->Button(ControlId::Refresh)->text(), QString::fromUtf8(e.refresh));
         EXPECT_EQ(window->LanguageMenu()->title(), QString::fromUtf8(e.menu));
         if (name != QStringLiteral("English")) {
             EXPECT_NE(window->AboutAction()->text(), QStringLiteral("&About Reelkeeper..."));
@@ -283,11 +283,11 @@ TEST_F(ShellTest, LanguageChosenThroughTheMenuTranslatesAtOnce)
 
     // The message boxes keep their English texts in every language.
     languageAction(*window, QStringLiteral("German"))->trigger();
-    window->m_nTransferOp = OP_COPY_TO_PSP;
+    window->OnTransferCommand(OP_COPY_TO_PSP);
     prompt.answers.push_back(platform::PromptAnswer::No);
     window->close();
     EXPECT_EQ(prompt.texts.back(), QStringLiteral("Stop the program?"));
-    window->m_nTransferOp = OP_NONE;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->IsTransferRunning(); }, 5000));
     languageAction(*window, QStringLiteral("English"))->trigger();
 }
 
@@ -295,12 +295,12 @@ TEST_F(ShellTest, ChoosingTheCheckedLanguageStoresItAgain)
 {
     auto window = openWindow();
     EXPECT_TRUE(pref.GetString(QStringLiteral("language")).isEmpty());
-    window->Button(CMainDlg::IDC_ABOUT)->setText(QStringLiteral("stale"));
+    window->Button(ControlId::About)->setText(QStringLiteral("stale"));
     languageAction(*window, QStringLiteral("English"))->trigger();
     EXPECT_EQ(pref.GetString(QStringLiteral("language")), QStringLiteral("English"));
     EXPECT_TRUE(languageAction(*window, QStringLiteral("English"))->isChecked());
     // ...and translates the window again.
-    EXPECT_EQ(window->Button(CMainDlg::IDC_ABOUT)->text(), QStringLiteral("About"));
+    EXPECT_EQ(window->Button(ControlId::About)->text(), QStringLiteral("About"));
 }
 
 TEST_F(ShellTest, EveryListedLanguageCanBeChosenBeyondFifteen)
@@ -321,7 +321,7 @@ TEST_F(ShellTest, EveryListedLanguageCanBeChosenBeyondFifteen)
     EXPECT_EQ(language.GetLanguage(), QStringLiteral("Lang16"));
     EXPECT_EQ(pref.GetString(QStringLiteral("language")), QStringLiteral("Lang16"));
     EXPECT_TRUE(last->isChecked());
-    EXPECT_EQ(window->Button(CMainDlg::IDC_ABOUT)->text(), QStringLiteral("Info"));
+    EXPECT_EQ(window->Button(ControlId::About)->text(), QStringLiteral("Info"));
     window->OnSysCommand(CMainDlg::IDM_LANGUAGE_FIRST);
     EXPECT_EQ(language.GetLanguage(), QStringLiteral("English"));
 }
@@ -337,8 +337,8 @@ TEST_F(ShellTest, WindowOpensUsableWithoutAnySkinFolder)
         EXPECT_FALSE(window->GetCornerRegions().any());
         EXPECT_GE(window->width(), 510);
         EXPECT_GE(window->height(), 400);
-        EXPECT_EQ(window->Button(CMainDlg::IDC_ABOUT)->text(), QStringLiteral("About"));
-        EXPECT_GT(window->Button(CMainDlg::IDC_ABOUT)->width(), 0);
+        EXPECT_EQ(window->Button(ControlId::About)->text(), QStringLiteral("About"));
+        EXPECT_GT(window->Button(ControlId::About)->width(), 0);
         EXPECT_GT(window->LocalList()->height(), 0);
         window->close();
     }

@@ -76,16 +76,16 @@ TEST_F(ShellTest, StoredLanguageWinsOverTheLocale)
 
 TEST(WebAddressTest, JapanGetsTheJpVariantsInAnyCase)
 {
-    const _AppInfo plain = CMainApp::MakeAppInfo(names("English", "United States"));
+    const AppInfo plain = CMainApp::MakeAppInfo(names("English", "United States"));
     for (const char* japan : {"Japan", "JAPAN", "japan"}) {
-        const _AppInfo info = CMainApp::MakeAppInfo(names("Japanese", japan));
+        const AppInfo info = CMainApp::MakeAppInfo(names("Japanese", japan));
         EXPECT_EQ(info.vendorHomePage, plain.vendorHomePage + QStringLiteral("/jp"));
         EXPECT_EQ(info.productPage, QStringLiteral("https://www.marrowgate.example/products/jp/reelkeeper.html"));
         EXPECT_EQ(info.productPage2, info.productPage);
     }
     EXPECT_EQ(plain.productPage, QStringLiteral("https://www.marrowgate.example/products/reelkeeper.html"));
     EXPECT_EQ(plain.productPage2, plain.productPage);
-    const _AppInfo unknown = CMainApp::MakeAppInfo(names(nullptr, nullptr));
+    const AppInfo unknown = CMainApp::MakeAppInfo(names(nullptr, nullptr));
     EXPECT_EQ(unknown.vendorHomePage, plain.vendorHomePage);
     EXPECT_EQ(unknown.productPage, plain.productPage);
     EXPECT_EQ(plain.windowTitle, QStringLiteral("Reelkeeper"));

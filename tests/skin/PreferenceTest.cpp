@@ -49,7 +49,7 @@ TEST_F(Preferences, ValuesSurviveANewStore)
 TEST_F(Preferences, AppInfoIsACopy)
 {
     UxAppPref pref;
-    _AppInfo info;
+    AppInfo info;
     info.windowTitle = QStringLiteral("Reelkeeper");
     info.vendorHomePage = QStringLiteral("https://example.org/");
     pref.SetAppInfo(info);

@@ -23,7 +23,7 @@ TEST(SkinInfo, MissingDescriptionGivesTheDefaults)
     EXPECT_EQ(info.GetInt(QStringLiteral("ButtonTextColor_Up"), -1), -1);
     EXPECT_EQ(info.GetInt(QStringLiteral("MinSize_X"), 620), 620);
     EXPECT_EQ(info.GetInt(QStringLiteral("BgVSplitter"), 100, QStringLiteral("Logo")), 100);
-    _SpacingInfo spacing;
+    SpacingInfo spacing;
     info.GetSpacingInfo(&spacing);
     EXPECT_EQ(spacing.nBottomMargin, UxSkinInfo::kDefaultSpacing);
     EXPECT_EQ(spacing.nHorzGap, UxSkinInfo::kDefaultSpacing);
@@ -55,7 +55,7 @@ TEST(SkinInfo, ReadsMainAndNamedSections)
     EXPECT_EQ(info.GetInt(QStringLiteral("Huge"), 9), 9);            // beyond 32 bits
     EXPECT_EQ(info.GetInt(QStringLiteral("BgVSplitter"), 100, QStringLiteral("Logo")), 240);
     EXPECT_EQ(info.GetInt(QStringLiteral("BgVSplitter"), 100), 100); // other section
-    _SpacingInfo spacing;
+    SpacingInfo spacing;
     info.GetSpacingInfo(&spacing);
     EXPECT_EQ(spacing.nTopMargin, 1);
     EXPECT_EQ(spacing.nBottomMargin, 2);

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QHash>
+
 #include <filesystem>
 
 namespace fs = std::filesystem;

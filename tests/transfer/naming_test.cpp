@@ -113,7 +113,6 @@ TEST(PspTarget, UsesValidNumbersAndRefusesOthers)
 {
     TempDir dir;
     dir.write("m4v00005.mp4", "");
-    RecordingPrompt prompt;
     const struct
     {
         QString text;
@@ -129,17 +128,16 @@ TEST(PspTarget, UsesValidNumbersAndRefusesOthers)
         const TargetNames names = PspTargetNames(c.text, folderOf(dir));
         EXPECT_EQ(names.name, c.name) << c.text.toStdString();
         EXPECT_EQ(names.thumbnail, c.thumbnail);
+        EXPECT_FALSE(names.invalidNumber);
     }
-    EXPECT_TRUE(prompt.texts.isEmpty());
 
     for (const QString& text : {QString("100000"), QString("-1"), QString("99999999999")}) {
         const TargetNames names = PspTargetNames(text, folderOf(dir));
         EXPECT_EQ(names.name, "m4v00006.mp4");
         EXPECT_EQ(names.thumbnail, "m4v00006.THM");
+        EXPECT_TRUE(names.invalidNumber);
     }
-    ASSERT_EQ(prompt.texts.size(), 3);
-    EXPECT_EQ(prompt.texts[0],
-              "You have inputted a invalid number, the valid file number is between 0 to 99999");
+    EXPECT_STREQ(kInvalidNumber, "You have inputted a invalid number, the valid file number is between 0 to 99999");
 }
 
 TEST(Thumbnail, TakesTheNameUpToItsLastDot)

@@ -1,21 +1,23 @@
-#include "storage/CVideoListCtrl.h"
+#include "widgets/CVideoListCtrl.h"
 
 #include "platform/Prompt.h"
 #include "storage/Catalogue.h"
-#include "storage/VideoListModel.h"
-#include "storage/VideoRowDelegate.h"
+#include "widgets/Thumbnail.h"
+#include "widgets/VideoListModel.h"
+#include "widgets/VideoRowDelegate.h"
 
-#include <QCoreApplication>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QItemSelectionModel>
 #include <QMouseEvent>
 #include <QResizeEvent>
+
+#include <chrono>
 
 CVideoListCtrl::CVideoListCtrl(QWidget* parent)
     : QListView(parent)
     , m_pModel(new VideoListModel(this))
     , m_pDelegate(new VideoRowDelegate(this))
 {
-    m_pModel->setMessageParent(this);
     setModel(m_pModel);
     setItemDelegate(m_pDelegate);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -43,7 +45,13 @@ CVideoListCtrl::CVideoListCtrl(QWidget* parent)
     });
 }
 
-CVideoListCtrl::~CVideoListCtrl() = default;
+CVideoListCtrl::~CVideoListCtrl()
+{
+    // Stop the scans and let them go before the list does: they post to it.
+    m_pNewest->store(-1);
+    for (QFuture<void>& scan : m_scans)
+        scan.waitForFinished();
+}
 
 void CVideoListCtrl::InitList()
 {
@@ -52,46 +60,105 @@ void CVideoListCtrl::InitList()
     doItemsLayout();
 }
 
+struct CVideoListCtrl::Batch
+{
+    int generation = 0;
+    bool last = false;
+    std::vector<VideoListModel::NewRow> rows;
+    int withoutPicture = 0; // videos that got no picture at all
+};
+
 void CVideoListCtrl::FillList(const QString& pattern)
 {
-    // A fill dispatches events after each thumbnail; a fill asked for from one
-    // of those events waits until this one has ended.
-    if (m_bFilling) {
-        m_bFillPending = true;
-        m_strPendingPattern = pattern;
-        return;
-    }
-    runFill(pattern);
-    while (m_bFillPending) {
-        m_bFillPending = false;
-        runFill(m_strPendingPattern);
-    }
-    emit fillFinished();
-}
-
-void CVideoListCtrl::runFill(const QString& pattern)
-{
+    m_strPattern = pattern;
+    m_nGeneration = ++*m_pNewest;
     m_bFilling = true;
     // Clearing the model also ends an edit in progress (see the reset hook).
     m_pModel->clear();
+    std::erase_if(m_scans, [](const QFuture<void>& scan) { return scan.isFinished(); });
+    m_scans.push_back(QtConcurrent::run(&CVideoListCtrl::scan, this, pattern, m_nGeneration, m_pNewest));
+    emit fillingChanged();
+}
+
+void CVideoListCtrl::Clear()
+{
+    m_nGeneration = ++*m_pNewest;
+    m_pModel->clear();
+    if (m_bFilling) {
+        m_bFilling = false;
+        emit fillingChanged();
+    }
+}
+
+void CVideoListCtrl::scan(CVideoListCtrl* list, QString pattern, int generation, std::shared_ptr<std::atomic<int>> newest)
+{
+    using Clock = std::chrono::steady_clock;
+    constexpr std::size_t kBatchRows = 64;
+    constexpr auto kBatchTime = std::chrono::milliseconds(40);
+
+    widgets::DefaultThumbnail defaultThumb(storage::defaultPictureCandidates());
+    auto batch = std::make_shared<Batch>();
+    batch->generation = generation;
+    auto lastPost = Clock::now();
+    bool posted = false;
+    // The list outlives every scan (its destructor waits for them), and a
+    // posted batch dies with the list.
+    const auto post = [&](bool last) {
+        batch->last = last;
+        QMetaObject::invokeMethod(list, [list, batch] { list->receiveBatch(*batch); }, Qt::QueuedConnection);
+        batch = std::make_shared<Batch>();
+        batch->generation = generation;
+        lastPost = Clock::now();
+        posted = true;
+    };
 
     storage::ScanHooks hooks;
-    hooks.isListed = [this](const QString& path) { return m_pModel->containsPath(path); };
-    hooks.pump = [] { QCoreApplication::processEvents(); };
-    hooks.noDefaultPicture = [this](const QString&) {
-        platform::showMessage(window(), QString::fromLatin1(storage::kNoDefaultPicture));
-    };
-    hooks.add = [this](storage::ScannedVideo&& video) {
-        m_pModel->append(video.title, std::make_unique<VideoEntry>(std::move(video.entry)));
+    hooks.cancelled = [&] { return newest->load() != generation; };
+    hooks.add = [&](storage::ScannedVideo&& video) {
+        auto entry = std::make_unique<VideoEntry>();
+        entry->strPath = video.path;
+        entry->strDate = video.dateText;
+        std::optional<QImage> thumb;
+        if (!video.thumbnailPath.isEmpty()) {
+            // A thumbnail that is there but broken doesn't fall back to the default.
+            thumb = widgets::BuildThumbnail(video.thumbnailPath);
+        } else {
+            thumb = defaultThumb.get();
+            if (!thumb)
+                ++batch->withoutPicture;
+        }
+        if (thumb) {
+            entry->pThumb = std::make_unique<QImage>(std::move(*thumb));
+            if (video.length)
+                entry->strSize = storage::FormatSizeText(*video.length);
+        }
+        batch->rows.push_back({std::move(video.title), std::move(entry)});
+        // The first row goes at once, the rest in batches.
+        if (!posted || batch->rows.size() >= kBatchRows || Clock::now() - lastPost >= kBatchTime)
+            post(false);
     };
     storage::scanPattern(pattern, hooks);
-    m_bFilling = false;
+    post(true);
+}
 
-    if (m_pModel->rowCount() > 0)
-        scrollTo(m_pModel->index(0, 0));
-    setFocus(Qt::OtherFocusReason);
-    viewport()->update();
-    FitColumn();
+void CVideoListCtrl::receiveBatch(Batch& batch)
+{
+    if (batch.generation != m_nGeneration)
+        return; // a superseded fill
+    m_pModel->appendRows(std::move(batch.rows));
+    if (batch.last) {
+        m_bFilling = false;
+        if (m_pModel->rowCount() > 0)
+            scrollTo(m_pModel->index(0, 0));
+        setFocus(Qt::OtherFocusReason);
+        viewport()->update();
+        FitColumn();
+        emit fillingChanged();
+        emit fillFinished();
+    }
+    // Last, as a message box lets further batches in.
+    for (int i = 0; i < batch.withoutPicture; ++i)
+        platform::showMessage(QString::fromLatin1(storage::kNoDefaultPicture));
 }
 
 void CVideoListCtrl::FitColumn()

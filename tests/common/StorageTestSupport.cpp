@@ -30,13 +30,6 @@ std::string minimalMp4(std::size_t size)
     return ftyp + mdat + moov;
 }
 
-void writePicture(const std::filesystem::path& path, int width, int height, QColor colour, const char* format)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(colour);
-    image.save(qpath(path), format);
-}
-
 QString qpath(const std::filesystem::path& path)
 {
     return QFile::decodeName(QByteArray::fromStdString(path.string()));

@@ -2,8 +2,6 @@
 
 #include "platform/FileSystem.h"
 
-#include <QColor>
-#include <QImage>
 #include <QString>
 
 #include <cstdint>
@@ -14,8 +12,6 @@
 
 /** The bytes of a small MP4 file (ftyp, mdat padded to reach about `size` bytes, moov last). */
 std::string minimalMp4(std::size_t size = 2048);
-/** Writes a picture of one colour; the format follows the given name (e.g. "JPEG", "PNG"). */
-void writePicture(const std::filesystem::path& path, int width, int height, QColor colour, const char* format = "PNG");
 QString qpath(const std::filesystem::path& path);
 /** Sets a file's last-write time. */
 void setMtime(const std::filesystem::path& path, std::time_t stamp);
@@ -26,6 +22,7 @@ void setMtime(const std::filesystem::path& path, std::time_t stamp);
  */
 class FakeFileSystem : public platform::FileSystem
 {
+    // Set up before the code under test runs; list scans read it from their workers.
 public:
     FakeFileSystem() { platform::setFileSystem(this); }
     ~FakeFileSystem() override { platform::setFileSystem(nullptr); }

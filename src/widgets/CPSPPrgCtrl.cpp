@@ -1,4 +1,4 @@
-#include "transfer/CPSPPrgCtrl.h"
+#include "widgets/CPSPPrgCtrl.h"
 
 CPSPPrgCtrl::CPSPPrgCtrl(QWidget* parent)
     : QProgressBar(parent)

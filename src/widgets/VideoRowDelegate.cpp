@@ -1,7 +1,7 @@
-#include "storage/VideoRowDelegate.h"
+#include "widgets/VideoRowDelegate.h"
 
-#include "storage/CVideoListCtrl.h"
-#include "storage/VideoListModel.h"
+#include "widgets/CVideoListCtrl.h"
+#include "widgets/VideoListModel.h"
 
 #include <QLineEdit>
 #include <QHelpEvent>

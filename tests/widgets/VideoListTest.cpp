@@ -1,13 +1,13 @@
 #include "Mp4Builder.h"
 #include "RecordingPrompt.h"
-#include "StorageTestSupport.h"
+#include "Pictures.h"
 #include "TempDir.h"
 
 #include "mp4title/Title.h"
-#include "storage/CVideoListCtrl.h"
+#include "widgets/CVideoListCtrl.h"
 #include "storage/Catalogue.h"
-#include "storage/VideoListModel.h"
-#include "storage/VideoRowDelegate.h"
+#include "widgets/VideoListModel.h"
+#include "widgets/VideoRowDelegate.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +42,14 @@ protected:
         return path;
     }
     static std::filesystem::path thumbFor(std::filesystem::path path) { return path.replace_extension(".THM"); }
-    void fill() { list.FillList(storage::videoPattern(qpath(dir.path()))); }
+    void fill() { fillFrom(dir); }
+    void fillFrom(const TempDir& folder)
+    {
+        QSignalSpy finished(&list, &CVideoListCtrl::fillFinished);
+        list.FillList(storage::videoPattern(qpath(folder.path())));
+        EXPECT_TRUE(finished.wait(10000));
+        EXPECT_FALSE(list.isFilling());
+    }
     int rowOf(const std::filesystem::path& path) const
     {
         for (int row = 0; row < list.count(); ++row) {
@@ -110,6 +117,37 @@ TEST_F(VideoListTest, MissingDefaultPictureIsReportedOncePerVideo)
     EXPECT_EQ(list.count(), 2);
     EXPECT_EQ(prompt.texts, QStringList({QStringLiteral("Default Picture Doesn't exist!"),
                                 QStringLiteral("Default Picture Doesn't exist!")}));
+}
+
+TEST_F(VideoListTest, DefaultPictureComesFromTheCurrentFolderFirstThenTheShippedOne)
+{
+    TempDir cwd;
+    TempDir emptyCwd;
+    writePicture(cwd.path() / "Default.THM", 160, 120, Qt::magenta, "JPEG");
+    FakeFileSystem fs;
+    fs.cwd = qpath(cwd.path());
+    const auto isMagenta = [](QRgb c) { return qRed(c) > 200 && qBlue(c) > 200 && qGreen(c) < 60; };
+    const auto empty = dir.write("empty.mp4", minimalMp4(1536));
+    dir.write("empty.THM", "");
+    const auto broken = dir.write("broken.mp4", minimalMp4());
+    dir.write("broken.THM", "not a picture");
+    fill();
+    const VideoEntry* withDefault = list.entryAt(rowOf(empty));
+    ASSERT_TRUE(withDefault && withDefault->pThumb);
+    EXPECT_TRUE(isMagenta(withDefault->pThumb->pixel(22, 16)));
+    EXPECT_EQ(withDefault->strSize, u"1.50 KB");
+    // A thumbnail that is there but broken doesn't fall back, and leaves no size text.
+    const VideoEntry* withBroken = list.entryAt(rowOf(broken));
+    ASSERT_TRUE(withBroken);
+    EXPECT_FALSE(withBroken->pThumb);
+    EXPECT_EQ(withBroken->strSize, QString());
+    EXPECT_FALSE(withBroken->strDate.isEmpty());
+
+    fs.cwd = qpath(emptyCwd.path());
+    fill();
+    ASSERT_TRUE(list.entryAt(rowOf(empty))->pThumb);
+    EXPECT_FALSE(isMagenta(list.entryAt(rowOf(empty))->pThumb->pixel(22, 16)));
+    EXPECT_TRUE(prompt.texts.isEmpty());
 }
 
 TEST_F(VideoListTest, ToolTipGivesTheFirstTwelveCharactersOfTheNameAndTheSize)
@@ -278,9 +316,11 @@ TEST_F(VideoListTest, FailingWriteKeepsTheOldTitleAndTheFile)
     ASSERT_TRUE(waitForEditor());
     QTest::keyClicks(editor(), QStringLiteral("new"));
     pressInEditor(Qt::Key_Return);
-    EXPECT_EQ(prompt.texts, QStringList(QStringLiteral(
-                                "Set file title failed, makesure the file is not read only. \n"
-                                "Otherwise maybe the file is corrupted.")));
+    // The fixed message first, the engine's reason below it.
+    ASSERT_EQ(prompt.texts.size(), 1);
+    EXPECT_TRUE(prompt.texts[0].startsWith(QStringLiteral("Set file title failed, makesure the file is not read only. \n"
+                                                          "Otherwise maybe the file is corrupted.\n\n")));
+    EXPECT_GT(prompt.texts[0].size(), 100);
     EXPECT_EQ(list.titleAt(0), QString());
     EXPECT_EQ(readFileBytes(video), std::string(3000, '\x42'));
 }
@@ -334,29 +374,62 @@ TEST_F(VideoListTest, EditingStaysAvailableAfterEveryFill)
     EXPECT_TRUE(waitForEditor());
 }
 
-TEST_F(VideoListTest, FillAskedForDuringAFillRunsAfterIt)
+TEST_F(VideoListTest, ANewFillSupersedesARunningOneAndRowsArriveInBatches)
 {
+    for (int i = 0; i < 150; ++i)
+        addVideo("m4v" + std::to_string(10000 + i) + ".mp4");
     TempDir other;
-    for (int i = 0; i < 5; ++i)
-        addVideo("m4v0000" + std::to_string(i) + ".mp4");
     other.write("only.mp4", minimalMp4());
-    writePicture(other.path() / "only.THM", 160, 120, Qt::red);
 
-    int rowsWhenNestedCallReturned = -1;
-    bool nestedSawFilling = false;
-    QTimer::singleShot(0, &list, [&] {
-        nestedSawFilling = list.isFilling();
-        list.FillList(storage::videoPattern(qpath(other.path())));
-        rowsWhenNestedCallReturned = list.count();
-    });
+    QSignalSpy inserted(list.model(), &QAbstractItemModel::rowsInserted);
     QSignalSpy finished(&list, &CVideoListCtrl::fillFinished);
     fill();
-    EXPECT_TRUE(nestedSawFilling);
-    EXPECT_LT(rowsWhenNestedCallReturned, 5); // it returned at once, mid-scan
+    EXPECT_EQ(list.count(), 150);
+    // The first row comes alone, before the rest are read; the others follow in batches.
+    ASSERT_GE(inserted.count(), 3);
+    EXPECT_EQ(inserted.first().at(1).toInt(), 0);
+    EXPECT_EQ(inserted.first().at(2).toInt(), 0);
+
+    // A second fill at once: nothing of the first reaches the list, one end is told.
+    finished.clear();
+    list.FillList(storage::videoPattern(qpath(dir.path())));
+    EXPECT_TRUE(list.isFilling());
+    fillFrom(other);
+    QTest::qWait(200);
     EXPECT_EQ(finished.count(), 1);
-    EXPECT_FALSE(list.isFilling());
-    ASSERT_EQ(list.count(), 1); // the deferred fill ran last
+    ASSERT_EQ(list.count(), 1);
     EXPECT_TRUE(list.ContainsPath(qpath(other.path() / "only.mp4")));
+
+    // Cleared while filling: the running scan's rows are dropped and no end is told.
+    finished.clear();
+    list.FillList(storage::videoPattern(qpath(dir.path())));
+    list.Clear();
+    EXPECT_FALSE(list.isFilling());
+    QTest::qWait(300);
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(finished.count(), 0);
+}
+
+TEST_F(VideoListTest, FolderThatIsGoneEndsTheFillEmpty)
+{
+    addVideo("a.mp4");
+    fill();
+    ASSERT_EQ(list.count(), 1);
+    QSignalSpy finished(&list, &CVideoListCtrl::fillFinished);
+    list.FillList(QStringLiteral("/nonexistent-folder-of-reelkeeper/*.mp4"));
+    EXPECT_TRUE(finished.wait(5000));
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_TRUE(prompt.texts.isEmpty());
+}
+
+TEST_F(VideoListTest, ListDestroyedDuringAFillWaitsForNothingItCannotGet)
+{
+    for (int i = 0; i < 40; ++i)
+        addVideo("v" + std::to_string(i) + ".mp4");
+    auto doomed = std::make_unique<CVideoListCtrl>();
+    doomed->FillList(storage::videoPattern(qpath(dir.path())));
+    doomed.reset(); // the scan stops; its batches die with the list
+    QTest::qWait(100);
 }
 
 TEST_F(VideoListTest, SelectAllSignalsOnce)

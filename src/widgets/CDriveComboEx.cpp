@@ -1,4 +1,4 @@
-#include "storage/CDriveComboEx.h"
+#include "widgets/CDriveComboEx.h"
 
 #include "platform/Volumes.h"
 

@@ -1,10 +1,15 @@
 #pragma once
 
-#include "storage/VideoEntry.h"
+#include "widgets/VideoEntry.h"
 
+#include <QFuture>
 #include <QList>
 #include <QListView>
 #include <QString>
+
+#include <atomic>
+#include <memory>
+#include <vector>
 
 class VideoListModel;
 class VideoRowDelegate;
@@ -29,12 +34,14 @@ public:
     /** Prepares the list once, before the first fill. */
     void InitList();
     /**
-     * Clears the list and fills it from a folder + "/" + "*.mp4" pattern.
-     * Keeps the window responsive during the scan. A call made while a fill of
-     * this list is running is deferred until that fill has ended (the last
-     * pattern asked for wins).
+     * Clears the list and fills it from a folder + "/" + "*.mp4" pattern. The
+     * scan (titles, sizes, dates, thumbnails) runs on a worker; rows arrive in
+     * batches and fillFinished() tells when the list is complete. A new fill
+     * supersedes a running one: rows of the older scan are dropped.
      */
     void FillList(const QString& pattern);
+    /** Deletes every row and drops a fill that is still running. */
+    void Clear();
     /** Sets the row width to the list's client width; nothing while it is 0. */
     void FitColumn();
     /** True when a row's path equals the path exactly (case-sensitive). */
@@ -49,6 +56,8 @@ public:
     bool hasSelection() const;
     /** True while a fill of this list is running. */
     bool isFilling() const { return m_bFilling; }
+    /** The pattern of the newest fill. */
+    QString fillPattern() const { return m_strPattern; }
     /** Column of the title being edited; -1 when no edit is in progress. */
     int editColumn() const { return m_nEditColumn; }
     int clientWidth() const { return m_nClientWidth; }
@@ -59,8 +68,10 @@ public:
 signals:
     /** The set of selected rows changed (once per user action, not per row). */
     void itemSelectionChanged();
-    /** A fill has ended (after any deferred one as well). */
+    /** The newest fill has ended: every row of its folder is in the list. */
     void fillFinished();
+    /** isFilling() changed. */
+    void fillingChanged();
 
 protected:
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
@@ -68,7 +79,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void runFill(const QString& pattern);
+    struct Batch;
+    static void scan(CVideoListCtrl* list, QString pattern, int generation, std::shared_ptr<std::atomic<int>> newest);
+    void receiveBatch(Batch& batch);
     void endEdit();
 
     VideoListModel* m_pModel = nullptr;
@@ -78,7 +91,10 @@ private:
     int m_nEditRow = -1;
     int m_nColumnWidth = 0;
     bool m_bFilling = false;
-    bool m_bFillPending = false;
     bool m_bSelectionBeforeReset = false;
-    QString m_strPendingPattern;
+    QString m_strPattern;
+    int m_nGeneration = 0;
+    // The generation of the newest fill, read by the scans to stop when superseded.
+    std::shared_ptr<std::atomic<int>> m_pNewest = std::make_shared<std::atomic<int>>(0);
+    std::vector<QFuture<void>> m_scans;
 };

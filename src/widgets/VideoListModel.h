@@ -1,15 +1,12 @@
 #pragma once
 
-#include "storage/VideoEntry.h"
+#include "widgets/VideoEntry.h"
 
 #include <QAbstractListModel>
-#include <QPointer>
 #include <QSet>
 
 #include <memory>
 #include <vector>
-
-class QWidget;
 
 /**
  * The rows of a video list: each row owns its title and its VideoEntry (with the
@@ -39,13 +36,18 @@ public:
     void clear();
     /** Appends a row that takes over the entry. */
     void append(const QString& title, std::unique_ptr<VideoEntry> entry);
+    struct NewRow
+    {
+        QString title;
+        std::unique_ptr<VideoEntry> entry;
+    };
+    /** Appends rows in one insertion, skipping paths already listed. */
+    void appendRows(std::vector<NewRow>&& rows);
     const VideoEntry* entryAt(int row) const;
     QString titleAt(int row) const;
     bool containsPath(const QString& path) const;
     /** "Name:" + first 12 characters of the file name + "\n" + " Size:" + size, at most 79 characters. */
     QString toolTipAt(int row) const;
-    /** Parent of the failure message box. */
-    void setMessageParent(QWidget* parent) { m_messageParent = parent; }
 
 private:
     struct Row
@@ -55,5 +57,4 @@ private:
     };
     std::vector<Row> m_rows;
     QSet<QString> m_paths;
-    QPointer<QWidget> m_messageParent;
 };

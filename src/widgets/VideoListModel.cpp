@@ -1,10 +1,9 @@
-#include "storage/VideoListModel.h"
+#include "widgets/VideoListModel.h"
 
 #include "mp4title/Title.h"
 #include "platform/Prompt.h"
 
 #include <QFile>
-#include <QWidget>
 
 namespace {
 constexpr int kNameChars = 12;
@@ -52,7 +51,11 @@ bool VideoListModel::setData(const QModelIndex& index, const QVariant& value, in
         return false;
     const auto result = mp4title::writeTitle(QFile::encodeName(row.entry->strPath).toStdString(), utf8.toStdString());
     if (!result.ok) {
-        platform::showMessage(m_messageParent, QString::fromLatin1(kWriteFailed));
+        // The fixed message first; the reason below it says what to do.
+        QString text = QString::fromLatin1(kWriteFailed);
+        if (!result.reason.empty())
+            text += QStringLiteral("\n\n") + QString::fromStdString(result.reason);
+        platform::showMessage(text);
         return false;
     }
     row.title = text;
@@ -83,6 +86,20 @@ void VideoListModel::append(const QString& title, std::unique_ptr<VideoEntry> en
     beginInsertRows({}, row, row);
     m_paths.insert(entry->strPath);
     m_rows.push_back(Row{title, std::move(entry)});
+    endInsertRows();
+}
+
+void VideoListModel::appendRows(std::vector<NewRow>&& rows)
+{
+    std::erase_if(rows, [this](const NewRow& row) { return m_paths.contains(row.entry->strPath); });
+    if (rows.empty())
+        return;
+    const int first = rowCount();
+    beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
+    for (NewRow& row : rows) {
+        m_paths.insert(row.entry->strPath);
+        m_rows.push_back(Row{std::move(row.title), std::move(row.entry)});
+    }
     endInsertRows();
 }
 

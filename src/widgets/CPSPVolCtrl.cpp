@@ -1,4 +1,4 @@
-#include "storage/CPSPVolCtrl.h"
+#include "widgets/CPSPVolCtrl.h"
 
 #include <QPainter>
 

@@ -1,0 +1,265 @@
+// The main window's drives, lists, space figures and local folder.
+#include "shell/CMainDlg.h"
+
+#include "platform/FileSystem.h"
+#include "platform/Prompt.h"
+#include "platform/Volumes.h"
+#include "shell/CMainStatusBar.h"
+#include "storage/Catalogue.h"
+#include "storage/LocalFolder.h"
+#include "storage/SpaceAccounting.h"
+#include "transfer/PspNaming.h"
+#include "widgets/CDriveComboEx.h"
+#include "widgets/CPSPVolCtrl.h"
+#include "widgets/CVideoListCtrl.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QStandardPaths>
+#include <QTimer>
+
+namespace {
+
+CMainDlg::FolderPicker& folderPicker()
+{
+    static CMainDlg::FolderPicker current;
+    return current;
+}
+
+QStringList selectedPaths(const CVideoListCtrl& list)
+{
+    QStringList paths;
+    for (const int row : list.selectedRows()) {
+        if (const VideoEntry* entry = list.entryAt(row))
+            paths << entry->strPath;
+    }
+    return paths;
+}
+
+} // namespace
+
+void CMainDlg::setFolderPicker(FolderPicker picker)
+{
+    folderPicker() = std::move(picker);
+}
+
+// --- Drives ---------------------------------------------------------------
+
+bool CMainDlg::FindFirstPSPDrive(QString& root)
+{
+    root = storage::FirstPSPRoot();
+    if (!root.isEmpty())
+        return true;
+    EnableTransferButtons(false);
+    return false;
+}
+
+void CMainDlg::InitPspDrive()
+{
+    m_pDrives->FillDriveList();
+    QString root;
+    if (!FindFirstPSPDrive(root)) {
+        platform::showMessage(QString::fromLatin1(storage::kNoPsp));
+        return;
+    }
+    OpenPSPFolder(root, Caller::StartUp);
+}
+
+storage::PspFolderResult CMainDlg::OpenPSPFolder(const QString& root, Caller caller)
+{
+    return OpenFolderSteps(root, caller);
+}
+
+storage::PspFolderResult CMainDlg::OpenFolderSteps(const QString& root, Caller caller)
+{
+    // Every change is made before a message box is shown: a box lets other
+    // events in, and they must find path, list, selector and space agreeing.
+    QString pspPath;
+    const storage::PspFolderResult result = storage::MakePspFolder(root, pspPath);
+    if (result != storage::PspFolderResult::Ok) {
+        if (caller == Caller::Arrival)
+            return result;
+        if (caller == Caller::StartUp) {
+            m_strPSPPath.clear();
+            EnableTransferButtons(false);
+        } else {
+            m_pDrives->setCurrentIndex(m_pDrives->GetLastSel());
+        }
+        platform::showMessage(QString::fromLatin1(result == storage::PspFolderResult::FailureA
+                                                      ? storage::kNotWriteableA
+                                                      : storage::kNotWriteableB));
+        return result;
+    }
+
+    const int chosen = m_pDrives->currentIndex();
+    m_strPSPPath = pspPath;
+    EnableTransferButtons(true);
+    // Next Num and the space figures follow when the list is complete.
+    FillPspList();
+    if (caller == Caller::Selection) {
+        m_pDrives->SetLastSel(chosen);
+    } else {
+        m_pDrives->FillDriveList();
+        SelectPspRoot(root);
+    }
+    return result;
+}
+
+void CMainDlg::OnSelChangeDrive()
+{
+    const QString root = m_pDrives->RootAt(m_pDrives->currentIndex());
+    if (root.isEmpty())
+        return;
+    if (!storage::IsPSPDrive(root)) {
+        m_strPSPPath.clear();
+        platform::showMessage(QString::fromLatin1(storage::kNotAPsp));
+    }
+    OpenPSPFolder(root, Caller::Selection);
+}
+
+void CMainDlg::OnDeviceChange(const platform::VolumeEvent& event)
+{
+    if (event.roots.isEmpty())
+        return;
+    // A running transfer took its paths when it started: nothing may change them under it.
+    if (IsTransferRunning()) {
+        m_held.push_back(event);
+        return;
+    }
+
+    m_pDrives->FillDriveList();
+    // Like the lowest bit of a drive mask: only the first volume counts.
+    const QString root = event.roots.front();
+    if (event.kind == platform::VolumeEvent::Kind::Arrival) {
+        if (storage::IsPSPDrive(root) && OpenPSPFolder(root, Caller::Arrival) == storage::PspFolderResult::Ok)
+            return;
+    } else if (platform::sameRoot(storage::RootOfPspPath(m_strPSPPath), root)) {
+        m_strPSPPath.clear();
+        ClearPspList();
+        EnableTransferButtons(false);
+        ClearSpace();
+        m_pNextNum->clear();
+        platform::showMessage(QString::fromLatin1(storage::kDisconnected));
+        return;
+    }
+    // The rebuilt selector goes on showing the PSP in use.
+    SelectPspRoot(storage::RootOfPspPath(m_strPSPPath));
+}
+
+void CMainDlg::SelectPspRoot(const QString& root)
+{
+    if (root.isEmpty())
+        return;
+    const int index = m_pDrives->FindRoot(root);
+    if (index < 0)
+        return;
+    m_pDrives->setCurrentIndex(index);
+    m_pDrives->SetLastSel(index);
+}
+
+// --- Lists ------------------------------------------------------------------
+
+void CMainDlg::FillLocalList(const QString& pattern)
+{
+    m_pLocalList->FillList(pattern);
+}
+
+void CMainDlg::FillPspList()
+{
+    m_pPspList->FillList(m_strPSPPath + QStringLiteral("*.mp4"));
+}
+
+void CMainDlg::ClearPspList()
+{
+    // Also drops a scan of the gone stick that is still running.
+    m_pPspList->Clear();
+}
+
+void CMainDlg::OnLocalFillFinished()
+{
+    m_pLocalList->FitColumn();
+}
+
+void CMainDlg::OnPspFillFinished()
+{
+    m_pPspList->FitColumn();
+    // The list may belong to a folder that is no longer the PSP's (a newer fill follows then).
+    if (m_strPSPPath.isEmpty() || m_pPspList->fillPattern() != m_strPSPPath + QStringLiteral("*.mp4"))
+        return;
+    FillNextNum();
+    UpdateSpace(storage::RootOfPspPath(m_strPSPPath));
+}
+
+void CMainDlg::FillNextNum()
+{
+    // Without a PSP folder there is no number: never one of the current folder.
+    if (m_strPSPPath.isEmpty())
+        m_pNextNum->clear();
+    else
+        m_pNextNum->setText(transfer::NextNumText(m_strPSPPath));
+}
+
+// --- Space ------------------------------------------------------------------
+
+void CMainDlg::ScheduleSpaceUpdate()
+{
+    if (!m_pSpaceTimer->isActive())
+        m_pSpaceTimer->start();
+}
+
+bool CMainDlg::UpdateSpace(const QString& path)
+{
+    const auto space = platform::fileSystem().space(path);
+    if (!space)
+        return false;
+    const std::uint64_t localSelected = m_strPSPPath.isEmpty() ? 0 : storage::SumBytes(selectedPaths(*m_pLocalList));
+    const std::uint64_t pspSelected = m_strPSPPath.isEmpty() ? 0 : storage::SumBytes(selectedPaths(*m_pPspList));
+    const storage::SpaceFigures figures = storage::ComputeSpace(*space, localSelected, pspSelected, m_pVolume->m_nWidth);
+
+    m_pStatusBar->SetText(figures.text, 2);
+    m_pVolume->m_nUsedPos = figures.usedPos;
+    m_pVolume->m_nSelPos = figures.selPos;
+    m_pVolume->m_bOverflow = figures.overflow;
+    m_pVolume->update();
+    m_bOverflow = figures.overflow;
+    EnableTransferButtons(true);
+    return true;
+}
+
+void CMainDlg::ClearSpace()
+{
+    m_pVolume->m_nUsedPos = 0;
+    m_pVolume->m_nSelPos = 0;
+    m_pVolume->m_bOverflow = false;
+    m_pVolume->update();
+    m_bOverflow = false;
+    m_pStatusBar->SetText(QString(), 2);
+}
+
+// --- Local folder -------------------------------------------------------------
+
+void CMainDlg::FolderEntered()
+{
+    const QString text = m_pFolderEdit->text();
+    if (storage::localFolderExists(text)) {
+        FillLocalList(storage::videoPattern(text));
+        return;
+    }
+    const QString fallback = storage::fallbackLocalFolder();
+    m_pFolderEdit->setText(fallback);
+    FillLocalList(storage::videoPattern(fallback));
+    platform::showMessage(QString::fromLatin1(storage::kInvalidPath));
+}
+
+void CMainDlg::BrowseLocalFolder()
+{
+    const QString title = QString::fromLatin1(storage::kBrowseTitle);
+    const QString chosen = folderPicker()
+        ? folderPicker()(this, title)
+        : QFileDialog::getExistingDirectory(this, title,
+                                            QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
+    if (!chosen.isEmpty())
+        m_pFolderEdit->setText(QDir::toNativeSeparators(chosen));
+    FillLocalList(storage::videoPattern(m_pFolderEdit->text()));
+}
