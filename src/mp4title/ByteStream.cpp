@@ -196,9 +196,9 @@ static int handle_read(void* opaque, unsigned char* buf, int size)
 
 static int handle_write(void* opaque, const unsigned char* buf, int size)
 {
-    auto* h = static_cast<ProtocolHandle*>(opaque);
-    h->flags = URL_WRONLY;
-    return protocol_write(h, buf, size);
+    // The handle keeps the mode it was opened with: a read-write stream must
+    // still read after its first flush.
+    return protocol_write(static_cast<ProtocolHandle*>(opaque), buf, size);
 }
 
 static int64_t handle_seek(void* opaque, int64_t offset, int whence)

@@ -67,6 +67,22 @@ TEST_F(ByteStreamTest, EditModeOpensReadWriteWithoutTruncating)
     protocol_close(h);
 }
 
+TEST_F(ByteStreamTest, ReadWriteStreamStillReadsAfterAFlush)
+{
+    ByteStream s;
+    edit_mode = 1;
+    ASSERT_EQ(stream_open(&s, file.c_str(), URL_RDWR), 0);
+    edit_mode = 0;
+    write_tag(&s, "moov");
+    stream_flush(&s);
+    auto* handle = static_cast<ProtocolHandle*>(s.opaque);
+    ASSERT_EQ(protocol_seek(handle, 0, SEEK_SET), 0);
+    unsigned char back[4] = {};
+    EXPECT_EQ(protocol_read(handle, back, 4), 4);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(back), 4), "moov");
+    stream_close(&s);
+}
+
 TEST_F(ByteStreamTest, ReadsAcrossRefillsAndPastTheEnd)
 {
     ByteStream s;
