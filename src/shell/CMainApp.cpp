@@ -3,6 +3,7 @@
 #include "shell/CMainDlg.h"
 #include "shell/StartupRules.h"
 #include "skin/UxAppPref.h"
+#include "skin/UxButton.h"
 #include "skin/UxLanguage.h"
 #include "skin/UxSkinMgr.h"
 #include "widgets/MessageBoxPrompt.h"
@@ -74,9 +75,17 @@ bool CMainApp::InitInstance()
                      Qt::QueuedConnection);
     if (!m_strScreenshot.isEmpty()) {
         QObject::connect(&window, &CMainDlg::initialised, &window, [this, &window] {
-            // After the first show has been painted and laid out, and the start-up
-            // refresh's pause is over, so Refresh is drawn enabled.
-            QTimer::singleShot(CMainDlg::kRefreshPauseMs + 50, &window, [this, &window] { TakeScreenshot(window); });
+            // Once the lists are filled and the start-up refresh's pause is over, so
+            // the rows show and Refresh is drawn enabled.
+            auto* ready = new QTimer(&window);
+            ready->setInterval(CMainDlg::kRefreshPauseMs / 2);
+            QObject::connect(ready, &QTimer::timeout, &window, [this, &window, ready] {
+                if (!window.Button(ControlId::Refresh)->isEnabled())
+                    return;
+                ready->stop();
+                TakeScreenshot(window);
+            });
+            ready->start();
         });
     }
     window.show();
