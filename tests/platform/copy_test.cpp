@@ -1,0 +1,373 @@
+#include "TempDir.h"
+
+#include "platform/FileCopy.h"
+
+#include <gtest/gtest.h>
+
+#include <QString>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace platform;
+
+namespace {
+
+constexpr std::uint64_t kChunk = FileOps::ChunkSize;
+constexpr timespec kSourceTime{1'000'000'000, 123'456'789};
+
+QString q(const fs::path& p)
+{
+    return QString::fromStdString(p.string());
+}
+
+std::string pattern(std::size_t size, char seed)
+{
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>(seed + i * 7 + i / 4093);
+    return bytes;
+}
+
+fs::path makeSource(const TempDir& dir, std::size_t size, const std::string& name = "src/in.mp4")
+{
+    const fs::path path = dir.write(name, pattern(size, 'a'));
+    const timespec times[2] = {kSourceTime, kSourceTime};
+    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+    return path;
+}
+
+std::vector<std::string> entries(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+// Fails every chunk from `limit` bytes on, as a device that fills up or goes
+// away does; with `direct` false it also keeps copy_file_range out.
+class FailingOps : public FileOps
+{
+public:
+    FailingOps(std::uint64_t limit, int error, bool direct = true) : m_limit(limit), m_error(error), m_direct(direct) {}
+
+protected:
+    std::int64_t copyChunk(int source, int target, std::uint64_t offset, std::size_t size, ChunkIo& io) const override
+    {
+        io.direct = io.direct && m_direct;
+        if (offset >= m_limit) {
+            io.fault = CopyFault::WriteTarget;
+            errno = m_error;
+            return -1;
+        }
+        return FileOps::copyChunk(source, target, offset, std::min<std::uint64_t>(size, m_limit - offset), io);
+    }
+
+private:
+    std::uint64_t m_limit;
+    int m_error;
+    bool m_direct;
+};
+
+// A tmpfs of the given size mounted on a fresh folder, or nothing where mount isn't permitted.
+struct SmallTmpfs
+{
+    explicit SmallTmpfs(const char* size)
+    {
+        mounted = ::mount("tmpfs", dir.path().c_str(), "tmpfs", 0, size) == 0;
+    }
+    ~SmallTmpfs()
+    {
+        if (mounted)
+            ::umount2(dir.path().c_str(), MNT_DETACH);
+    }
+    TempDir dir;
+    bool mounted = false;
+};
+
+struct CopyCase
+{
+    std::size_t size;
+    bool failIfExists;
+    bool targetExists; // an older file at the target (overwrite only)
+    bool direct;       // copy_file_range allowed
+};
+
+class CopyContent : public ::testing::TestWithParam<CopyCase>
+{
+};
+
+} // namespace
+
+TEST_P(CopyContent, KeepsBytesAndTimeReportsProgressAndWritesAside)
+{
+    const CopyCase c = GetParam();
+    TempDir dir;
+    const fs::path source = makeSource(dir, c.size);
+    fs::create_directory(dir.path() / "dst");
+    const fs::path target = dir.path() / "dst" / "out.mp4";
+    if (c.targetExists)
+        dir.write("dst/out.mp4", "old video");
+
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> calls;
+    const auto progress = [&](std::uint64_t total, std::uint64_t copied) {
+        calls.emplace_back(total, copied);
+        // Until it is complete and synced the copy stays aside, locked.
+        EXPECT_EQ(fs::exists(target) ? readFileBytes(target) : "", c.targetExists ? "old video" : "");
+        for (const auto& name : entries(dir.path() / "dst")) {
+            if (name == "out.mp4")
+                continue;
+            const int fd = ::open((dir.path() / "dst" / name).c_str(), O_RDONLY | O_CLOEXEC);
+            EXPECT_NE(::flock(fd, LOCK_SH | LOCK_NB), 0) << name << " is not locked";
+            ::close(fd);
+        }
+        return true;
+    };
+    FailingOps ops(UINT64_MAX, 0, c.direct);
+    const CopyResult result = ops.copyFile(q(source), q(target), c.failIfExists, progress);
+
+    ASSERT_EQ(result.status, CopyStatus::Ok) << result.error;
+    EXPECT_EQ(result.total, c.size);
+    EXPECT_EQ(result.copied, c.size);
+    EXPECT_EQ(readFileBytes(target), readFileBytes(source));
+    EXPECT_EQ(entries(dir.path() / "dst"), std::vector<std::string>{"out.mp4"}) << "no temporary left";
+    struct stat info {};
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mtim.tv_sec, kSourceTime.tv_sec);
+    EXPECT_EQ(info.st_mtim.tv_nsec, kSourceTime.tv_nsec);
+
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.front().second, 0u);
+    EXPECT_EQ(calls.back().second, c.size);
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        EXPECT_EQ(calls[i].first, c.size);
+        if (i > 0) {
+            EXPECT_GT(calls[i].second, calls[i - 1].second) << "call " << i;
+        }
+    }
+    EXPECT_GE(calls.size(), 1 + (c.size + kChunk - 1) / kChunk) << "a report after every chunk";
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, CopyContent,
+                         ::testing::Values(CopyCase{0, true, false, true}, CopyCase{0, false, true, true},
+                                           CopyCase{1000, true, false, true}, CopyCase{1000, false, true, false},
+                                           CopyCase{2 * kChunk + 123, true, false, true},
+                                           CopyCase{2 * kChunk + 123, false, true, true},
+                                           CopyCase{2 * kChunk + 123, true, false, false},
+                                           CopyCase{2 * kChunk + 123, false, false, false}),
+                         [](const auto& info) {
+                             const CopyCase& c = info.param;
+                             return std::to_string(c.size) + (c.failIfExists ? "_new" : c.targetExists ? "_over" : "_free")
+                                 + (c.direct ? "_direct" : "_readwrite");
+                         });
+
+TEST(FileCopy, FailIfExistsLeavesTheTargetAlone)
+{
+    TempDir dir;
+    const fs::path source = makeSource(dir, 5000);
+    const fs::path target = dir.write("dst/out.mp4", "mine");
+    int calls = 0;
+    const CopyResult result = fileOps().copyFile(q(source), q(target), true, [&](auto, auto) { return ++calls, true; });
+    EXPECT_EQ(result.status, CopyStatus::TargetExists);
+    EXPECT_EQ(result.error, EEXIST);
+    EXPECT_EQ(calls, 0) << "refused before any byte moves";
+    EXPECT_EQ(readFileBytes(target), "mine");
+    EXPECT_EQ(entries(dir.path() / "dst"), std::vector<std::string>{"out.mp4"});
+}
+
+// A failure after N bytes or a cancel at the Nth report: the partial copy goes,
+// an old target stays as it was, the source is untouched.
+TEST(FileCopy, FailureOrCancelLeavesNoPartialTarget)
+{
+    struct Case
+    {
+        std::uint64_t failAfter; // UINT64_MAX: no failure
+        int cancelAtCall;        // 0: no cancel
+        bool failIfExists;
+        bool direct;
+    };
+    const Case cases[] = {
+        {kChunk + 5000, 0, true, true},  {kChunk + 5000, 0, false, true}, {0, 0, false, false},
+        {2 * kChunk, 0, true, false},    {UINT64_MAX, 1, true, true},     {UINT64_MAX, 2, false, true},
+        {UINT64_MAX, 3, true, false},    {UINT64_MAX, 4, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "fail after " << c.failAfter << ", cancel at " << c.cancelAtCall
+                                        << ", fail-if-exists " << c.failIfExists << ", direct " << c.direct);
+        TempDir dir;
+        const fs::path source = makeSource(dir, 3 * kChunk + 17);
+        const std::string original = readFileBytes(source);
+        const fs::path target = dir.path() / "dst" / "out.mp4";
+        if (c.failIfExists)
+            fs::create_directory(dir.path() / "dst");
+        else
+            dir.write("dst/out.mp4", "old video");
+        int calls = 0;
+        FailingOps ops(c.failAfter, ENOSPC, c.direct);
+        const CopyResult result = ops.copyFile(q(source), q(target), c.failIfExists,
+                                               [&](auto, auto) { return ++calls != c.cancelAtCall; });
+        if (c.cancelAtCall) {
+            EXPECT_EQ(result.status, CopyStatus::Cancelled);
+            EXPECT_EQ(calls, c.cancelAtCall) << "no report after the cancel";
+        } else {
+            EXPECT_EQ(result.status, CopyStatus::Failed);
+            EXPECT_EQ(result.fault, CopyFault::WriteTarget);
+            EXPECT_EQ(result.error, ENOSPC);
+            EXPECT_EQ(result.copied, c.failAfter);
+        }
+        EXPECT_EQ(entries(dir.path() / "dst"), c.failIfExists ? std::vector<std::string>{}
+                                                               : std::vector<std::string>{"out.mp4"});
+        if (!c.failIfExists) {
+            EXPECT_EQ(readFileBytes(target), "old video");
+        }
+        EXPECT_EQ(readFileBytes(source), original);
+    }
+}
+
+// Failures of the real system, each before or during the copy.
+TEST(FileCopy, FailuresNameTheSide)
+{
+    struct Case
+    {
+        const char* what;
+        std::function<void(const fs::path& source, const fs::path& targetFolder)> during; // at the first report
+        bool sourceMissing, sourceIsFolder, folderMissing, targetIsFolder;
+        CopyFault fault;
+        int error;
+    };
+    const Case cases[] = {
+        {"missing source", {}, true, false, false, false, CopyFault::ReadSource, ENOENT},
+        {"source is a folder", {}, false, true, false, false, CopyFault::ReadSource, EISDIR},
+        {"no target folder", {}, false, false, true, false, CopyFault::WriteTarget, ENOENT},
+        {"target is a folder", {}, false, false, false, true, CopyFault::WriteTarget, EISDIR},
+        {"target folder removed", [](const fs::path&, const fs::path& folder) { fs::remove_all(folder); }, false,
+         false, false, false, CopyFault::WriteTarget, ENOENT},
+        {"source grows, time kept",
+         [](const fs::path& s, const fs::path&) {
+             std::ofstream(s, std::ios::app) << "more";
+             const timespec times[2] = {kSourceTime, kSourceTime};
+             ::utimensat(AT_FDCWD, s.c_str(), times, 0);
+         },
+         false, false, false, false, CopyFault::SourceChanged, 0},
+        {"source rewritten in place",
+         [](const fs::path& s, const fs::path&) { std::fstream(s, std::ios::in | std::ios::out) << "new"; }, false,
+         false, false, false, CopyFault::SourceChanged, 0},
+        {"source shrinks", [](const fs::path& s, const fs::path&) { fs::resize_file(s, kChunk); }, false, false, false,
+         false, CopyFault::SourceChanged, 0},
+        {"source deleted", [](const fs::path& s, const fs::path&) { fs::remove(s); }, false, false, false, false,
+         CopyFault::SourceChanged, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const bool failIfExists : {true, false}) {
+            TempDir dir;
+            fs::path source = makeSource(dir, 2 * kChunk + 1);
+            if (c.sourceMissing)
+                source = dir.path() / "src" / "gone.mp4";
+            if (c.sourceIsFolder)
+                source = dir.path() / "src";
+            const fs::path folder = dir.path() / "dst";
+            if (!c.folderMissing)
+                fs::create_directory(folder);
+            if (c.targetIsFolder)
+                fs::create_directory(folder / "out.mp4");
+            const CopyResult result = fileOps().copyFile(q(source), q(folder / "out.mp4"), failIfExists && !c.targetIsFolder,
+                                                         [&](auto, std::uint64_t copied) {
+                                                             if (copied == 0 && c.during)
+                                                                 c.during(source, folder);
+                                                             return true;
+                                                         });
+            EXPECT_EQ(result.status, CopyStatus::Failed);
+            EXPECT_EQ(result.fault, c.fault);
+            EXPECT_EQ(result.error, c.error);
+            if (fs::exists(folder)) {
+                EXPECT_EQ(entries(folder), c.targetIsFolder ? std::vector<std::string>{"out.mp4"}
+                                                            : std::vector<std::string>{});
+            }
+        }
+    }
+}
+
+TEST(FileCopy, FullFileSystemFailsAndCleansUp)
+{
+    SmallTmpfs stick("size=1m");
+    if (!stick.mounted)
+        GTEST_SKIP() << "mount not permitted";
+    TempDir dir;
+    const fs::path fits = makeSource(dir, 600 * 1024, "src/fits.mp4");
+    const fs::path big = makeSource(dir, 700 * 1024, "src/big.mp4");
+    const std::string original = readFileBytes(big);
+
+    EXPECT_TRUE(fileOps().copyFile(q(fits), q(stick.dir.path() / "a.mp4"), true).ok());
+    for (const bool failIfExists : {true, false}) {
+        const CopyResult result = fileOps().copyFile(q(big), q(stick.dir.path() / "b.mp4"), failIfExists);
+        EXPECT_EQ(result.status, CopyStatus::Failed);
+        EXPECT_EQ(result.fault, CopyFault::WriteTarget);
+        EXPECT_EQ(result.error, ENOSPC);
+        EXPECT_EQ(entries(stick.dir.path()), std::vector<std::string>{"a.mp4"});
+        EXPECT_EQ(readFileBytes(big), original);
+    }
+    // An overwrite needs room for both until the rename: the old file stays.
+    const CopyResult over = fileOps().copyFile(q(fits), q(stick.dir.path() / "a.mp4"), false);
+    EXPECT_EQ(over.error, ENOSPC);
+    EXPECT_EQ(readFileBytes(stick.dir.path() / "a.mp4"), readFileBytes(fits));
+}
+
+TEST(FileOps, RemoveAndMakeDirectoryClassifyErrors)
+{
+    TempDir dir;
+    const fs::path file = dir.write("a.mp4", "x");
+    const fs::path locked = dir.write("locked.mp4", "x");
+    fs::create_directory(dir.path() / "folder");
+
+    // An immutable file refuses even root (EPERM), as a read-only PSP video would.
+    const int fd = ::open(locked.c_str(), O_RDONLY | O_CLOEXEC);
+    int flags = 0;
+    const bool immutable = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0
+        && (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+    const FileOpResult refused = fileOps().removeFile(q(locked));
+    if (immutable) {
+        flags &= ~FS_IMMUTABLE_FL;
+        ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+        EXPECT_EQ(refused.status, FileOpStatus::AccessDenied);
+        EXPECT_TRUE(fs::exists(locked));
+    }
+    ::close(fd);
+
+    struct Case
+    {
+        std::function<FileOpResult()> call;
+        FileOpStatus status;
+        int error;
+    };
+    const Case cases[] = {
+        {[&] { return fileOps().removeFile(q(file)); }, FileOpStatus::Ok, 0},
+        {[&] { return fileOps().removeFile(q(file)); }, FileOpStatus::NotFound, ENOENT},
+        {[&] { return fileOps().removeFile(q(dir.path() / "folder")); }, FileOpStatus::Failed, EISDIR},
+        {[&] { return fileOps().makeDirectory(q(dir.path() / "new")); }, FileOpStatus::Ok, 0},
+        {[&] { return fileOps().makeDirectory(q(dir.path() / "new")); }, FileOpStatus::AlreadyExists, EEXIST},
+        {[&] { return fileOps().makeDirectory(q(dir.path() / "no" / "new")); }, FileOpStatus::NotFound, ENOENT},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const FileOpResult result = cases[i].call();
+        EXPECT_EQ(result.status, cases[i].status) << "case " << i;
+        EXPECT_EQ(result.error, cases[i].error) << "case " << i;
+    }
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_TRUE(fs::is_directory(dir.path() / "new"));
+}
