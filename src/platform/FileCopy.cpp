@@ -12,6 +12,7 @@
 #include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace platform {
@@ -243,10 +244,12 @@ CopyResult FileOps::copyFile(const QString& sourcePath, const QString& targetPat
     // A fresh file: the lock is never contended, it keeps readers that lock
     // out until the data is on the device.
     ::flock(out, LOCK_EX);
-    // Claim the space at once: a full stick fails now, not after a gigabyte.
-    if (total > 0 && ::fallocate(out, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(total)) != 0
-        && (errno == ENOSPC || errno == EDQUOT || errno == EFBIG || errno == EIO))
-        return fail(CopyFault::WriteTarget, errno);
+    // A stick without room fails now, not after a gigabyte. (Not fallocate:
+    // on tmpfs it zeroes the whole length up front and frees it on cancel.)
+    struct statvfs room {};
+    if (::fstatvfs(out, &room) == 0 && room.f_frsize > 0
+        && static_cast<std::uint64_t>(room.f_bavail) < total / room.f_frsize + (total % room.f_frsize ? 1 : 0))
+        return fail(CopyFault::WriteTarget, ENOSPC);
 
     if (progress && !progress(total, 0)) {
         result.status = CopyStatus::Cancelled;

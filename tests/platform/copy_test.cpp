@@ -315,7 +315,10 @@ TEST(FileCopy, FullFileSystemFailsAndCleansUp)
 
     EXPECT_TRUE(fileOps().copyFile(q(fits), q(stick.dir.path() / "a.mp4"), true).ok());
     for (const bool failIfExists : {true, false}) {
-        const CopyResult result = fileOps().copyFile(q(big), q(stick.dir.path() / "b.mp4"), failIfExists);
+        int calls = 0;
+        const CopyResult result = fileOps().copyFile(q(big), q(stick.dir.path() / "b.mp4"), failIfExists,
+                                                     [&](auto, auto) { return ++calls, true; });
+        EXPECT_EQ(calls, 0) << "known to be too big before the first byte";
         EXPECT_EQ(result.status, CopyStatus::Failed);
         EXPECT_EQ(result.fault, CopyFault::WriteTarget);
         EXPECT_EQ(result.error, ENOSPC);
@@ -326,6 +329,19 @@ TEST(FileCopy, FullFileSystemFailsAndCleansUp)
     const CopyResult over = fileOps().copyFile(q(fits), q(stick.dir.path() / "a.mp4"), false);
     EXPECT_EQ(over.error, ENOSPC);
     EXPECT_EQ(readFileBytes(stick.dir.path() / "a.mp4"), readFileBytes(fits));
+
+    // Room at the start, taken by someone else during the copy.
+    const fs::path small = makeSource(dir, 200 * 1024, "src/small.mp4");
+    const CopyResult filled = fileOps().copyFile(q(small), q(stick.dir.path() / "c.mp4"), true, [&](auto, auto) {
+        std::ofstream(stick.dir.path() / "filler") << pattern(1 << 20, 'f');
+        return true;
+    });
+    EXPECT_EQ(filled.status, CopyStatus::Failed);
+    EXPECT_EQ(filled.fault, CopyFault::WriteTarget);
+    EXPECT_EQ(filled.error, ENOSPC);
+    auto left = entries(stick.dir.path());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"a.mp4", "filler"}));
 }
 
 TEST(FileOps, RemoveAndMakeDirectoryClassifyErrors)
