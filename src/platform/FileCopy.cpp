@@ -20,10 +20,11 @@ namespace {
 
 FileOps* g_replacement = nullptr;
 
-// Written data allowed to trail the copy before it waits for the device:
-// enough to keep the device busy, little enough that progress is the device's
-// own and that unplugging after "done" can't lose anything.
-constexpr std::uint64_t kWriteBehind = 2 * FileOps::ChunkSize;
+// Data on its way to the device while the copy goes on: enough to keep a disk
+// busy (a smaller window fell behind cp + sync), little enough that progress
+// is close to the device's own and that a cancel, which must wait for what is
+// in flight before the partial file goes, stays quick.
+constexpr std::uint64_t kWriteBehind = 4 * FileOps::ChunkSize;
 
 class Fd
 {
@@ -107,32 +108,52 @@ int createTemp(int dir, QByteArray& name)
     return -1;
 }
 
-// Starts writing out the chunk just written and waits for what trails it by
-// more than the write-behind window. Returns 0 or an errno.
-int writeOut(int fd, std::uint64_t chunkStart, std::uint64_t chunkEnd, std::uint64_t& synced, bool& supported)
+// Writes the copy out to the device as it goes, so that the final fsync has
+// little left to do and progress is the device's own.
+class WriteOut
 {
-    if (!supported)
-        return 0;
-    const auto start = static_cast<off64_t>(chunkStart);
-    if (::sync_file_range(fd, start, static_cast<off64_t>(chunkEnd - chunkStart), SYNC_FILE_RANGE_WRITE) != 0) {
-        if (isUnsupported(errno)) {
-            supported = false;
+public:
+    explicit WriteOut(int fd) : m_fd(fd) {}
+
+    /** Starts writing out the bytes up to end. Returns 0 or an errno. */
+    int start(std::uint64_t end)
+    {
+        if (!m_supported || end <= m_started)
             return 0;
+        const auto from = static_cast<off64_t>(m_started);
+        if (::sync_file_range(m_fd, from, static_cast<off64_t>(end) - from, SYNC_FILE_RANGE_WRITE) != 0) {
+            if (isUnsupported(errno)) {
+                m_supported = false;
+                return 0;
+            }
+            return errno;
         }
-        return errno;
-    }
-    if (chunkEnd - synced <= kWriteBehind)
+        m_started = end;
         return 0;
-    const auto from = static_cast<off64_t>(synced);
-    const off64_t length = start - from;
-    const unsigned flags = SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
-    if (length > 0 && ::sync_file_range(fd, from, length, flags) != 0)
-        return errno;
-    // Written and clean: the copy needn't push other files out of the cache.
-    ::posix_fadvise(fd, from, length, POSIX_FADV_DONTNEED);
-    synced = chunkStart;
-    return 0;
-}
+    }
+
+    /** Waits until no more than the write-behind window is still on its way. Returns 0 or an errno. */
+    int settle()
+    {
+        if (!m_supported || m_started - m_done <= kWriteBehind)
+            return 0;
+        const auto from = static_cast<off64_t>(m_done);
+        const auto length = static_cast<off64_t>(m_started - kWriteBehind - m_done);
+        const unsigned flags = SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
+        if (::sync_file_range(m_fd, from, length, flags) != 0)
+            return errno;
+        // Written and clean: the copy needn't push other files out of the cache.
+        ::posix_fadvise(m_fd, from, length, POSIX_FADV_DONTNEED);
+        m_done += static_cast<std::uint64_t>(length);
+        return 0;
+    }
+
+private:
+    int m_fd;
+    bool m_supported = true;
+    std::uint64_t m_started = 0; // write-out started below this offset
+    std::uint64_t m_done = 0;    // on the device below this offset
+};
 
 } // namespace
 
@@ -256,8 +277,7 @@ CopyResult FileOps::copyFile(const QString& sourcePath, const QString& targetPat
         return result;
     }
     ChunkIo io;
-    bool writeOutSupported = true;
-    std::uint64_t synced = 0;
+    WriteOut writeOut(out);
     while (result.copied < total) {
         const std::uint64_t start = result.copied;
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(ChunkSize, total - start));
@@ -267,15 +287,18 @@ CopyResult FileOps::copyFile(const QString& sourcePath, const QString& targetPat
         if (n == 0)
             return fail(CopyFault::SourceChanged, 0); // it shrank
         result.copied += static_cast<std::uint64_t>(n);
-        if (const int error = writeOut(out, start, result.copied, synced, writeOutSupported))
-            return fail(CopyFault::WriteTarget, error);
         struct stat written {};
         if (::fstat(out, &written) == 0 && written.st_nlink == 0)
             return fail(CopyFault::WriteTarget, ENOENT); // the folder was removed
+        // Asked before the chunk goes to the device: a cancel drops it unwritten.
         if (progress && !progress(total, result.copied)) {
             result.status = CopyStatus::Cancelled;
             return result;
         }
+        if (const int error = writeOut.start(result.copied))
+            return fail(CopyFault::WriteTarget, error);
+        if (const int error = writeOut.settle())
+            return fail(CopyFault::WriteTarget, error);
     }
 
     struct stat after {};
