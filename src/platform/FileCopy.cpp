@@ -307,6 +307,7 @@ CopyResult FileOps::copyFile(const QString& sourcePath, const QString& targetPat
     if (static_cast<std::uint64_t>(after.st_size) != total || !sameTime(after.st_mtim, before.st_mtim)
         || after.st_nlink == 0)
         return fail(CopyFault::SourceChanged, 0);
+    ::flock(in.get(), LOCK_UN); // the source may be the old target below
 
     // Keep the last-write time, then make data and metadata durable before the name.
     const timespec times[2] = {{0, UTIME_OMIT}, before.st_mtim};
@@ -343,11 +344,11 @@ CopyResult FileOps::copyFile(const QString& sourcePath, const QString& targetPat
         if (renamed != 0)
             return fail(CopyFault::WriteTarget, errno);
     } else {
-        // Let a title rewrite of the old file that holds its lock finish first.
+        // Let a title rewrite of the old file that holds its lock finish
+        // first; one that takes longer loses its writes with the old file.
         const Fd old(::openat(dir.get(), name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
-        if (old)
-            while (::flock(old.get(), LOCK_EX) != 0 && errno == EINTR) {
-            }
+        for (int wait = 0; old && wait < 200 && ::flock(old.get(), LOCK_EX | LOCK_NB) != 0; ++wait)
+            ::usleep(10'000);
         if (::renameat(dir.get(), temp.name.constData(), dir.get(), name.constData()) != 0)
             return fail(CopyFault::WriteTarget, errno);
     }

@@ -176,6 +176,16 @@ INSTANTIATE_TEST_SUITE_P(Sizes, CopyContent,
                                  + (c.direct ? "_direct" : "_readwrite");
                          });
 
+TEST(FileCopy, OverwritesAFileWithItself)
+{
+    TempDir dir;
+    const fs::path file = makeSource(dir, 5000);
+    const std::string original = readFileBytes(file);
+    EXPECT_TRUE(fileOps().copyFile(q(file), q(file), false).ok());
+    EXPECT_EQ(readFileBytes(file), original);
+    EXPECT_EQ(entries(dir.path() / "src"), std::vector<std::string>{"in.mp4"});
+}
+
 TEST(FileCopy, FailIfExistsLeavesTheTargetAlone)
 {
     TempDir dir;
