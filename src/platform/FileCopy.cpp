@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <thread>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -38,6 +40,7 @@ public:
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
     explicit operator bool() const { return m_fd >= 0; }
 
 private:
@@ -51,11 +54,19 @@ struct TempFile
     QByteArray name;
     Fd fd;
     bool committed = false;
+    bool cancelled = false;
 
     ~TempFile()
     {
-        if (!committed && fd)
-            ::unlinkat(dir, name.constData(), 0);
+        if (committed || !fd)
+            return;
+        ::unlinkat(dir, name.constData(), 0);
+        // Freeing the blocks of a large partial file takes the file system a
+        // while (a fifth of a second for 512 MiB on an ext4 disk, as rm does).
+        // After a cancel nothing else is copied, so that needn't hold up the
+        // caller; after a failure the next copy may need the room back.
+        if (cancelled)
+            std::thread([fd = fd.release()] { ::close(fd); }).detach();
     }
 };
 
@@ -274,6 +285,7 @@ CopyResult FileOps::copyFile(const QString& sourcePath, const QString& targetPat
 
     if (progress && !progress(total, 0)) {
         result.status = CopyStatus::Cancelled;
+        temp.cancelled = true;
         return result;
     }
     ChunkIo io;
@@ -293,6 +305,7 @@ CopyResult FileOps::copyFile(const QString& sourcePath, const QString& targetPat
         // Asked before the chunk goes to the device: a cancel drops it unwritten.
         if (progress && !progress(total, result.copied)) {
             result.status = CopyStatus::Cancelled;
+        temp.cancelled = true;
             return result;
         }
         if (const int error = writeOut.start(result.copied))
