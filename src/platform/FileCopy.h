@@ -83,7 +83,8 @@ public:
      * fail-if-exists: an atomic rename that never replaces; otherwise: a rename
      * over the old target, which stays whole until then). The folder is synced
      * before Ok is returned. On failure or cancel the temporary is removed and
-     * the target is as it was.
+     * the target is as it was (after a cancel the file system frees the
+     * partial file's blocks in the background, so the call returns at once).
      *
      * progress (may be empty) is called once with 0 copied before the first
      * chunk (so an empty file gets one call) and after every chunk.

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <fcntl.h>
@@ -43,19 +44,26 @@ std::string pattern(std::size_t size, char seed)
     return bytes;
 }
 
+void keepTime(const fs::path& path)
+{
+    const timespec times[2] = {kSourceTime, kSourceTime};
+    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+}
+
 fs::path makeSource(const TempDir& dir, std::size_t size, const std::string& name = "src/in.mp4")
 {
     const fs::path path = dir.write(name, pattern(size, 'a'));
-    const timespec times[2] = {kSourceTime, kSourceTime};
-    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+    keepTime(path);
     return path;
 }
 
+// Sorted names in a folder.
 std::vector<std::string> entries(const fs::path& folder)
 {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder))
         names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
     return names;
 }
 
@@ -87,17 +95,10 @@ private:
 // A tmpfs of the given size mounted on a fresh folder, or nothing where mount isn't permitted.
 struct SmallTmpfs
 {
-    explicit SmallTmpfs(const char* size)
-    {
-        mounted = ::mount("tmpfs", dir.path().c_str(), "tmpfs", 0, size) == 0;
-    }
-    ~SmallTmpfs()
-    {
-        if (mounted)
-            ::umount2(dir.path().c_str(), MNT_DETACH);
-    }
+    explicit SmallTmpfs(const char* size) : mounted(::mount("tmpfs", dir.path().c_str(), "tmpfs", 0, size) == 0) {}
+    ~SmallTmpfs() { mounted && ::umount2(dir.path().c_str(), MNT_DETACH); }
     TempDir dir;
-    bool mounted = false;
+    bool mounted;
 };
 
 struct CopyCase
@@ -107,6 +108,11 @@ struct CopyCase
     bool targetExists; // an older file at the target (overwrite only)
     bool direct;       // copy_file_range allowed
 };
+
+void PrintTo(const CopyCase& c, std::ostream* os)
+{
+    *os << c.size << (c.failIfExists ? " new" : c.targetExists ? " over" : " free") << (c.direct ? " direct" : " rw");
+}
 
 class CopyContent : public ::testing::TestWithParam<CopyCase>
 {
@@ -124,16 +130,15 @@ TEST_P(CopyContent, KeepsBytesAndTimeReportsProgressAndWritesAside)
     if (c.targetExists)
         dir.write("dst/out.mp4", "old video");
 
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> calls;
+    std::vector<std::uint64_t> reports;
     const auto progress = [&](std::uint64_t total, std::uint64_t copied) {
-        calls.emplace_back(total, copied);
+        EXPECT_EQ(total, c.size);
+        reports.push_back(copied);
         // Until it is complete and synced the copy stays aside, locked.
         EXPECT_EQ(fs::exists(target) ? readFileBytes(target) : "", c.targetExists ? "old video" : "");
         for (const auto& name : entries(dir.path() / "dst")) {
-            if (name == "out.mp4")
-                continue;
             const int fd = ::open((dir.path() / "dst" / name).c_str(), O_RDONLY | O_CLOEXEC);
-            EXPECT_NE(::flock(fd, LOCK_SH | LOCK_NB), 0) << name << " is not locked";
+            EXPECT_TRUE(name == "out.mp4" || ::flock(fd, LOCK_SH | LOCK_NB) != 0) << name << " is not locked";
             ::close(fd);
         }
         return true;
@@ -151,16 +156,11 @@ TEST_P(CopyContent, KeepsBytesAndTimeReportsProgressAndWritesAside)
     EXPECT_EQ(info.st_mtim.tv_sec, kSourceTime.tv_sec);
     EXPECT_EQ(info.st_mtim.tv_nsec, kSourceTime.tv_nsec);
 
-    ASSERT_FALSE(calls.empty());
-    EXPECT_EQ(calls.front().second, 0u);
-    EXPECT_EQ(calls.back().second, c.size);
-    for (std::size_t i = 0; i < calls.size(); ++i) {
-        EXPECT_EQ(calls[i].first, c.size);
-        if (i > 0) {
-            EXPECT_GT(calls[i].second, calls[i - 1].second) << "call " << i;
-        }
-    }
-    EXPECT_GE(calls.size(), 1 + (c.size + kChunk - 1) / kChunk) << "a report after every chunk";
+    ASSERT_FALSE(reports.empty());
+    EXPECT_EQ(reports.front(), 0u);
+    EXPECT_EQ(reports.back(), c.size);
+    EXPECT_EQ(std::adjacent_find(reports.begin(), reports.end(), std::greater_equal<>()), reports.end());
+    EXPECT_GE(reports.size(), 1 + (c.size + kChunk - 1) / kChunk) << "a report after every chunk";
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, CopyContent,
@@ -169,24 +169,11 @@ INSTANTIATE_TEST_SUITE_P(Sizes, CopyContent,
                                            CopyCase{2 * kChunk + 123, true, false, true},
                                            CopyCase{2 * kChunk + 123, false, true, true},
                                            CopyCase{2 * kChunk + 123, true, false, false},
-                                           CopyCase{2 * kChunk + 123, false, false, false}),
-                         [](const auto& info) {
-                             const CopyCase& c = info.param;
-                             return std::to_string(c.size) + (c.failIfExists ? "_new" : c.targetExists ? "_over" : "_free")
-                                 + (c.direct ? "_direct" : "_readwrite");
-                         });
+                                           CopyCase{2 * kChunk + 123, false, false, false}));
 
-TEST(FileCopy, OverwritesAFileWithItself)
-{
-    TempDir dir;
-    const fs::path file = makeSource(dir, 5000);
-    const std::string original = readFileBytes(file);
-    EXPECT_TRUE(fileOps().copyFile(q(file), q(file), false).ok());
-    EXPECT_EQ(readFileBytes(file), original);
-    EXPECT_EQ(entries(dir.path() / "src"), std::vector<std::string>{"in.mp4"});
-}
-
-TEST(FileCopy, FailIfExistsLeavesTheTargetAlone)
+// A taken name stops fail-if-exists before any byte moves; an overwrite of a
+// file with itself can't wait on its own lock.
+TEST(FileCopy, TakenTargetNames)
 {
     TempDir dir;
     const fs::path source = makeSource(dir, 5000);
@@ -195,9 +182,14 @@ TEST(FileCopy, FailIfExistsLeavesTheTargetAlone)
     const CopyResult result = fileOps().copyFile(q(source), q(target), true, [&](auto, auto) { return ++calls, true; });
     EXPECT_EQ(result.status, CopyStatus::TargetExists);
     EXPECT_EQ(result.error, EEXIST);
-    EXPECT_EQ(calls, 0) << "refused before any byte moves";
+    EXPECT_EQ(calls, 0);
     EXPECT_EQ(readFileBytes(target), "mine");
     EXPECT_EQ(entries(dir.path() / "dst"), std::vector<std::string>{"out.mp4"});
+
+    const std::string original = readFileBytes(source);
+    EXPECT_TRUE(fileOps().copyFile(q(source), q(source), false).ok());
+    EXPECT_EQ(readFileBytes(source), original);
+    EXPECT_EQ(entries(dir.path() / "src"), std::vector<std::string>{"in.mp4"});
 }
 
 // A failure after N bytes or a cancel at the Nth report: the partial copy goes,
@@ -208,8 +200,7 @@ TEST(FileCopy, FailureOrCancelLeavesNoPartialTarget)
     {
         std::uint64_t failAfter; // UINT64_MAX: no failure
         int cancelAtCall;        // 0: no cancel
-        bool failIfExists;
-        bool direct;
+        bool failIfExists, direct;
     };
     const Case cases[] = {
         {kChunk + 5000, 0, true, true},  {kChunk + 5000, 0, false, true}, {0, 0, false, false},
@@ -217,8 +208,7 @@ TEST(FileCopy, FailureOrCancelLeavesNoPartialTarget)
         {UINT64_MAX, 3, true, false},    {UINT64_MAX, 4, false, false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "fail after " << c.failAfter << ", cancel at " << c.cancelAtCall
-                                        << ", fail-if-exists " << c.failIfExists << ", direct " << c.direct);
+        SCOPED_TRACE(testing::Message() << c.failAfter << " " << c.cancelAtCall << " " << c.failIfExists << c.direct);
         TempDir dir;
         const fs::path source = makeSource(dir, 3 * kChunk + 17);
         const std::string original = readFileBytes(source);
@@ -242,61 +232,47 @@ TEST(FileCopy, FailureOrCancelLeavesNoPartialTarget)
         }
         EXPECT_EQ(entries(dir.path() / "dst"), c.failIfExists ? std::vector<std::string>{}
                                                                : std::vector<std::string>{"out.mp4"});
-        if (!c.failIfExists) {
-            EXPECT_EQ(readFileBytes(target), "old video");
-        }
+        EXPECT_EQ(fs::exists(target) ? readFileBytes(target) : "", c.failIfExists ? "" : "old video");
         EXPECT_EQ(readFileBytes(source), original);
     }
 }
 
-// Failures of the real system, each before or during the copy.
+// Failures of the real system, before the copy or at its first report.
 TEST(FileCopy, FailuresNameTheSide)
 {
+    using Change = std::function<void(fs::path& source, const fs::path& folder)>;
     struct Case
     {
         const char* what;
-        std::function<void(const fs::path& source, const fs::path& targetFolder)> during; // at the first report
-        bool sourceMissing, sourceIsFolder, folderMissing, targetIsFolder;
+        Change before, during;
         CopyFault fault;
         int error;
     };
     const Case cases[] = {
-        {"missing source", {}, true, false, false, false, CopyFault::ReadSource, ENOENT},
-        {"source is a folder", {}, false, true, false, false, CopyFault::ReadSource, EISDIR},
-        {"no target folder", {}, false, false, true, false, CopyFault::WriteTarget, ENOENT},
-        {"target is a folder", {}, false, false, false, true, CopyFault::WriteTarget, EISDIR},
-        {"target folder removed", [](const fs::path&, const fs::path& folder) { fs::remove_all(folder); }, false,
-         false, false, false, CopyFault::WriteTarget, ENOENT},
-        {"source grows, time kept",
-         [](const fs::path& s, const fs::path&) {
-             std::ofstream(s, std::ios::app) << "more";
-             const timespec times[2] = {kSourceTime, kSourceTime};
-             ::utimensat(AT_FDCWD, s.c_str(), times, 0);
-         },
-         false, false, false, false, CopyFault::SourceChanged, 0},
-        {"source rewritten in place",
-         [](const fs::path& s, const fs::path&) { std::fstream(s, std::ios::in | std::ios::out) << "new"; }, false,
-         false, false, false, CopyFault::SourceChanged, 0},
-        {"source shrinks", [](const fs::path& s, const fs::path&) { fs::resize_file(s, kChunk); }, false, false, false,
-         false, CopyFault::SourceChanged, 0},
-        {"source deleted", [](const fs::path& s, const fs::path&) { fs::remove(s); }, false, false, false, false,
+        {"missing source", [](fs::path& s, auto&) { s += ".gone"; }, {}, CopyFault::ReadSource, ENOENT},
+        {"source is a folder", [](fs::path& s, auto&) { s = s.parent_path(); }, {}, CopyFault::ReadSource, EISDIR},
+        {"no target folder", [](auto&, auto& f) { fs::remove(f); }, {}, CopyFault::WriteTarget, ENOENT},
+        {"target is a folder", [](auto&, auto& f) { fs::create_directory(f / "out.mp4"); }, {}, CopyFault::WriteTarget,
+         EISDIR},
+        {"target folder removed", {}, [](auto&, auto& f) { fs::remove_all(f); }, CopyFault::WriteTarget, ENOENT},
+        {"source grows, same time", {},
+         [](auto& s, auto&) { std::ofstream(s, std::ios::app) << "more", keepTime(s); }, CopyFault::SourceChanged, 0},
+        {"source rewritten", {}, [](auto& s, auto&) { std::fstream(s, std::ios::in | std::ios::out) << "new"; },
          CopyFault::SourceChanged, 0},
+        {"source shrinks", {}, [](auto& s, auto&) { fs::resize_file(s, kChunk); }, CopyFault::SourceChanged, 0},
+        {"source deleted", {}, [](auto& s, auto&) { fs::remove(s); }, CopyFault::SourceChanged, 0},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
         for (const bool failIfExists : {true, false}) {
+            SCOPED_TRACE(testing::Message() << c.what << ", fail-if-exists " << failIfExists);
             TempDir dir;
             fs::path source = makeSource(dir, 2 * kChunk + 1);
-            if (c.sourceMissing)
-                source = dir.path() / "src" / "gone.mp4";
-            if (c.sourceIsFolder)
-                source = dir.path() / "src";
             const fs::path folder = dir.path() / "dst";
-            if (!c.folderMissing)
-                fs::create_directory(folder);
-            if (c.targetIsFolder)
-                fs::create_directory(folder / "out.mp4");
-            const CopyResult result = fileOps().copyFile(q(source), q(folder / "out.mp4"), failIfExists && !c.targetIsFolder,
+            fs::create_directory(folder);
+            if (c.before)
+                c.before(source, folder);
+            const bool targetIsFolder = fs::is_directory(folder / "out.mp4");
+            const CopyResult result = fileOps().copyFile(q(source), q(folder / "out.mp4"), failIfExists && !targetIsFolder,
                                                          [&](auto, std::uint64_t copied) {
                                                              if (copied == 0 && c.during)
                                                                  c.during(source, folder);
@@ -306,8 +282,7 @@ TEST(FileCopy, FailuresNameTheSide)
             EXPECT_EQ(result.fault, c.fault);
             EXPECT_EQ(result.error, c.error);
             if (fs::exists(folder)) {
-                EXPECT_EQ(entries(folder), c.targetIsFolder ? std::vector<std::string>{"out.mp4"}
-                                                            : std::vector<std::string>{});
+                EXPECT_EQ(entries(folder).size(), targetIsFolder ? 1u : 0u) << "nothing left behind";
             }
         }
     }
@@ -324,21 +299,21 @@ TEST(FileCopy, FullFileSystemFailsAndCleansUp)
     const std::string original = readFileBytes(big);
 
     EXPECT_TRUE(fileOps().copyFile(q(fits), q(stick.dir.path() / "a.mp4"), true).ok());
-    for (const bool failIfExists : {true, false}) {
+    // Too big for the room left, both ways; an overwrite needs room for both
+    // files until the rename, so the old one stays.
+    for (const auto& [from, to, failIfExists] : {std::tuple{big, "b.mp4", true}, std::tuple{big, "b.mp4", false},
+                                                  std::tuple{fits, "a.mp4", false}}) {
         int calls = 0;
-        const CopyResult result = fileOps().copyFile(q(big), q(stick.dir.path() / "b.mp4"), failIfExists,
+        const CopyResult result = fileOps().copyFile(q(from), q(stick.dir.path() / to), failIfExists,
                                                      [&](auto, auto) { return ++calls, true; });
         EXPECT_EQ(calls, 0) << "known to be too big before the first byte";
         EXPECT_EQ(result.status, CopyStatus::Failed);
         EXPECT_EQ(result.fault, CopyFault::WriteTarget);
         EXPECT_EQ(result.error, ENOSPC);
         EXPECT_EQ(entries(stick.dir.path()), std::vector<std::string>{"a.mp4"});
+        EXPECT_EQ(readFileBytes(stick.dir.path() / "a.mp4"), readFileBytes(fits));
         EXPECT_EQ(readFileBytes(big), original);
     }
-    // An overwrite needs room for both until the rename: the old file stays.
-    const CopyResult over = fileOps().copyFile(q(fits), q(stick.dir.path() / "a.mp4"), false);
-    EXPECT_EQ(over.error, ENOSPC);
-    EXPECT_EQ(readFileBytes(stick.dir.path() / "a.mp4"), readFileBytes(fits));
 
     // Room at the start, taken by someone else during the copy.
     const fs::path small = makeSource(dir, 200 * 1024, "src/small.mp4");
@@ -349,9 +324,7 @@ TEST(FileCopy, FullFileSystemFailsAndCleansUp)
     EXPECT_EQ(filled.status, CopyStatus::Failed);
     EXPECT_EQ(filled.fault, CopyFault::WriteTarget);
     EXPECT_EQ(filled.error, ENOSPC);
-    auto left = entries(stick.dir.path());
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"a.mp4", "filler"}));
+    EXPECT_EQ(entries(stick.dir.path()), (std::vector<std::string>{"a.mp4", "filler"}));
 }
 
 TEST(FileOps, RemoveAndMakeDirectoryClassifyErrors)
@@ -375,24 +348,18 @@ TEST(FileOps, RemoveAndMakeDirectoryClassifyErrors)
     }
     ::close(fd);
 
-    struct Case
-    {
-        std::function<FileOpResult()> call;
-        FileOpStatus status;
-        int error;
-    };
-    const Case cases[] = {
-        {[&] { return fileOps().removeFile(q(file)); }, FileOpStatus::Ok, 0},
-        {[&] { return fileOps().removeFile(q(file)); }, FileOpStatus::NotFound, ENOENT},
-        {[&] { return fileOps().removeFile(q(dir.path() / "folder")); }, FileOpStatus::Failed, EISDIR},
-        {[&] { return fileOps().makeDirectory(q(dir.path() / "new")); }, FileOpStatus::Ok, 0},
-        {[&] { return fileOps().makeDirectory(q(dir.path() / "new")); }, FileOpStatus::AlreadyExists, EEXIST},
-        {[&] { return fileOps().makeDirectory(q(dir.path() / "no" / "new")); }, FileOpStatus::NotFound, ENOENT},
+    const std::tuple<FileOpResult, FileOpStatus, int> cases[] = {
+        {fileOps().removeFile(q(file)), FileOpStatus::Ok, 0},
+        {fileOps().removeFile(q(file)), FileOpStatus::NotFound, ENOENT},
+        {fileOps().removeFile(q(dir.path() / "folder")), FileOpStatus::Failed, EISDIR},
+        {fileOps().makeDirectory(q(dir.path() / "new")), FileOpStatus::Ok, 0},
+        {fileOps().makeDirectory(q(dir.path() / "new")), FileOpStatus::AlreadyExists, EEXIST},
+        {fileOps().makeDirectory(q(dir.path() / "no" / "new")), FileOpStatus::NotFound, ENOENT},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
-        const FileOpResult result = cases[i].call();
-        EXPECT_EQ(result.status, cases[i].status) << "case " << i;
-        EXPECT_EQ(result.error, cases[i].error) << "case " << i;
+        const auto& [result, status, error] = cases[i];
+        EXPECT_EQ(result.status, status) << "case " << i;
+        EXPECT_EQ(result.error, error) << "case " << i;
     }
     EXPECT_FALSE(fs::exists(file));
     EXPECT_TRUE(fs::is_directory(dir.path() / "new"));
