@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Volumes.h"
 
+#include <QFile>
 #include <QSet>
 
 #include <climits>
@@ -12,7 +13,6 @@ namespace transfer {
 namespace {
 
 constexpr int kHighestNumber = 99999;
-
 
 // The number a listed name carries in its five characters at index 3.
 int numberOfName(const QString& name)
@@ -26,6 +26,17 @@ QString upToLastDot(const QString& name)
     return dot < 0 ? QString() : name.left(dot);
 }
 
+// head + tail, head cut at a character boundary until the name fits the file system.
+QString fitted(QString head, const QString& tail)
+{
+    const qsizetype tailBytes = QFile::encodeName(tail).size();
+    while (!head.isEmpty() && QFile::encodeName(head).size() + tailBytes > kMaxFileNameBytes) {
+        const qsizetype n = head.size();
+        head.chop(n >= 2 && head.at(n - 1).isLowSurrogate() && head.at(n - 2).isHighSurrogate() ? 2 : 1);
+    }
+    return head + tail;
+}
+
 // The next form of a name that is taken: "(1)" added, or the last "(k)" counted up.
 QString renamed(const QString& name)
 {
@@ -34,9 +45,9 @@ QString renamed(const QString& name)
         const qsizetype close = name.lastIndexOf(QLatin1Char(')'));
         const int k = close > open ? AtoiNumber(name.mid(open + 1, close - open - 1)) : 0;
         if (k >= 1 && k <= 255)
-            return name.left(open + 1) + QString::number(k + 1) + QStringLiteral(").mp4");
+            return fitted(name.left(open), QLatin1Char('(') + QString::number(k + 1) + QStringLiteral(").mp4"));
     }
-    return upToLastDot(name) + QStringLiteral("(1).mp4");
+    return fitted(upToLastDot(name), QStringLiteral("(1).mp4"));
 }
 
 QString fileNameOf(const QString& path)
@@ -137,13 +148,15 @@ TargetNames ComputerTargetNames(const QString& title, const QString& videoPath, 
 {
     TargetNames names;
     if (title.isEmpty()) {
-        // The whole file name: cutting it would drop the extension.
-        names.name = fileNameOf(videoPath);
+        // The whole file name: cutting it after 12 characters would drop the extension.
+        const QString name = fileNameOf(videoPath);
+        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+        names.name = dot < 0 ? fitted(name, QString()) : fitted(name.left(dot), name.mid(dot));
         names.thumbnail = ThumbnailName(names.name);
     } else {
         const QString safe = SafeFileName(title, platform::volumes().isFat(localFolder));
-        names.name = safe + QStringLiteral(".mp4");
-        names.thumbnail = safe + QStringLiteral(".THM");
+        names.name = fitted(safe, QStringLiteral(".mp4"));
+        names.thumbnail = ThumbnailName(names.name);
     }
 
     const platform::FileSystem& fs = platform::fileSystem();
@@ -151,11 +164,11 @@ TargetNames ComputerTargetNames(const QString& title, const QString& videoPath, 
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
     // An exact test: a title may hold "*" or "?", which must not match other files.
-    while (fs.exists(folder + names.name)) {
-        const QString next = renamed(names.name);
-        if (next == names.name)
-            break;
-        names.name = next;
+    // Shortened names can come round again; a name met twice ends the search.
+    QSet<QString> tried;
+    while (fs.exists(folder + names.name) && !tried.contains(names.name)) {
+        tried.insert(names.name);
+        names.name = renamed(names.name);
         names.thumbnail = ThumbnailName(names.name);
     }
     return names;

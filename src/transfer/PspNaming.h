@@ -50,11 +50,16 @@ TargetNames PspTargetNames(const QString& nextNumText, const QString& pspFolder)
  */
 QString SafeFileName(const QString& title, bool fat);
 
+/** The longest file name, in bytes of its encoded form, that file systems take. */
+inline constexpr int kMaxFileNameBytes = 255;
+
 /**
  * Target names in the local folder for a PSP video coming back: its title
  * (made safe) + ".mp4", or its whole file name when it has no title; then
  * renamed with "(1)", "(k+1)" up to 255 and "(1)" again while a file of that
- * name exists in the folder.
+ * name exists in the folder. A name longer than kMaxFileNameBytes is
+ * shortened at a character boundary before its extension (and before the
+ * "(n)" of a renaming).
  */
 TargetNames ComputerTargetNames(const QString& title, const QString& videoPath, const QString& localFolder);
 

@@ -254,3 +254,27 @@ TEST(ComputerTarget, FatLocalFolderGetsFatNames)
     EXPECT_EQ(names.name, "Q_ what_.mp4");
     EXPECT_EQ(names.thumbnail, "Q_ what_.THM");
 }
+
+TEST(ComputerTarget, LongTitlesAreShortenedToFitTheFileSystem)
+{
+    TempDir dir;
+    const QString local = q(dir.path());
+    // 130 two-byte characters: 260 bytes before ".mp4".
+    const QString title = QString(130, QChar(0x00e9));
+    TargetNames names = ComputerTargetNames(title, "/psp/m4v00001.mp4", local);
+    EXPECT_EQ(names.name, QString(125, QChar(0x00e9)) + ".mp4");
+    EXPECT_EQ(names.thumbnail, QString(125, QChar(0x00e9)) + ".THM");
+
+    // A character outside the BMP is never split; a renaming makes room for its "(n)".
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x8E\xA5");
+    QString wide;
+    for (int i = 0; i < 70; ++i)
+        wide += emoji;
+    names = ComputerTargetNames(wide, "/psp/m4v00001.mp4", local);
+    EXPECT_EQ(names.name.toUtf8().size(), 62 * 4 + 4);
+    dir.write(names.name.toStdString(), "");
+    names = ComputerTargetNames(wide, "/psp/m4v00001.mp4", local);
+    EXPECT_LE(names.name.toUtf8().size(), kMaxFileNameBytes);
+    EXPECT_TRUE(names.name.endsWith("(1).mp4"));
+    EXPECT_TRUE(names.name.chopped(7).endsWith(emoji));
+}
