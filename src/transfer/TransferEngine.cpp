@@ -1,0 +1,349 @@
+#include "transfer/TransferEngine.h"
+
+#include "platform/FileSystem.h"
+#include "platform/Prompt.h"
+#include "storage/PspDrives.h"
+#include "transfer/FileOps.h"
+#include "transfer/PspNaming.h"
+
+#include <QDir>
+
+#include <cerrno>
+#include <optional>
+
+namespace transfer {
+namespace {
+
+const char kInvalidLocalPath[] = "Invalid local file path!";
+const char kOverwrite[] = "The file name you have specified already exists in the target directory. \nOverwrite it anyway?";
+const char kCopyFailed[] = "Coyp file failed";
+const char kMoveFailed[] = "Move file failed.";
+const char kDeleteQuestion[] = "Delete the file?";
+const char kBusyPsp[] = "Please do not plug off PSP.";
+const char kBusyOther[] = "The selected file is being operated.";
+const char kShortCopy[] = "the copy is not as long as the source";
+
+// At most about 30 progress reports a second reach the window.
+constexpr qint64 kReportIntervalMs = 33;
+
+// The only two ways the engine talks to the user.
+bool ask(const QString& text)
+{
+    return platform::askYesNo(text);
+}
+
+void tell(const QString& text)
+{
+    platform::showMessage(text);
+}
+
+QString deleteRefused(const QString& path)
+{
+    return QStringLiteral("Delete ") + path + QStringLiteral(" failed, Maybe the file 's attribute is read-only.");
+}
+
+// Failures the design leaves silent are told in the same manner.
+QString failedText(const char* verb, const QString& path, const QString& reason)
+{
+    return QLatin1String(verb) + QLatin1Char(' ') + path + QStringLiteral(" failed, ") + reason + QLatin1Char('.');
+}
+
+QString reasonOf(int error)
+{
+    return qt_error_string(error);
+}
+
+bool accessDenied(int error)
+{
+    return error == EACCES || error == EPERM || error == EROFS;
+}
+
+// The thumbnail beside a video: its path up to the last "." of its file name,
+// then ".THM". A name without a "." has none (a "." of a folder is not its own).
+QString thumbnailOf(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    return dot > slash ? path.left(dot) + QStringLiteral(".THM") : QString();
+}
+
+// The local folder test of the start: the root "/" stands for a drive root and
+// must list something; any other text must name an entry as it stands.
+std::optional<QString> usableLocalFolder(const QString& text)
+{
+    const platform::FileSystem& fs = platform::fileSystem();
+    if (text == QLatin1String("/")) {
+        if (fs.list(text, QStringLiteral("*")).empty())
+            return std::nullopt;
+        return QString();
+    }
+    if (text.isEmpty() || text.endsWith(QLatin1Char('/')) || !fs.exists(text))
+        return std::nullopt;
+    return text;
+}
+
+bool sameLength(const QString& a, const QString& b)
+{
+    const platform::FileSystem& fs = platform::fileSystem();
+    const auto sizeA = fs.fileSize(a);
+    return sizeA && sizeA == fs.fileSize(b);
+}
+
+} // namespace
+
+int ProgressPercent(std::uint64_t total, std::uint64_t copied)
+{
+    if (total == 0)
+        return 100;
+    const std::uint64_t percent = copied * 100 / total;
+    return percent > 100 ? 100 : static_cast<int>(percent);
+}
+
+TransferEngine::TransferEngine(TransferRequest request, const std::atomic<bool>& cancel, QObject* parent)
+    : QObject(parent)
+    , m_request(std::move(request))
+    , m_bCancel(cancel)
+    , m_strNextNum(m_request.nextNum)
+{
+    qRegisterMetaType<transfer::ItemOutcome>();
+    qRegisterMetaType<transfer::TransferEnd>();
+}
+
+void TransferEngine::run()
+{
+    m_clock.start();
+    const std::optional<QString> local = usableLocalFolder(m_request.localFolder);
+    if (!local) {
+        tell(QString::fromLatin1(kInvalidLocalPath));
+        TransferEnd result;
+        result.kind = TransferEndKind::InvalidLocalFolder;
+        result.folderEditText = QDir::homePath();
+        result.localFolder = result.folderEditText;
+        result.rebuildLocal = true;
+        end(result);
+        return;
+    }
+    m_strLocalFolder = *local;
+    if (m_request.pspPath.isEmpty()) {
+        TransferEnd result;
+        result.kind = TransferEndKind::NoPspFolder;
+        end(result);
+        return;
+    }
+    const bool psp = storage::IsPSPDrive(storage::RootOfPspPath(m_request.pspPath));
+    emit statusTextChanged(QString::fromLatin1(psp ? kBusyPsp : kBusyOther));
+
+    const TransferOp op = m_request.op;
+    if (op == OP_DELETE_ON_PSP && !ask(QString::fromLatin1(kDeleteQuestion))) {
+        TransferEnd result;
+        result.kind = TransferEndKind::Short;
+        end(result);
+        return;
+    }
+    walk();
+
+    TransferEnd result;
+    result.updateSpace = true;
+    result.rebuildLocal = op == OP_MOVE_TO_PSP || op == OP_MOVE_FROM_PSP || op == OP_COPY_FROM_PSP;
+    result.rebuildPsp = op == OP_MOVE_TO_PSP || op == OP_COPY_TO_PSP || op == OP_MOVE_FROM_PSP || op == OP_DELETE_ON_PSP;
+    result.localFolder = m_strLocalFolder;
+    result.cancelled = m_bStopped;
+    result.failed = m_nFailed;
+    end(result);
+}
+
+void TransferEngine::walk()
+{
+    for (const TransferItem& item : m_request.items) {
+        if (m_bCancel.load()) {
+            m_bStopped = true;
+            break;
+        }
+        emit itemStarted(item.path);
+        switch (m_request.op) {
+        case OP_MOVE_TO_PSP:
+        case OP_COPY_TO_PSP:
+            toPsp(item, m_request.op == OP_MOVE_TO_PSP);
+            break;
+        case OP_MOVE_FROM_PSP:
+        case OP_COPY_FROM_PSP:
+            fromPsp(item, m_request.op == OP_MOVE_FROM_PSP);
+            break;
+        case OP_DELETE_ON_PSP:
+            deleteOnPsp(item);
+            break;
+        case OP_NONE:
+            break;
+        }
+        m_strNextNum = NextNumText(m_request.pspPath);
+        emit nextNumChanged(m_strNextNum);
+    }
+}
+
+void TransferEngine::toPsp(const TransferItem& item, bool move)
+{
+    const TargetNames names = PspTargetNames(m_strNextNum, m_request.pspPath);
+    if (names.invalidNumber)
+        tell(QString::fromLatin1(kInvalidNumber));
+    const QString target = m_request.pspPath + names.name;
+    const QString thumbnailTarget = m_request.pspPath + names.thumbnail;
+    ItemOutcome outcome{item.path, {}, ItemStatus::Done, {}, {}};
+
+    int error = copyVideo(item.path, target, CopyMode::FailIfExists, true);
+    if (error != 0 && platform::fileSystem().exists(target)) {
+        if (!ask(QString::fromLatin1(kOverwrite))) {
+            outcome.status = ItemStatus::Skipped;
+            report(outcome);
+            return;
+        }
+        // The overwrite copy of a move reports no progress, but still stops on cancel.
+        error = copyVideo(item.path, target, CopyMode::Overwrite, !move);
+        if (error != 0) {
+            failed(outcome, error, failedText("Overwrite", target, reasonOf(error)));
+            return;
+        }
+    } else if (error != 0) {
+        outcome.reason = reasonOf(error);
+        outcome.status = error == ECANCELED ? ItemStatus::Cancelled : ItemStatus::Failed;
+        // A cancelled copy is a failed copy here, and says so.
+        outcome.message = QString::fromLatin1(move ? kMoveFailed : kCopyFailed);
+        report(outcome);
+        return;
+    }
+    landed(outcome, target, thumbnailTarget, move);
+}
+
+void TransferEngine::fromPsp(const TransferItem& item, bool move)
+{
+    const TargetNames names = ComputerTargetNames(item.title, item.path, m_strLocalFolder);
+    const QString target = m_strLocalFolder + QLatin1Char('/') + names.name;
+    const QString thumbnailTarget = m_strLocalFolder + QLatin1Char('/') + names.thumbnail;
+    ItemOutcome outcome{item.path, {}, ItemStatus::Done, {}, {}};
+
+    const int error = copyVideo(item.path, target, CopyMode::Overwrite, true);
+    if (error != 0) {
+        // The thumbnail goes whatever the video's copy gave; the source stays.
+        const QString thumbnail = thumbnailOf(item.path);
+        if (!thumbnail.isEmpty() && platform::fileSystem().exists(thumbnail))
+            copyThumbnail(thumbnail, thumbnailTarget);
+        failed(outcome, error, failedText(move ? "Move" : "Copy", item.path, reasonOf(error)));
+        return;
+    }
+    landed(outcome, target, thumbnailTarget, move);
+}
+
+void TransferEngine::landed(ItemOutcome& outcome, const QString& target, const QString& thumbnailTarget, bool move)
+{
+    const platform::FileSystem& fs = platform::fileSystem();
+    outcome.target = target;
+    const QString thumbnail = thumbnailOf(outcome.source);
+    // A video without a thumbnail travels alone, without a word.
+    int thumbnailError = ENOENT;
+    if (!thumbnail.isEmpty() && fs.exists(thumbnail)) {
+        thumbnailError = copyThumbnail(thumbnail, thumbnailTarget);
+        if (thumbnailError != 0 && thumbnailError != ECANCELED) {
+            outcome.status = ItemStatus::Failed;
+            outcome.reason = reasonOf(thumbnailError);
+            outcome.message = failedText("Copy", thumbnail, outcome.reason);
+        }
+    }
+    if (move) {
+        // The source goes only when its copy is whole: complete, on the device, as long as it.
+        if (!sameLength(outcome.source, target)) {
+            outcome.status = ItemStatus::Failed;
+            outcome.reason = QString::fromLatin1(kShortCopy);
+            outcome.message = failedText("Move", outcome.source, outcome.reason);
+        } else if (const int error = fileOps().remove(outcome.source)) {
+            // Both copies stay; nothing is lost, and the design shows nothing here.
+            outcome.status = ItemStatus::Failed;
+            outcome.reason = reasonOf(error);
+        } else if (thumbnailError == 0) {
+            fileOps().remove(thumbnail);
+        }
+    }
+    report(outcome);
+}
+
+void TransferEngine::deleteOnPsp(const TransferItem& item)
+{
+    ItemOutcome outcome{item.path, {}, ItemStatus::Done, {}, {}};
+    if (const int error = fileOps().remove(item.path)) {
+        outcome.status = ItemStatus::Failed;
+        outcome.reason = reasonOf(error);
+        // Only a refusal is told; the thumbnail stays with its video.
+        if (accessDenied(error))
+            outcome.message = deleteRefused(item.path);
+    } else {
+        const QString thumbnail = thumbnailOf(item.path);
+        if (!thumbnail.isEmpty())
+            fileOps().remove(thumbnail);
+    }
+    report(outcome);
+    setProgress(100);
+}
+
+void TransferEngine::failed(ItemOutcome& outcome, int error, const QString& message)
+{
+    outcome.reason = reasonOf(error);
+    if (error == ECANCELED) {
+        // The user stopped it: nothing to tell.
+        outcome.status = ItemStatus::Cancelled;
+    } else {
+        outcome.status = ItemStatus::Failed;
+        outcome.message = message;
+    }
+    report(outcome);
+}
+
+int TransferEngine::copyVideo(const QString& from, const QString& to, CopyMode mode, bool reportProgress)
+{
+    return fileOps().copy(from, to, mode, [this, reportProgress](std::uint64_t total, std::uint64_t copied) {
+        return TransferProgressRoutine(total, copied, reportProgress);
+    });
+}
+
+int TransferEngine::copyThumbnail(const QString& from, const QString& to)
+{
+    return copyVideo(from, to, CopyMode::Overwrite, false);
+}
+
+bool TransferEngine::TransferProgressRoutine(std::uint64_t total, std::uint64_t copied, bool reportProgress)
+{
+    if (reportProgress)
+        setProgress(ProgressPercent(total, copied), copied, total);
+    if (!m_bCancel.load())
+        return true;
+    m_bStopped = true;
+    return false;
+}
+
+void TransferEngine::setProgress(int percent, std::uint64_t copied, std::uint64_t total)
+{
+    const qint64 now = m_clock.elapsed();
+    if (percent == 0 || percent == 100) {
+        if (percent == m_nLastPercent)
+            return;
+    } else if (m_nLastReportMs >= 0 && now - m_nLastReportMs < kReportIntervalMs) {
+        return;
+    }
+    m_nLastPercent = percent;
+    m_nLastReportMs = now;
+    emit progressChanged(percent, copied, total);
+}
+
+void TransferEngine::report(const ItemOutcome& outcome)
+{
+    if (outcome.status == ItemStatus::Failed)
+        ++m_nFailed;
+    emit itemFinished(outcome);
+    if (!outcome.message.isEmpty())
+        tell(outcome.message);
+}
+
+void TransferEngine::end(const TransferEnd& result)
+{
+    setProgress(0);
+    emit finished(result);
+}
+
+} // namespace transfer
