@@ -18,6 +18,28 @@ const char kUsage[] =
     "  ls FOLDER                 list the videos of a folder: name, title, size, date\n"
     "  drives [--volume DIR]...  list the drives and which of them hold a PSP\n"
     "  next-name FOLDER          print the next free PSP file name in a PSP video folder\n"
+    "  copy-to-psp [--psp ROOT] [--next-num N] [--yes|--no] FILE...\n"
+    "                            copy videos (each with its .THM) to the PSP under PSP names\n"
+    "  move-to-psp [--psp ROOT] [--next-num N] [--yes|--no] FILE...\n"
+    "                            the same, then remove each video that arrived whole\n"
+    "  copy-from-psp [--psp ROOT] [--yes|--no] FOLDER NAME...\n"
+    "                            copy PSP videos into FOLDER, named by their titles\n"
+    "  move-from-psp [--psp ROOT] [--yes|--no] FOLDER NAME...\n"
+    "                            the same, then remove each video from the PSP\n"
+    "  delete [--psp ROOT] [--yes|--no] NAME...\n"
+    "                            delete videos (and their thumbnails) from the PSP\n"
+    "\n"
+    "Transfer options:\n"
+    "  --psp ROOT                the PSP's drive root (a mount point, or a folder holding a\n"
+    "                            copy of a memory stick); default: the first attached PSP\n"
+    "  --next-num N              the number of the first video sent to the PSP (\"Next Num\")\n"
+    "  --yes, --no               answer every question (overwrite, delete); without them\n"
+    "                            questions are asked on the terminal, or answered No\n"
+    "NAMEs are file names in the PSP video folder (MP_ROOT/100MNV01). Each video that\n"
+    "lands prints a line \"SOURCE<tab>TARGET\"; messages go to stderr. Exit status: 0 when\n"
+    "every item was done or declined, 1 when any failed, 2 for wrong arguments, 130/143\n"
+    "when stopped by SIGINT/SIGTERM.\n"
+    "\n"
     "\n"
     "Options:\n"
     "  -h, --help                show this help and exit\n"
@@ -50,6 +72,9 @@ int main(int argc, char** argv)
         return cli::runDrives(args);
     if (command == "next-name")
         return cli::runNextName(args);
+    if (command == "copy-to-psp" || command == "move-to-psp" || command == "copy-from-psp"
+        || command == "move-from-psp" || command == "delete")
+        return cli::runTransfer(command, args);
 
     std::fprintf(stderr, "reelkeeper-cli: unknown command '%s'\n\n", command.c_str());
     std::fputs(kUsage, stderr);
