@@ -42,7 +42,7 @@ QString deleteRefused(const QString& path)
     return QStringLiteral("Delete ") + path + QStringLiteral(" failed, Maybe the file 's attribute is read-only.");
 }
 
-// Failures the design leaves silent are told in the same manner.
+// Failures that have no text of their own are told in the manner of the others.
 QString failedText(const char* verb, const QString& path, const QString& reason)
 {
     return QLatin1String(verb) + QLatin1Char(' ') + path + QStringLiteral(" failed, ") + reason + QLatin1Char('.');
@@ -254,7 +254,7 @@ void TransferEngine::landed(ItemOutcome& outcome, const QString& target, const Q
             outcome.reason = QString::fromLatin1(kShortCopy);
             outcome.message = failedText("Move", outcome.source, outcome.reason);
         } else if (const int error = fileOps().remove(outcome.source)) {
-            // Both copies stay; nothing is lost, and the design shows nothing here.
+            // Both copies stay and nothing is lost: no message, but the item failed.
             outcome.status = ItemStatus::Failed;
             outcome.reason = reasonOf(error);
         } else if (thumbnailError == 0) {

@@ -370,7 +370,7 @@ TEST_F(Engine, CancelStopsTheCopyAndStartsNoFurtherItem)
     EXPECT_EQ(r.targets, QStringList{"m4v00001.mp4"});
     EXPECT_TRUE(r.end.cancelled);
 
-    // During a copy: the partial target goes; toward the PSP the design's text is shown.
+    // During a copy: the partial target goes; toward the PSP the usual failure text is shown.
     const std::string big(12 << 20, 'z');
     onItem = nullptr;
     onProgress = [this](int percent) { cancel = percent > 0; };
