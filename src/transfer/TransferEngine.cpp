@@ -1,9 +1,9 @@
 #include "transfer/TransferEngine.h"
 
+#include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
 #include "platform/Prompt.h"
 #include "storage/PspDrives.h"
-#include "transfer/FileOps.h"
 #include "transfer/PspNaming.h"
 
 #include <QDir>
@@ -48,14 +48,20 @@ QString failedText(const char* verb, const QString& path, const QString& reason)
     return QLatin1String(verb) + QLatin1Char(' ') + path + QStringLiteral(" failed, ") + reason + QLatin1Char('.');
 }
 
-QString reasonOf(int error)
+QString reasonOf(const platform::CopyResult& result)
 {
+    if (result.status == platform::CopyStatus::Failed && result.fault == platform::CopyFault::SourceChanged)
+        return QStringLiteral("the source changed while it was copied");
+    const int error = result.status == platform::CopyStatus::Cancelled ? ECANCELED
+        : result.status == platform::CopyStatus::TargetExists         ? EEXIST
+                                                                      : result.error;
     return qt_error_string(error);
 }
 
-bool accessDenied(int error)
+// Removals go through the platform's file operations, like copies.
+platform::FileOpResult removeFile(const QString& path)
 {
-    return error == EACCES || error == EPERM || error == EROFS;
+    return platform::fileOps().removeFile(path);
 }
 
 // The thumbnail beside a video: its path up to the last "." of its file name,
@@ -189,22 +195,22 @@ void TransferEngine::toPsp(const TransferItem& item, bool move)
     const QString thumbnailTarget = m_request.pspPath + names.thumbnail;
     ItemOutcome outcome{item.path, {}, ItemStatus::Done, {}, {}};
 
-    int error = copyVideo(item.path, target, CopyMode::FailIfExists, true);
-    if (error != 0 && platform::fileSystem().exists(target)) {
+    platform::CopyResult copied = copyVideo(item.path, target, true, true);
+    if (!copied.ok() && platform::fileSystem().exists(target)) {
         if (!ask(QString::fromLatin1(kOverwrite))) {
             outcome.status = ItemStatus::Skipped;
             report(outcome);
             return;
         }
         // The overwrite copy of a move reports no progress, but still stops on cancel.
-        error = copyVideo(item.path, target, CopyMode::Overwrite, !move);
-        if (error != 0) {
-            failed(outcome, error, failedText("Overwrite", target, reasonOf(error)));
+        copied = copyVideo(item.path, target, false, !move);
+        if (!copied.ok()) {
+            failed(outcome, copied, failedText("Overwrite", target, reasonOf(copied)));
             return;
         }
-    } else if (error != 0) {
-        outcome.reason = reasonOf(error);
-        outcome.status = error == ECANCELED ? ItemStatus::Cancelled : ItemStatus::Failed;
+    } else if (!copied.ok()) {
+        outcome.reason = reasonOf(copied);
+        outcome.status = copied.status == platform::CopyStatus::Cancelled ? ItemStatus::Cancelled : ItemStatus::Failed;
         // A cancelled copy is a failed copy here, and says so.
         outcome.message = QString::fromLatin1(move ? kMoveFailed : kCopyFailed);
         report(outcome);
@@ -220,13 +226,13 @@ void TransferEngine::fromPsp(const TransferItem& item, bool move)
     const QString thumbnailTarget = m_strLocalFolder + QLatin1Char('/') + names.thumbnail;
     ItemOutcome outcome{item.path, {}, ItemStatus::Done, {}, {}};
 
-    const int error = copyVideo(item.path, target, CopyMode::Overwrite, true);
-    if (error != 0) {
+    const platform::CopyResult copied = copyVideo(item.path, target, false, true);
+    if (!copied.ok()) {
         // The thumbnail goes whatever the video's copy gave; the source stays.
         const QString thumbnail = thumbnailOf(item.path);
         if (!thumbnail.isEmpty() && platform::fileSystem().exists(thumbnail))
             copyThumbnail(thumbnail, thumbnailTarget);
-        failed(outcome, error, failedText(move ? "Move" : "Copy", item.path, reasonOf(error)));
+        failed(outcome, copied, failedText(move ? "Move" : "Copy", item.path, reasonOf(copied)));
         return;
     }
     landed(outcome, target, thumbnailTarget, move);
@@ -238,12 +244,13 @@ void TransferEngine::landed(ItemOutcome& outcome, const QString& target, const Q
     outcome.target = target;
     const QString thumbnail = thumbnailOf(outcome.source);
     // A video without a thumbnail travels alone, without a word.
-    int thumbnailError = ENOENT;
+    bool thumbnailCopied = false;
     if (!thumbnail.isEmpty() && fs.exists(thumbnail)) {
-        thumbnailError = copyThumbnail(thumbnail, thumbnailTarget);
-        if (thumbnailError != 0 && thumbnailError != ECANCELED) {
+        const platform::CopyResult copied = copyThumbnail(thumbnail, thumbnailTarget);
+        thumbnailCopied = copied.ok();
+        if (!copied.ok() && copied.status != platform::CopyStatus::Cancelled) {
             outcome.status = ItemStatus::Failed;
-            outcome.reason = reasonOf(thumbnailError);
+            outcome.reason = reasonOf(copied);
             outcome.message = failedText("Copy", thumbnail, outcome.reason);
         }
     }
@@ -253,12 +260,12 @@ void TransferEngine::landed(ItemOutcome& outcome, const QString& target, const Q
             outcome.status = ItemStatus::Failed;
             outcome.reason = QString::fromLatin1(kShortCopy);
             outcome.message = failedText("Move", outcome.source, outcome.reason);
-        } else if (const int error = fileOps().remove(outcome.source)) {
+        } else if (const platform::FileOpResult removed = removeFile(outcome.source); !removed.ok()) {
             // Both copies stay and nothing is lost: no message, but the item failed.
             outcome.status = ItemStatus::Failed;
-            outcome.reason = reasonOf(error);
-        } else if (thumbnailError == 0) {
-            fileOps().remove(thumbnail);
+            outcome.reason = qt_error_string(removed.error);
+        } else if (thumbnailCopied) {
+            removeFile(thumbnail);
         }
     }
     report(outcome);
@@ -267,25 +274,25 @@ void TransferEngine::landed(ItemOutcome& outcome, const QString& target, const Q
 void TransferEngine::deleteOnPsp(const TransferItem& item)
 {
     ItemOutcome outcome{item.path, {}, ItemStatus::Done, {}, {}};
-    if (const int error = fileOps().remove(item.path)) {
+    if (const platform::FileOpResult removed = removeFile(item.path); !removed.ok()) {
         outcome.status = ItemStatus::Failed;
-        outcome.reason = reasonOf(error);
+        outcome.reason = qt_error_string(removed.error);
         // Only a refusal is told; the thumbnail stays with its video.
-        if (accessDenied(error))
+        if (removed.status == platform::FileOpStatus::AccessDenied)
             outcome.message = deleteRefused(item.path);
     } else {
         const QString thumbnail = thumbnailOf(item.path);
         if (!thumbnail.isEmpty())
-            fileOps().remove(thumbnail);
+            removeFile(thumbnail);
     }
     report(outcome);
     setProgress(100);
 }
 
-void TransferEngine::failed(ItemOutcome& outcome, int error, const QString& message)
+void TransferEngine::failed(ItemOutcome& outcome, const platform::CopyResult& copied, const QString& message)
 {
-    outcome.reason = reasonOf(error);
-    if (error == ECANCELED) {
+    outcome.reason = reasonOf(copied);
+    if (copied.status == platform::CopyStatus::Cancelled) {
         // The user stopped it: nothing to tell.
         outcome.status = ItemStatus::Cancelled;
     } else {
@@ -295,16 +302,17 @@ void TransferEngine::failed(ItemOutcome& outcome, int error, const QString& mess
     report(outcome);
 }
 
-int TransferEngine::copyVideo(const QString& from, const QString& to, CopyMode mode, bool reportProgress)
+platform::CopyResult TransferEngine::copyVideo(const QString& from, const QString& to, bool failIfExists,
+                                               bool reportProgress)
 {
-    return fileOps().copy(from, to, mode, [this, reportProgress](std::uint64_t total, std::uint64_t copied) {
+    return platform::fileOps().copyFile(from, to, failIfExists, [this, reportProgress](std::uint64_t total, std::uint64_t copied) {
         return TransferProgressRoutine(total, copied, reportProgress);
     });
 }
 
-int TransferEngine::copyThumbnail(const QString& from, const QString& to)
+platform::CopyResult TransferEngine::copyThumbnail(const QString& from, const QString& to)
 {
-    return copyVideo(from, to, CopyMode::Overwrite, false);
+    return copyVideo(from, to, false, false);
 }
 
 bool TransferEngine::TransferProgressRoutine(std::uint64_t total, std::uint64_t copied, bool reportProgress)

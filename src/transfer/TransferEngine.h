@@ -1,6 +1,5 @@
 #pragma once
 
-#include "transfer/FileOps.h"
 #include "transfer/TransferOp.h"
 
 #include <QElapsedTimer>
@@ -11,6 +10,10 @@
 #include <atomic>
 #include <cstdint>
 #include <vector>
+
+namespace platform {
+struct CopyResult;
+}
 
 namespace transfer {
 
@@ -115,9 +118,9 @@ private:
     void deleteOnPsp(const TransferItem& item);
     /** The video is at target: its thumbnail follows, and a move removes the source. */
     void landed(ItemOutcome& outcome, const QString& target, const QString& thumbnailTarget, bool move);
-    void failed(ItemOutcome& outcome, int error, const QString& message);
-    int copyVideo(const QString& from, const QString& to, CopyMode mode, bool reportProgress);
-    int copyThumbnail(const QString& from, const QString& to);
+    void failed(ItemOutcome& outcome, const platform::CopyResult& copied, const QString& message);
+    platform::CopyResult copyVideo(const QString& from, const QString& to, bool failIfExists, bool reportProgress);
+    platform::CopyResult copyThumbnail(const QString& from, const QString& to);
     /** Sets the position (when reporting) and answers false once the cancel flag is up. */
     bool TransferProgressRoutine(std::uint64_t total, std::uint64_t copied, bool reportProgress);
     void setProgress(int percent, std::uint64_t copied = 0, std::uint64_t total = 0);

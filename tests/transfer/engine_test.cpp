@@ -2,7 +2,7 @@
 #include "RecordingPrompt.h"
 #include "TempDir.h"
 
-#include "transfer/FileOps.h"
+#include "platform/FileCopy.h"
 #include "transfer/TransferEngine.h"
 
 #include <gtest/gtest.h>
@@ -44,30 +44,51 @@ QString reason(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-// Copies to chosen targets fail after their first chunk, removals of chosen
-// paths are refused: what a full or pulled stick and a read-only file do.
-class FaultyFileOps : public FileOps
+platform::CopyResult copiedOk()
+{
+    platform::CopyResult result;
+    result.status = platform::CopyStatus::Ok;
+    return result;
+}
+
+// Copies to chosen targets fail after their first chunk (at once when they
+// have only one), removals of chosen paths are refused: what a full or pulled
+// stick and a read-only file do.
+class FaultyFileOps : public platform::FileOps
 {
 public:
-    FaultyFileOps() { setFileOps(this); }
-    ~FaultyFileOps() override { setFileOps(nullptr); }
+    FaultyFileOps() { platform::setFileOps(this); }
+    ~FaultyFileOps() override { platform::setFileOps(nullptr); }
 
-    int copy(const QString& from, const QString& to, CopyMode mode, const CopyProgress& progress) override
+    platform::CopyResult copyFile(const QString& source, const QString& target, bool failIfExists,
+                                  const platform::CopyProgress& progress) const override
     {
-        const int error = copyFault ? copyFault(to) : 0;
-        const int result = FileOps::copy(from, to, mode, [&](std::uint64_t total, std::uint64_t copied) {
-            return (error == 0 || copied == 0) && progress(total, copied);
-        });
-        return result == ECANCELED && error != 0 ? error : result;
+        m_error = copyFault ? copyFault(target) : 0;
+        return platform::FileOps::copyFile(source, target, failIfExists, progress);
     }
-    int remove(const QString& path) override
+    platform::FileOpResult removeFile(const QString& path) const override
     {
         const int error = removeFault ? removeFault(path) : 0;
-        return error != 0 ? error : FileOps::remove(path);
+        if (error == 0)
+            return platform::FileOps::removeFile(path);
+        return {error == EACCES ? platform::FileOpStatus::AccessDenied : platform::FileOpStatus::Failed, error};
     }
 
     std::function<int(const QString&)> copyFault;
     std::function<int(const QString&)> removeFault;
+
+protected:
+    std::int64_t copyChunk(int source, int target, std::uint64_t offset, std::size_t size, ChunkIo& io) const override
+    {
+        if (m_error == 0 || (offset == 0 && size == ChunkSize))
+            return platform::FileOps::copyChunk(source, target, offset, size, io);
+        io.fault = platform::CopyFault::WriteTarget;
+        errno = m_error;
+        return -1;
+    }
+
+private:
+    mutable int m_error = 0;
 };
 
 struct Recorded
@@ -345,14 +366,14 @@ TEST_F(Engine, MoveKeepsTheSourceWhenTheCopyIsNotWhole)
     EXPECT_EQ(r.end.failed, 2);
 
     // A copy that says it is done but is short.
-    struct ShortCopy : FileOps
+    struct ShortCopy : platform::FileOps
     {
-        ShortCopy() { setFileOps(this); }
-        ~ShortCopy() override { setFileOps(nullptr); }
-        int copy(const QString&, const QString& to, CopyMode, const CopyProgress&) override
+        ShortCopy() { platform::setFileOps(this); }
+        ~ShortCopy() override { platform::setFileOps(nullptr); }
+        platform::CopyResult copyFile(const QString&, const QString& to, bool, const platform::CopyProgress&) const override
         {
             std::ofstream(to.toStdString()) << "shor";
-            return 0;
+            return copiedOk();
         }
     } ops;
     fs::create_directories(pspFile(""));
@@ -393,15 +414,15 @@ TEST_F(Engine, CancelStopsTheCopyAndStartsNoFurtherItem)
 TEST_F(Engine, ProgressIsCoalesced)
 {
     // Ten thousand reports in a moment reach the window as a handful.
-    struct ManyReports : FileOps
+    struct ManyReports : platform::FileOps
     {
-        ManyReports() { setFileOps(this); }
-        ~ManyReports() override { setFileOps(nullptr); }
-        int copy(const QString&, const QString&, CopyMode, const CopyProgress& progress) override
+        ManyReports() { platform::setFileOps(this); }
+        ~ManyReports() override { platform::setFileOps(nullptr); }
+        platform::CopyResult copyFile(const QString&, const QString&, bool, const platform::CopyProgress& progress) const override
         {
             for (std::uint64_t i = 0; i <= 10000; ++i)
                 progress(10000, i);
-            return 0;
+            return copiedOk();
         }
     } ops;
     QElapsedTimer clock;
