@@ -6,81 +6,67 @@
 
 namespace {
 
-TEST(WindowOutline, NoCornersIsThePlainRectangle)
+qint64 area(const QRegion& r)
 {
-    CornerRegions corners;
-    EXPECT_FALSE(corners.any());
-    EXPECT_EQ(WindowOutline::Compute(corners, 300, 200), QRegion(0, 0, 300, 200));
+    qint64 sum = 0;
+    for (const QRect& rect : r)
+        sum += qint64(rect.width()) * rect.height();
+    return sum;
+}
 
+TEST(WindowOutline, EachCornerIsCutAtItsEdges)
+{
+    const int w = 200;
+    const int h = 120;
+    // Cut-away pixels that stop short of their bitmap's edge (ending at x 5,
+    // y 4) still end at the window's edge.
+    const QRegion cut = QRegion(2, 1, 4, 1) | QRegion(5, 2, 1, 3);
+    struct Case
+    {
+        std::optional<QRegion> CornerRegions::*corner;
+        QRegion region;
+        QList<QPoint> out;
+        QList<QPoint> in;
+    };
+    const Case cases[] = {
+        {&CornerRegions::lt, QRegion(0, 0, 3, 1) | QRegion(0, 1, 1, 2), {{0, 0}, {2, 0}, {0, 2}}, {{3, 0}, {1, 1}}},
+        {&CornerRegions::rb, cut, {{w - 1, h - 1}, {w - 4, h - 4}}, {{w - 3, h - 3}}},
+        {&CornerRegions::lb, cut, {{5, h - 1}, {2, h - 4}}, {{0, h - 1}}},
+        {&CornerRegions::rt, cut, {{w - 1, 4}, {w - 4, 1}}, {{w - 1, 0}}},
+        {&CornerRegions::rb, QRegion(), {}, {{w - 1, h - 1}}},
+    };
+    for (const Case& c : cases) {
+        CornerRegions corners;
+        corners.*c.corner = c.region;
+        EXPECT_TRUE(corners.any());
+        const QRegion outline = WindowOutline::Compute(corners, w, h);
+        SCOPED_TRACE(testing::Message() << "corner " << (&c - cases));
+        for (const QPoint p : c.out)
+            EXPECT_FALSE(outline.contains(p)) << p.x() << ',' << p.y();
+        for (const QPoint p : c.in)
+            EXPECT_TRUE(outline.contains(p)) << p.x() << ',' << p.y();
+        EXPECT_EQ(area(outline), w * h - area(c.region)); // nothing else is cut
+    }
+    EXPECT_FALSE(CornerRegions().any());
+    EXPECT_EQ(WindowOutline::Compute(CornerRegions(), w, h), QRegion(0, 0, w, h));
+}
+
+TEST(WindowOutline, ApplyMasksTheWindowAtItsSizeOrNotAtAll)
+{
     QWidget w;
     w.resize(300, 200);
     w.setMask(QRegion(0, 0, 10, 10));
-    WindowOutline::Apply(&w, corners);
+    WindowOutline::Apply(&w, CornerRegions());
     EXPECT_TRUE(w.mask().isEmpty());
-}
 
-TEST(WindowOutline, TopLeftIsCutWhereItStands)
-{
     CornerRegions corners;
-    corners.lt = QRegion(0, 0, 3, 1) | QRegion(0, 1, 1, 2);
-    const QRegion outline = WindowOutline::Compute(corners, 100, 50);
-    EXPECT_FALSE(outline.contains(QPoint(0, 0)));
-    EXPECT_FALSE(outline.contains(QPoint(2, 0)));
-    EXPECT_FALSE(outline.contains(QPoint(0, 2)));
-    EXPECT_TRUE(outline.contains(QPoint(3, 0)));
-    EXPECT_TRUE(outline.contains(QPoint(1, 1)));
-    EXPECT_TRUE(outline.contains(QPoint(99, 49)));
-}
-
-TEST(WindowOutline, OtherCornersAlignByTheirPixelsBoundingBox)
-{
-    // Cut-away pixels that stop short of their bitmap's edge (a 10 x 10 bitmap
-    // whose cut ends at x 5, y 4) still end at the window's edge.
-    const QRegion cut = QRegion(2, 1, 4, 1) | QRegion(5, 2, 1, 3);
-    CornerRegions corners;
-    corners.rb = cut;
-    corners.lb = cut;
-    corners.rt = cut;
-    const int w = 200;
-    const int h = 120;
-    const QRegion outline = WindowOutline::Compute(corners, w, h);
-    // Bottom-right: moved by (w - 6, h - 5).
-    EXPECT_FALSE(outline.contains(QPoint(w - 1, h - 1)));
-    EXPECT_FALSE(outline.contains(QPoint(w - 4, h - 4)));
-    EXPECT_TRUE(outline.contains(QPoint(w - 3, h - 3)));
-    // Bottom-left: moved by (0, h - 5), so x stays.
-    EXPECT_FALSE(outline.contains(QPoint(5, h - 1)));
-    EXPECT_FALSE(outline.contains(QPoint(2, h - 4)));
-    EXPECT_TRUE(outline.contains(QPoint(0, h - 1)));
-    // Top-right: moved by (w - 6, 0), so y stays.
-    EXPECT_FALSE(outline.contains(QPoint(w - 1, 4)));
-    EXPECT_FALSE(outline.contains(QPoint(w - 4, 1)));
-    EXPECT_TRUE(outline.contains(QPoint(w - 1, 0)));
-    // Nothing else is cut.
-    EXPECT_TRUE(outline.contains(QRect(10, 10, w - 20, h - 20)));
-}
-
-TEST(WindowOutline, EmptyCornerCutsNothingButStillMasks)
-{
-    CornerRegions corners;
-    corners.rb = QRegion();
-    EXPECT_TRUE(corners.any());
-    EXPECT_EQ(WindowOutline::Compute(corners, 40, 30), QRegion(0, 0, 40, 30));
-}
-
-TEST(WindowOutline, ApplyFollowsTheWindowSize)
-{
-    CornerRegions corners;
-    corners.lt = QRegion(0, 0, 2, 2);
     corners.rb = QRegion(0, 0, 2, 2);
-    QWidget w;
+    WindowOutline::Apply(&w, corners);
+    EXPECT_EQ(w.mask(), WindowOutline::Compute(corners, 300, 200));
     w.resize(120, 80);
     WindowOutline::Apply(&w, corners);
-    EXPECT_EQ(w.mask(), WindowOutline::Compute(corners, 120, 80));
-    w.resize(300, 90);
-    WindowOutline::Apply(&w, corners);
-    EXPECT_FALSE(w.mask().contains(QPoint(299, 89)));
-    EXPECT_TRUE(w.mask().contains(QPoint(297, 87)));
+    EXPECT_FALSE(w.mask().contains(QPoint(119, 79)));
+    EXPECT_TRUE(w.mask().contains(QPoint(117, 77)));
 }
 
 } // namespace
