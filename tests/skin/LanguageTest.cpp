@@ -6,9 +6,12 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFile>
 #include <QWidget>
 
 namespace {
+
+const QString kAppDir = QStringLiteral(SKIN_TEST_APPDIR);
 
 class LanguageProbe : public QWidget
 {
@@ -26,23 +29,25 @@ protected:
 
 QString probeText() { return QCoreApplication::translate("LanguageProbe", "Path:"); }
 
-TEST(Language, ListsEnglishAndTheTranslationFiles)
+TEST(Language, ListsTheTranslationsAndStartsInTheChosenOne)
 {
-    UxLanguage language;
-    EXPECT_TRUE(language.Init(QStringLiteral(SKIN_TEST_APPDIR), QStringLiteral("German")));
-    ASSERT_EQ(language.GetNumLanguageStrings(), 2);
-    EXPECT_EQ(language.GetLanguageString(0), QStringLiteral("English"));
-    EXPECT_EQ(language.GetLanguageString(1), QStringLiteral("German"));
-    EXPECT_EQ(language.GetLanguageString(2), QString());
-    EXPECT_EQ(language.GetLanguageString(-1), QString());
-    EXPECT_EQ(language.GetLanguage(), QStringLiteral("German"));
-    EXPECT_EQ(probeText(), QStringLiteral("Pfad:"));
+    {
+        UxLanguage language;
+        EXPECT_TRUE(language.Init(kAppDir, QStringLiteral("German")));
+        QStringList listed;
+        for (int i = -1; i <= language.GetNumLanguageStrings(); ++i)
+            listed << language.GetLanguageString(i);
+        EXPECT_EQ(listed, QStringList({QString(), QStringLiteral("English"), QStringLiteral("German"), QString()}));
+        EXPECT_EQ(language.GetLanguage(), QStringLiteral("German"));
+        EXPECT_EQ(probeText(), QStringLiteral("Pfad:"));
+    }
+    EXPECT_EQ(probeText(), QStringLiteral("Path:")); // the translator leaves with its manager
 }
 
 TEST(Language, SwitchingTranslatesAndNotifiesWidgets)
 {
     UxLanguage language;
-    language.Init(QStringLiteral(SKIN_TEST_APPDIR), QStringLiteral("English"));
+    language.Init(kAppDir, QStringLiteral("English"));
     EXPECT_EQ(probeText(), QStringLiteral("Path:"));
     LanguageProbe probe;
     probe.show();
@@ -59,48 +64,31 @@ TEST(Language, SwitchingTranslatesAndNotifiesWidgets)
     EXPECT_GT(probe.changes, before);
 }
 
-TEST(Language, UnknownNamesChangeNothing)
-{
-    UxLanguage language;
-    // An unknown or empty name at start gives the built-in language.
-    EXPECT_FALSE(language.Init(QStringLiteral(SKIN_TEST_APPDIR), QStringLiteral("Klingon")));
-    EXPECT_EQ(language.GetLanguage(), QStringLiteral("English"));
-    EXPECT_FALSE(language.Init(QStringLiteral(SKIN_TEST_APPDIR), QString()));
-    EXPECT_EQ(language.GetLanguage(), QStringLiteral("English"));
-
-    ASSERT_TRUE(language.SetLanguage(QStringLiteral("German")));
-    EXPECT_FALSE(language.SetLanguage(QStringLiteral("german"))); // names match exactly
-    EXPECT_FALSE(language.SetLanguage(QStringLiteral("Klingon")));
-    EXPECT_EQ(language.GetLanguage(), QStringLiteral("German"));
-    EXPECT_EQ(probeText(), QStringLiteral("Pfad:"));
-    language.SetLanguage(QStringLiteral("English"));
-}
-
-TEST(Language, BrokenOrMissingFilesKeepTheCurrentLanguage)
+TEST(Language, UnknownOrBrokenLanguagesChangeNothing)
 {
     TempDir dir;
     dir.write("Language/French.qm", "this is no translation file");
     dir.write("Language/notes.txt", "x");
+    const QString appDir = QString::fromStdString(dir.str());
+    const QString german = QStringLiteral("/Language/German.qm");
+    ASSERT_TRUE(QFile::copy(kAppDir + german, appDir + german));
     UxLanguage language;
-    language.Init(QString::fromStdString(dir.str()), QStringLiteral("English"));
-    EXPECT_EQ(language.GetNumLanguageStrings(), 2);
-    EXPECT_FALSE(language.SetLanguage(QStringLiteral("French")));
-    EXPECT_EQ(language.GetLanguage(), QStringLiteral("English"));
-
-    UxLanguage none;
-    none.Init(QString::fromStdString((dir.path() / "missing").string()), QStringLiteral("German"));
-    EXPECT_EQ(none.GetNumLanguageStrings(), 1);
-    EXPECT_EQ(none.GetLanguage(), QStringLiteral("English"));
-}
-
-TEST(Language, DestroyingTheManagerRemovesItsTranslator)
-{
-    {
-        UxLanguage language;
-        language.Init(QStringLiteral(SKIN_TEST_APPDIR), QStringLiteral("German"));
+    for (const char* name : {"Klingon", "", "French"}) {
+        EXPECT_FALSE(language.Init(appDir, QLatin1String(name))) << name;
+        EXPECT_EQ(language.GetLanguage(), QStringLiteral("English"));
+    }
+    EXPECT_EQ(language.GetNumLanguageStrings(), 3);
+    ASSERT_TRUE(language.SetLanguage(QStringLiteral("German")));
+    for (const char* name : {"german", "Klingon", "French", "", "notes"}) {
+        EXPECT_FALSE(language.SetLanguage(QLatin1String(name))) << name;
+        EXPECT_EQ(language.GetLanguage(), QStringLiteral("German"));
         EXPECT_EQ(probeText(), QStringLiteral("Pfad:"));
     }
-    EXPECT_EQ(probeText(), QStringLiteral("Path:"));
+
+    UxLanguage none;
+    EXPECT_FALSE(none.Init(appDir + QStringLiteral("/missing"), QStringLiteral("German")));
+    EXPECT_EQ(none.GetNumLanguageStrings(), 1);
+    EXPECT_EQ(none.GetLanguage(), QStringLiteral("English"));
 }
 
 } // namespace

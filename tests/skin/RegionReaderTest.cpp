@@ -44,13 +44,7 @@ bool sameArea(const QRegion& a, const QRegion& b) { return a.xored(b).isEmpty();
 TEST(RegionReader, FromBytes)
 {
     const QByteArray red = filled(4, 4, kRed);
-    struct Case
-    {
-        const char* name;
-        QByteArray data;
-        quint32 key;
-        std::optional<QRegion> want;
-    };
+    struct Case { const char* name; QByteArray data; quint32 key; std::optional<QRegion> want; };
     const Case cases[] = {
         {"runs of the top row", bmp(3, 2, {kRed, kBlack, kRed, kBlack, kBlack, kBlack}), 0,
          QRegion(0, 0, 1, 1) | QRegion(2, 0, 1, 1)},

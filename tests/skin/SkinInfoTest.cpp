@@ -1,6 +1,5 @@
 #include "TempDir.h"
 
-#include "skin/SkinKit.h"
 #include "skin/UxSkinInfo.h"
 #include "skin/UxSkinItem.h"
 #include "skin/UxSkinMgr.h"
@@ -8,72 +7,58 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
+#include <QImage>
+
+#include <array>
 
 namespace {
 
-QString qs(const std::filesystem::path& p) { return QString::fromStdString(p.string()); }
+QString qs(const std::filesystem::path& p) { return QDir::cleanPath(QString::fromStdString(p.string())); }
 
-TEST(SkinInfo, MissingDescriptionGivesTheDefaults)
+std::array<int, 6> spacing(const UxSkinInfo& info)
 {
-    TempDir dir;
-    const UxSkinInfo info(qs(dir.path() / "NoSuchSkin"));
-    EXPECT_FALSE(info.IsValid());
-    EXPECT_EQ(info.GetInt(QStringLiteral("ChildBgColor"), 0), 0);
-    EXPECT_EQ(info.GetInt(QStringLiteral("ButtonTextColor_Up"), -1), -1);
-    EXPECT_EQ(info.GetInt(QStringLiteral("MinSize_X"), 620), 620);
-    EXPECT_EQ(info.GetInt(QStringLiteral("BgVSplitter"), 100, QStringLiteral("Logo")), 100);
-    SpacingInfo spacing;
-    info.GetSpacingInfo(&spacing);
-    EXPECT_EQ(spacing.nBottomMargin, UxSkinInfo::kDefaultSpacing);
-    EXPECT_EQ(spacing.nHorzGap, UxSkinInfo::kDefaultSpacing);
-    EXPECT_TRUE(info.GetPicturePath(QStringLiteral("logo.bmp")).isEmpty());
+    SpacingInfo s;
+    info.GetSpacingInfo(&s);
+    return {s.nTopMargin, s.nBottomMargin, s.nLeftMargin, s.nRightMargin, s.nVertGap, s.nHorzGap};
 }
 
-TEST(SkinInfo, ReadsMainAndNamedSections)
+TEST(SkinInfo, ReadsValuesAndFallsBackToTheDefaults)
 {
     TempDir dir;
-    dir.write("Blue/skin.ini",
-              "; comment\n"
-              "[General]\n"
-              "ChildBgColor=0x00A0B0C0\n"
-              "ButtonTextColor_Up=0xFFFFFFFF\n"
-              "ButtonTextColor_Down=-1\n"
-              "MinSize_X=800\n"
-              "MinSize_Y=abc\n"
-              "Huge=0x1FFFFFFFF\n"
-              "Spacing_Top=1\nSpacing_Bottom=2\nSpacing_Left=3\nSpacing_Right=4\nSpacing_VGap=5\nSpacing_HGap=6\n"
-              "[Logo]\n"
-              "BgVSplitter=240\n");
-    const UxSkinInfo info(qs(dir.path() / "Blue"));
-    EXPECT_TRUE(info.IsValid());
-    EXPECT_EQ(info.GetInt(QStringLiteral("ChildBgColor"), 0), 0x00A0B0C0);
-    EXPECT_EQ(info.GetInt(QStringLiteral("ButtonTextColor_Up"), 7), -1);
-    EXPECT_EQ(info.GetInt(QStringLiteral("ButtonTextColor_Down"), 7), -1);
-    EXPECT_EQ(info.GetInt(QStringLiteral("MinSize_X"), 620), 800);
-    EXPECT_EQ(info.GetInt(QStringLiteral("MinSize_Y"), 466), 466); // not a number
-    EXPECT_EQ(info.GetInt(QStringLiteral("Huge"), 9), 9);            // beyond 32 bits
-    EXPECT_EQ(info.GetInt(QStringLiteral("BgVSplitter"), 100, QStringLiteral("Logo")), 240);
-    EXPECT_EQ(info.GetInt(QStringLiteral("BgVSplitter"), 100), 100); // other section
-    SpacingInfo spacing;
-    info.GetSpacingInfo(&spacing);
-    EXPECT_EQ(spacing.nTopMargin, 1);
-    EXPECT_EQ(spacing.nBottomMargin, 2);
-    EXPECT_EQ(spacing.nLeftMargin, 3);
-    EXPECT_EQ(spacing.nRightMargin, 4);
-    EXPECT_EQ(spacing.nVertGap, 5);
-    EXPECT_EQ(spacing.nHorzGap, 6);
-}
+    dir.write("Blue/skin.ini", "; comment\n[General]\nChildBgColor=0x00A0B0C0\nButtonTextColor_Up=0xFFFFFFFF\n"
+                               "ButtonTextColor_Down=-1\nMinSize_X=800\nMinSize_Y=abc\nHuge=0x1FFFFFFFF\n"
+                               "Spacing_Top=1\nSpacing_Bottom=2\nSpacing_Left=3\nSpacing_Right=4\n"
+                               "Spacing_VGap=5\nSpacing_HGap=6\n[Logo]\nBgVSplitter=240\n");
+    static const char garbage[] = "\x00\xff\x01[[[=\n=\n\xfe\xfe\nMinSize_X\n";
+    dir.write("Bad/skin.ini", std::string(garbage, sizeof garbage - 1));
+    const UxSkinInfo blue(qs(dir.path() / "Blue"));
+    const UxSkinInfo missing(qs(dir.path() / "NoSuchSkin"));
+    const UxSkinInfo bad(qs(dir.path() / "Bad"));
+    EXPECT_TRUE(blue.IsValid());
+    EXPECT_FALSE(missing.IsValid());
 
-TEST(SkinInfo, GarbageDescriptionNeverYieldsNonsense)
-{
-    TempDir dir;
-    static const char bytes[] = "\x00\xff\x01[[[=\n=\n\xfe\xfe";
-    const std::string garbage(bytes, sizeof bytes - 1);
-    dir.write("Bad/skin.ini", garbage + "\nMinSize_X\n");
-    const UxSkinInfo info(qs(dir.path() / "Bad"));
-    EXPECT_EQ(info.GetInt(QStringLiteral("MinSize_X"), 620), 620);
-    EXPECT_EQ(info.GetInt(QStringLiteral("ButtonTextColor_Disabled"), -1), -1);
+    struct Case { const UxSkinInfo& info; const char* key; const char* section; int def; int want; };
+    const Case cases[] = {
+        {blue, "ChildBgColor", "", 0, 0x00A0B0C0},
+        {blue, "ButtonTextColor_Up", "", 7, -1}, // 32-bit values wrap
+        {blue, "ButtonTextColor_Down", "", 7, -1},
+        {blue, "MinSize_X", "", 620, 800},
+        {blue, "MinSize_Y", "", 466, 466}, // not a number
+        {blue, "Huge", "", 9, 9},          // beyond 32 bits
+        {blue, "BgVSplitter", "Logo", 100, 240},
+        {blue, "BgVSplitter", "", 100, 100}, // other section
+        {missing, "MinSize_X", "", 620, 620},
+        {missing, "BgVSplitter", "Logo", 100, 100},
+        {bad, "MinSize_X", "", 620, 620},
+        {bad, "ButtonTextColor_Disabled", "", -1, -1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.info.GetInt(QLatin1String(c.key), c.def, QLatin1String(c.section)), c.want)
+            << c.key << " in " << qPrintable(c.info.GetSkinPath());
+    }
+    EXPECT_EQ(spacing(blue), (std::array<int, 6>{1, 2, 3, 4, 5, 6}));
+    const int d = UxSkinInfo::kDefaultSpacing;
+    EXPECT_EQ(spacing(missing), (std::array<int, 6>{d, d, d, d, d, d}));
 }
 
 TEST(SkinInfo, MissingPicturesComeFromTheDefaultSkin)
@@ -88,117 +73,94 @@ TEST(SkinInfo, MissingPicturesComeFromTheDefaultSkin)
 
     const UxSkinInfo other(qs(dir.path() / "Other"));
     EXPECT_EQ(QDir::cleanPath(other.GetPicturePath(QStringLiteral("logo.bmp"))),
-              QDir::cleanPath(qs(dir.path() / "Default" / "logo.bmp")));
+              qs(dir.path() / "Default" / "logo.bmp"));
     EXPECT_EQ(other.LoadPicture(QStringLiteral("logo.bmp")).size(), QSize(4, 3));
     // Unreadable in the skin and absent from the default: nothing.
     EXPECT_TRUE(other.GetPicturePath(QStringLiteral("background.bmp")).isEmpty());
     EXPECT_TRUE(other.LoadPicture(QStringLiteral("background.bmp")).isNull());
 }
 
-class RecordingItem : public UxSkinItem
+struct RecordingItem : UxSkinItem
 {
-public:
-    int LoadSkin(const QString& path) override
-    {
-        loaded << path;
-        return 1;
-    }
+    int LoadSkin(const QString& path) override { loaded << path; return 1; }
     QStringList loaded;
 };
 
-TEST(SkinMgr, LoadsAndAppliesToEveryItem)
+class SkinMgr : public ::testing::Test
 {
+protected:
+    void SetUp() override
+    {
+        dir.write("Default/skin.ini", "[General]\n");
+        dir.write("Blue/skin.ini", "[General]\n");
+        dir.write("NoDescription/readme.txt", "x");
+        dir.write("skin.ini", "[General]\n");
+        mgr.SetSkinLibPath(qs(dir.path()));
+        mgr.AddItem(&a);
+    }
+    QString path(const char* name) const { return qs(dir.path() / name); }
+
     TempDir dir;
-    dir.write("Default/skin.ini", "[General]\n");
-    dir.write("Blue/skin.ini", "[General]\n");
     UxSkinMgr mgr;
-    mgr.SetSkinLibPath(qs(dir.path()));
     RecordingItem a;
+};
+
+TEST_F(SkinMgr, LoadsAndAppliesToEveryItem)
+{
     RecordingItem b;
-    mgr.AddItem(&a);
     mgr.AddItem(&b);
     mgr.AddItem(&a); // once only
-    EXPECT_EQ(mgr.LoadSkin(qs(dir.path() / "Blue")), 1);
-    EXPECT_EQ(mgr.GetCurrentSkinPath(), QDir::cleanPath(qs(dir.path() / "Blue")));
-    EXPECT_EQ(a.loaded, QStringList{mgr.GetCurrentSkinPath()});
-    EXPECT_EQ(b.loaded, QStringList{mgr.GetCurrentSkinPath()});
+    EXPECT_EQ(mgr.LoadSkin(path("Blue") + u'/'), 1);
+    EXPECT_EQ(mgr.GetCurrentSkinPath(), path("Blue"));
+    EXPECT_EQ(a.loaded, QStringList{path("Blue")});
+    EXPECT_EQ(b.loaded, QStringList{path("Blue")});
     mgr.RemoveItem(&b);
-    mgr.LoadSkin(qs(dir.path() / "Default"));
+    mgr.LoadSkin(path("Default"));
     EXPECT_EQ(a.loaded.size(), 2);
     EXPECT_EQ(b.loaded.size(), 1);
 }
 
-TEST(SkinMgr, MissingOrBrokenFolderFallsBackToDefault)
+TEST_F(SkinMgr, MissingOrBrokenFolderFallsBackToDefault)
 {
-    TempDir dir;
-    dir.write("Default/skin.ini", "[General]\n");
-    dir.write("NoDescription/readme.txt", "x");
-    UxSkinMgr mgr;
-    mgr.SetSkinLibPath(qs(dir.path()));
-    RecordingItem item;
-    mgr.AddItem(&item);
-    const QString fallback = QDir::cleanPath(qs(dir.path() / "Default"));
-    EXPECT_EQ(mgr.LoadSkin(qs(dir.path() / "Gone")), 0);
-    EXPECT_EQ(mgr.GetCurrentSkinPath(), fallback);
-    EXPECT_EQ(mgr.LoadSkin(qs(dir.path() / "NoDescription")), 0);
-    EXPECT_EQ(mgr.GetCurrentSkinPath(), fallback);
-    EXPECT_EQ(mgr.LoadSkin(QString()), 0);
-    EXPECT_EQ(item.loaded, QStringList({fallback, fallback, fallback}));
-}
-
-TEST(SkinMgr, WithoutADefaultTheFolderIsKeptAndReportedAsNotLoaded)
-{
-    TempDir dir;
-    UxSkinMgr mgr;
-    mgr.SetSkinLibPath(qs(dir.path()));
-    RecordingItem item;
-    mgr.AddItem(&item);
-    EXPECT_EQ(mgr.LoadSkin(qs(dir.path() / "Gone")), 0);
-    EXPECT_EQ(mgr.GetCurrentSkinPath(), QDir::cleanPath(qs(dir.path() / "Gone")));
-    EXPECT_EQ(item.loaded.size(), 1); // the window still gets its built-in look
-}
-
-TEST(SkinMgr, ListsOnlyFoldersWithADescription)
-{
-    TempDir dir;
-    dir.write("Default/skin.ini", "[General]\n");
-    dir.write("Ember/skin.ini", "[General]\n");
-    dir.write("Empty/readme.txt", "x");
-    dir.write("skin.ini", "[General]\n");
-    UxSkinMgr mgr;
-    EXPECT_TRUE(mgr.GetSkinNames().isEmpty());
-    mgr.SetSkinLibPath(qs(dir.path()));
-    EXPECT_EQ(mgr.GetSkinNames(), QStringList({QStringLiteral("Default"), QStringLiteral("Ember")}));
-}
-
-TEST(SkinMgr, AnItemLeavesTheManagerWhenDestroyed)
-{
-    UxSkinMgr mgr;
-    RecordingItem survivor;
-    mgr.AddItem(&survivor);
-    {
-        RecordingItem item;
-        mgr.AddItem(&item);
+    for (const QString& asked : {path("Gone"), path("NoDescription"), QString()}) {
+        EXPECT_EQ(mgr.LoadSkin(asked), 0) << qPrintable(asked);
+        EXPECT_EQ(mgr.GetCurrentSkinPath(), path("Default"));
     }
-    mgr.LoadSkin(QString()); // must not touch the destroyed item
-    EXPECT_EQ(survivor.loaded.size(), 1);
+    EXPECT_EQ(a.loaded, QStringList(3, path("Default")));
+    // Without a default the folder is kept: the items take their built-in look.
+    QDir(path("Default")).removeRecursively();
+    EXPECT_EQ(mgr.LoadSkin(path("Gone")), 0);
+    EXPECT_EQ(mgr.GetCurrentSkinPath(), path("Gone"));
+    EXPECT_EQ(a.loaded.size(), 4);
 }
 
-TEST(SkinMgr, AnItemBelongsToOneManagerAndMayOutliveIt)
+TEST_F(SkinMgr, ListsOnlyFoldersWithADescription)
+{
+    EXPECT_EQ(mgr.GetSkinNames(), QStringList({QStringLiteral("Blue"), QStringLiteral("Default")}));
+    EXPECT_TRUE(UxSkinMgr().GetSkinNames().isEmpty());
+}
+
+TEST(SkinMgrLifetime, ItemsAndManagersMayGoInAnyOrder)
 {
     RecordingItem item;
     UxSkinMgr second;
     {
         UxSkinMgr first;
+        {
+            RecordingItem gone;
+            first.AddItem(&gone);
+        }
         first.AddItem(&item);
-        second.AddItem(&item);
+        second.AddItem(&item); // an item belongs to one manager
         first.LoadSkin(QString());
         EXPECT_TRUE(item.loaded.isEmpty());
         second.AddItem(&item);
         first.AddItem(&item);
+        first.LoadSkin(QString()); // must not touch the destroyed item
+        EXPECT_EQ(item.loaded.size(), 1);
     }
     second.LoadSkin(QString());
-    EXPECT_TRUE(item.loaded.isEmpty());
+    EXPECT_EQ(item.loaded.size(), 1);
 }
 
 } // namespace

@@ -21,13 +21,7 @@ TEST(WindowOutline, EachCornerIsCutAtItsEdges)
     // Cut-away pixels that stop short of their bitmap's edge (ending at x 5,
     // y 4) still end at the window's edge.
     const QRegion cut = QRegion(2, 1, 4, 1) | QRegion(5, 2, 1, 3);
-    struct Case
-    {
-        std::optional<QRegion> CornerRegions::*corner;
-        QRegion region;
-        QList<QPoint> out;
-        QList<QPoint> in;
-    };
+    struct Case { std::optional<QRegion> CornerRegions::*corner; QRegion region; QList<QPoint> out, in; };
     const Case cases[] = {
         {&CornerRegions::lt, QRegion(0, 0, 3, 1) | QRegion(0, 1, 1, 2), {{0, 0}, {2, 0}, {0, 2}}, {{3, 0}, {1, 1}}},
         {&CornerRegions::rb, cut, {{w - 1, h - 1}, {w - 4, h - 4}}, {{w - 3, h - 3}}},
