@@ -1,17 +1,28 @@
 #include "TempDir.h"
 
+#include "skin/UxAppPref.h"
+#include "skin/UxChooseSkinDlg.h"
+#include "skin/UxSkinDialog.h"
 #include "skin/UxSkinInfo.h"
-#include "skin/UxSkinItem.h"
 #include "skin/UxSkinMgr.h"
 
 #include <gtest/gtest.h>
 
+#include <QDialogButtonBox>
 #include <QDir>
-#include <QImage>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSettings>
+#include <QTest>
 
 #include <array>
 
 namespace {
+
+const QString kSkins = QStringLiteral(SHIPPED_SKINS);
+const QString kDefault = QDir::cleanPath(kSkins + QStringLiteral("/Default"));
+const QString kEmber = QDir::cleanPath(kSkins + QStringLiteral("/Ember"));
+const QString kLastSkin = QStringLiteral("last_skin");
 
 QString qs(const std::filesystem::path& p) { return QDir::cleanPath(QString::fromStdString(p.string())); }
 
@@ -161,6 +172,114 @@ TEST(SkinMgrLifetime, ItemsAndManagersMayGoInAnyOrder)
     }
     second.LoadSkin(QString());
     EXPECT_EQ(item.loaded.size(), 1);
+}
+
+// Keeps the user's own settings out of the tests.
+class Preferences : public ::testing::Test
+{
+protected:
+    void SetUp() override { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir); }
+
+    TempDir m_dir;
+    const QString dir = QString::fromStdString(m_dir.str());
+};
+
+TEST_F(Preferences, ValuesSurviveANewStoreInTheProgramsSettings)
+{
+    const QString path = QStringLiteral("/home/ann/Vidéos, new/");
+    {
+        UxAppPref pref;
+        EXPECT_EQ(pref.GetString(QStringLiteral("language")), QString());
+        EXPECT_TRUE(pref.PutString(QStringLiteral("language"), QStringLiteral("Chinese(Simplified)")));
+        EXPECT_TRUE(pref.PutString(QStringLiteral("LocalPath"), path));
+    }
+    UxAppPref again;
+    EXPECT_EQ(again.GetString(QStringLiteral("language")), QStringLiteral("Chinese(Simplified)"));
+    EXPECT_EQ(again.GetString(QStringLiteral("LocalPath")), path);
+    EXPECT_EQ(again.GetString(QStringLiteral("last_skin")), QString());
+    const QSettings raw(dir + QStringLiteral("/Marrowgate/Reelkeeper.conf"), QSettings::IniFormat);
+    EXPECT_EQ(raw.value(QStringLiteral("Settings/language")).toString(), QStringLiteral("Chinese(Simplified)"));
+}
+
+TEST_F(Preferences, KeepsACopyOfTheAppInfoAndTheAppDirWithoutTrailingSeparator)
+{
+    UxAppPref pref;
+    AppInfo info;
+    info.windowTitle = QStringLiteral("Reelkeeper");
+    pref.SetAppInfo(info);
+    info.windowTitle = QStringLiteral("changed");
+    EXPECT_EQ(pref.GetAppInfo().windowTitle, QStringLiteral("Reelkeeper"));
+
+    const QByteArray saved = qgetenv("REELKEEPER_APPDIR");
+    qputenv("REELKEEPER_APPDIR", QFile::encodeName(dir) + "/");
+    EXPECT_EQ(pref.GetAppDir(), QDir::cleanPath(dir));
+    qunsetenv("REELKEEPER_APPDIR");
+    EXPECT_FALSE(pref.GetAppDir().isEmpty());
+    EXPECT_FALSE(pref.GetAppDir().endsWith(u'/'));
+    if (!saved.isEmpty())
+        qputenv("REELKEEPER_APPDIR", saved);
+}
+
+class ChooseSkin : public Preferences
+{
+protected:
+    void SetUp() override
+    {
+        Preferences::SetUp();
+        mgr.SetSkinLibPath(kSkins);
+        mgr.AddItem(&window);
+    }
+
+    UxSkinMgr mgr;
+    UxAppPref pref;
+    UxSkinDialog window;
+};
+
+TEST_F(ChooseSkin, ListsTheSkinsWithTheCurrentOneSelectedAndCancelChangesNothing)
+{
+    mgr.LoadSkin(kEmber);
+    UxChooseSkinDlg chooser(nullptr, &mgr, &pref);
+    QListWidget* list = chooser.skinList();
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(0)->text(), QStringLiteral("Default"));
+    EXPECT_EQ(list->item(1)->text(), QStringLiteral("Ember"));
+    EXPECT_EQ(list->currentRow(), 1);
+    EXPECT_TRUE(chooser.isModal());
+    list->setCurrentRow(0);
+    chooser.reject();
+    EXPECT_EQ(mgr.GetCurrentSkinPath(), kEmber);
+    EXPECT_EQ(window.titleBarHeight(), 32);
+    EXPECT_EQ(pref.GetString(kLastSkin), QString());
+}
+
+TEST_F(ChooseSkin, OkOrEnterLoadsTheSkinAtOnceAndStoresIt)
+{
+    for (const bool enter : {false, true}) {
+        mgr.LoadSkin(kDefault);
+        pref.PutString(kLastSkin, QString());
+        UxChooseSkinDlg chooser(nullptr, &mgr, &pref);
+        chooser.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&chooser));
+        chooser.skinList()->setFocus();
+        chooser.skinList()->setCurrentRow(1);
+        if (enter)
+            QTest::keyClick(chooser.skinList(), Qt::Key_Return);
+        else
+            QTest::mouseClick(chooser.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        EXPECT_EQ(chooser.result(), QDialog::Accepted) << enter;
+        EXPECT_EQ(chooser.chosenSkinPath(), kEmber);
+        EXPECT_EQ(mgr.GetCurrentSkinPath(), kEmber);
+        EXPECT_EQ(window.titleBarHeight(), 32); // the window took the skin
+        EXPECT_EQ(UxAppPref().GetString(kLastSkin), kEmber);
+    }
+}
+
+TEST_F(ChooseSkin, WithoutManagersItListsNothing)
+{
+    UxChooseSkinDlg chooser(nullptr, nullptr, nullptr);
+    EXPECT_EQ(chooser.skinList()->count(), 0);
+    chooser.accept(); // nothing to load, nothing stored
+    EXPECT_TRUE(chooser.chosenSkinPath().isEmpty());
 }
 
 } // namespace

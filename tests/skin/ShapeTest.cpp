@@ -1,11 +1,14 @@
 #include "TempDir.h"
 
+#include "skin/GlobalHelper.h"
 #include "skin/RegionReader.h"
+#include "skin/WindowOutline.h"
 
 #include <gtest/gtest.h>
 
 #include <QColor>
 #include <QRandomGenerator>
+#include <QWidget>
 
 namespace {
 
@@ -119,6 +122,84 @@ TEST(RegionReader, ReadsFiles)
             EXPECT_LE(cut->boundingRect().width(), 16) << qPrintable(file);
         }
     }
+}
+
+qint64 area(const QRegion& r)
+{
+    qint64 sum = 0;
+    for (const QRect& rect : r)
+        sum += qint64(rect.width()) * rect.height();
+    return sum;
+}
+
+TEST(WindowOutline, EachCornerIsCutAtItsEdges)
+{
+    const int w = 200;
+    const int h = 120;
+    // Cut-away pixels that stop short of their bitmap's edge (ending at x 5,
+    // y 4) still end at the window's edge.
+    const QRegion cut = QRegion(2, 1, 4, 1) | QRegion(5, 2, 1, 3);
+    struct Case { std::optional<QRegion> CornerRegions::*corner; QRegion region; QList<QPoint> out, in; };
+    const Case cases[] = {
+        {&CornerRegions::lt, QRegion(0, 0, 3, 1) | QRegion(0, 1, 1, 2), {{0, 0}, {2, 0}, {0, 2}}, {{3, 0}, {1, 1}}},
+        {&CornerRegions::rb, cut, {{w - 1, h - 1}, {w - 4, h - 4}}, {{w - 3, h - 3}}},
+        {&CornerRegions::lb, cut, {{5, h - 1}, {2, h - 4}}, {{0, h - 1}}},
+        {&CornerRegions::rt, cut, {{w - 1, 4}, {w - 4, 1}}, {{w - 1, 0}}},
+        {&CornerRegions::rb, QRegion(), {}, {{w - 1, h - 1}}},
+    };
+    for (const Case& c : cases) {
+        CornerRegions corners;
+        corners.*c.corner = c.region;
+        EXPECT_TRUE(corners.any());
+        const QRegion outline = WindowOutline::Compute(corners, w, h);
+        SCOPED_TRACE(testing::Message() << "corner " << (&c - cases));
+        for (const QPoint p : c.out)
+            EXPECT_FALSE(outline.contains(p)) << p.x() << ',' << p.y();
+        for (const QPoint p : c.in)
+            EXPECT_TRUE(outline.contains(p)) << p.x() << ',' << p.y();
+        EXPECT_EQ(area(outline), w * h - area(c.region)); // nothing else is cut
+    }
+    EXPECT_FALSE(CornerRegions().any());
+    EXPECT_EQ(WindowOutline::Compute(CornerRegions(), w, h), QRegion(0, 0, w, h));
+}
+
+TEST(WindowOutline, ApplyMasksTheWindowAtItsSizeOrNotAtAll)
+{
+    QWidget w;
+    w.resize(300, 200);
+    w.setMask(QRegion(0, 0, 10, 10));
+    WindowOutline::Apply(&w, CornerRegions());
+    EXPECT_TRUE(w.mask().isEmpty());
+
+    CornerRegions corners;
+    corners.rb = QRegion(0, 0, 2, 2);
+    WindowOutline::Apply(&w, corners);
+    EXPECT_EQ(w.mask(), WindowOutline::Compute(corners, 300, 200));
+    w.resize(120, 80);
+    WindowOutline::Apply(&w, corners);
+    EXPECT_FALSE(w.mask().contains(QPoint(119, 79)));
+    EXPECT_TRUE(w.mask().contains(QPoint(117, 77)));
+}
+
+TEST(GlobalHelper, RectTextRoundTripsAndRefusesGarbage)
+{
+    for (const QRect& r : {QRect(0, 0, 620, 466), QRect(-1920, -5, 1, 1), QRect(100, 200, 0, 0),
+                           QRect(2147483000, 7, 600, 3), QRect(-2147483647, 0, 100, 100)}) {
+        EXPECT_EQ(GlobalHelper::S2Rect(GlobalHelper::Rect2S(r)), r) << qPrintable(GlobalHelper::Rect2S(r));
+    }
+    EXPECT_EQ(GlobalHelper::Rect2S(QRect(10, 20, 620, 466)), QStringLiteral("10 20 630 486"));
+    for (const char* text : {"", "   ", "1 2 3", "1 2 3 4 5", "a b c d", "1,2,3,4", "10 10 5 50", "0 0 1 x",
+                             "99999999999 0 1 1", "-2147483648 0 2147483647 1"}) {
+        EXPECT_TRUE(GlobalHelper::S2Rect(QString::fromLatin1(text)).isNull()) << text;
+    }
+}
+
+TEST(GlobalHelper, ColourReferencesHoldRedInTheLowestByte)
+{
+    EXPECT_EQ(GlobalHelper::ColorFromRef(0x00332211), QColor(0x11, 0x22, 0x33));
+    EXPECT_EQ(GlobalHelper::RefFromColor(QColor(0x11, 0x22, 0x33)), 0x00332211u);
+    EXPECT_NE(GlobalHelper::GetSysColor(GlobalHelper::kColorBtnText),
+              GlobalHelper::GetSysColor(GlobalHelper::kColorGrayText));
 }
 
 } // namespace
