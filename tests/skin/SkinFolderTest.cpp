@@ -2,8 +2,8 @@
 
 #include "skin/UxAppPref.h"
 #include "skin/UxChooseSkinDlg.h"
-#include "skin/UxSkinDialog.h"
 #include "skin/UxSkinInfo.h"
+#include "skin/UxSkinItem.h"
 #include "skin/UxSkinMgr.h"
 
 #include <gtest/gtest.h>
@@ -19,11 +19,6 @@
 
 namespace {
 
-const QString kSkins = QStringLiteral(SHIPPED_SKINS);
-const QString kDefault = QDir::cleanPath(kSkins + QStringLiteral("/Default"));
-const QString kEmber = QDir::cleanPath(kSkins + QStringLiteral("/Ember"));
-const QString kLastSkin = QStringLiteral("last_skin");
-
 QString qs(const std::filesystem::path& p) { return QDir::cleanPath(QString::fromStdString(p.string())); }
 
 std::array<int, 6> spacing(const UxSkinInfo& info)
@@ -33,21 +28,55 @@ std::array<int, 6> spacing(const UxSkinInfo& info)
     return {s.nTopMargin, s.nBottomMargin, s.nLeftMargin, s.nRightMargin, s.nVertGap, s.nHorzGap};
 }
 
-TEST(SkinInfo, ReadsValuesAndFallsBackToTheDefaults)
+struct RecordingItem : UxSkinItem
 {
+    int LoadSkin(const QString& path) override { loaded << path; return 1; }
+    QStringList loaded;
+};
+
+// A skin library (Default with a logo, Blue with a broken background, Bad with
+// a garbage description, a folder without one and a stray description) and a
+// settings store of its own.
+class SkinLibrary : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, path("settings"));
+        dir.write("Default/skin.ini", "[General]\n");
+        QImage logo(4, 3, QImage::Format_RGB32);
+        logo.fill(Qt::green);
+        ASSERT_TRUE(logo.save(path("Default/logo.bmp")));
+        dir.write("Blue/skin.ini", "; comment\n[General]\nChildBgColor=0x00A0B0C0\nButtonTextColor_Up=0xFFFFFFFF\n"
+                                   "ButtonTextColor_Down=-1\nMinSize_X=800\nMinSize_Y=abc\nHuge=0x1FFFFFFFF\n"
+                                   "Spacing_Top=1\nSpacing_Bottom=2\nSpacing_Left=3\n"
+                                   "Spacing_Right=4\nSpacing_VGap=5\nSpacing_HGap=6\n[Logo]\nBgVSplitter=240\n");
+        dir.write("Blue/background.bmp", "not a picture");
+        static const char garbage[] = "\x00\xff\x01[[[=\n=\n\xfe\xfe\nMinSize_X\n";
+        dir.write("Bad/skin.ini", std::string(garbage, sizeof garbage - 1));
+        dir.write("NoDescription/readme.txt", "x");
+        dir.write("skin.ini", "[General]\n");
+        mgr.SetSkinLibPath(path(""));
+        mgr.AddItem(&item);
+    }
+    QString path(const char* name) const { return qs(dir.path() / name); }
+
     TempDir dir;
-    dir.write("Blue/skin.ini", "; comment\n[General]\nChildBgColor=0x00A0B0C0\nButtonTextColor_Up=0xFFFFFFFF\n"
-                               "ButtonTextColor_Down=-1\nMinSize_X=800\nMinSize_Y=abc\nHuge=0x1FFFFFFFF\n"
-                               "Spacing_Top=1\nSpacing_Bottom=2\nSpacing_Left=3\nSpacing_Right=4\n"
-                               "Spacing_VGap=5\nSpacing_HGap=6\n[Logo]\nBgVSplitter=240\n");
-    static const char garbage[] = "\x00\xff\x01[[[=\n=\n\xfe\xfe\nMinSize_X\n";
-    dir.write("Bad/skin.ini", std::string(garbage, sizeof garbage - 1));
-    const UxSkinInfo blue(qs(dir.path() / "Blue"));
-    const UxSkinInfo missing(qs(dir.path() / "NoSuchSkin"));
-    const UxSkinInfo bad(qs(dir.path() / "Bad"));
+    UxSkinMgr mgr;
+    RecordingItem item;
+};
+using SkinInfo = SkinLibrary;
+using SkinMgr = SkinLibrary;
+using Preferences = SkinLibrary;
+using ChooseSkin = SkinLibrary;
+
+TEST_F(SkinInfo, ReadsValuesAndFallsBackToTheDefaults)
+{
+    const UxSkinInfo blue(path("Blue"));
+    const UxSkinInfo missing(path("NoSuchSkin"));
+    const UxSkinInfo bad(path("Bad"));
     EXPECT_TRUE(blue.IsValid());
     EXPECT_FALSE(missing.IsValid());
-
     struct Case { const UxSkinInfo& info; const char* key; const char* section; int def; int want; };
     const Case cases[] = {
         {blue, "ChildBgColor", "", 0, 0x00A0B0C0},
@@ -72,63 +101,31 @@ TEST(SkinInfo, ReadsValuesAndFallsBackToTheDefaults)
     EXPECT_EQ(spacing(missing), (std::array<int, 6>{d, d, d, d, d, d}));
 }
 
-TEST(SkinInfo, MissingPicturesComeFromTheDefaultSkin)
+TEST_F(SkinInfo, MissingPicturesComeFromTheDefaultSkin)
 {
-    TempDir dir;
-    dir.write("Default/skin.ini", "[General]\n");
-    QImage logo(4, 3, QImage::Format_RGB32);
-    logo.fill(Qt::green);
-    ASSERT_TRUE(logo.save(qs(dir.path() / "Default" / "logo.bmp")));
-    dir.write("Other/skin.ini", "[General]\n");
-    dir.write("Other/background.bmp", "not a picture");
-
-    const UxSkinInfo other(qs(dir.path() / "Other"));
-    EXPECT_EQ(QDir::cleanPath(other.GetPicturePath(QStringLiteral("logo.bmp"))),
-              qs(dir.path() / "Default" / "logo.bmp"));
-    EXPECT_EQ(other.LoadPicture(QStringLiteral("logo.bmp")).size(), QSize(4, 3));
+    const UxSkinInfo blue(path("Blue"));
+    EXPECT_EQ(QDir::cleanPath(blue.GetPicturePath(QStringLiteral("logo.bmp"))), path("Default/logo.bmp"));
+    EXPECT_EQ(blue.LoadPicture(QStringLiteral("logo.bmp")).size(), QSize(4, 3));
     // Unreadable in the skin and absent from the default: nothing.
-    EXPECT_TRUE(other.GetPicturePath(QStringLiteral("background.bmp")).isEmpty());
-    EXPECT_TRUE(other.LoadPicture(QStringLiteral("background.bmp")).isNull());
+    EXPECT_TRUE(blue.GetPicturePath(QStringLiteral("background.bmp")).isEmpty());
+    EXPECT_TRUE(blue.LoadPicture(QStringLiteral("background.bmp")).isNull());
 }
 
-struct RecordingItem : UxSkinItem
+TEST_F(SkinMgr, ListsDescribedFoldersAndAppliesASkinToEveryItem)
 {
-    int LoadSkin(const QString& path) override { loaded << path; return 1; }
-    QStringList loaded;
-};
-
-class SkinMgr : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        dir.write("Default/skin.ini", "[General]\n");
-        dir.write("Blue/skin.ini", "[General]\n");
-        dir.write("NoDescription/readme.txt", "x");
-        dir.write("skin.ini", "[General]\n");
-        mgr.SetSkinLibPath(qs(dir.path()));
-        mgr.AddItem(&a);
-    }
-    QString path(const char* name) const { return qs(dir.path() / name); }
-
-    TempDir dir;
-    UxSkinMgr mgr;
-    RecordingItem a;
-};
-
-TEST_F(SkinMgr, LoadsAndAppliesToEveryItem)
-{
-    RecordingItem b;
-    mgr.AddItem(&b);
-    mgr.AddItem(&a); // once only
+    EXPECT_EQ(mgr.GetSkinNames(), QStringLiteral("Bad Blue Default").split(u' '));
+    EXPECT_TRUE(UxSkinMgr().GetSkinNames().isEmpty());
+    RecordingItem other;
+    mgr.AddItem(&other);
+    mgr.AddItem(&item); // once only
     EXPECT_EQ(mgr.LoadSkin(path("Blue") + u'/'), 1);
     EXPECT_EQ(mgr.GetCurrentSkinPath(), path("Blue"));
-    EXPECT_EQ(a.loaded, QStringList{path("Blue")});
-    EXPECT_EQ(b.loaded, QStringList{path("Blue")});
-    mgr.RemoveItem(&b);
+    EXPECT_EQ(item.loaded, QStringList{path("Blue")});
+    EXPECT_EQ(other.loaded, QStringList{path("Blue")});
+    mgr.RemoveItem(&other);
     mgr.LoadSkin(path("Default"));
-    EXPECT_EQ(a.loaded.size(), 2);
-    EXPECT_EQ(b.loaded.size(), 1);
+    EXPECT_EQ(item.loaded.size(), 2);
+    EXPECT_EQ(other.loaded.size(), 1);
 }
 
 TEST_F(SkinMgr, MissingOrBrokenFolderFallsBackToDefault)
@@ -137,18 +134,12 @@ TEST_F(SkinMgr, MissingOrBrokenFolderFallsBackToDefault)
         EXPECT_EQ(mgr.LoadSkin(asked), 0) << qPrintable(asked);
         EXPECT_EQ(mgr.GetCurrentSkinPath(), path("Default"));
     }
-    EXPECT_EQ(a.loaded, QStringList(3, path("Default")));
+    EXPECT_EQ(item.loaded, QStringList(3, path("Default")));
     // Without a default the folder is kept: the items take their built-in look.
     QDir(path("Default")).removeRecursively();
     EXPECT_EQ(mgr.LoadSkin(path("Gone")), 0);
     EXPECT_EQ(mgr.GetCurrentSkinPath(), path("Gone"));
-    EXPECT_EQ(a.loaded.size(), 4);
-}
-
-TEST_F(SkinMgr, ListsOnlyFoldersWithADescription)
-{
-    EXPECT_EQ(mgr.GetSkinNames(), QStringList({QStringLiteral("Blue"), QStringLiteral("Default")}));
-    EXPECT_TRUE(UxSkinMgr().GetSkinNames().isEmpty());
+    EXPECT_EQ(item.loaded.size(), 4);
 }
 
 TEST(SkinMgrLifetime, ItemsAndManagersMayGoInAnyOrder)
@@ -174,30 +165,20 @@ TEST(SkinMgrLifetime, ItemsAndManagersMayGoInAnyOrder)
     EXPECT_EQ(item.loaded.size(), 1);
 }
 
-// Keeps the user's own settings out of the tests.
-class Preferences : public ::testing::Test
-{
-protected:
-    void SetUp() override { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir); }
-
-    TempDir m_dir;
-    const QString dir = QString::fromStdString(m_dir.str());
-};
-
 TEST_F(Preferences, ValuesSurviveANewStoreInTheProgramsSettings)
 {
-    const QString path = QStringLiteral("/home/ann/Vidéos, new/");
+    const QString local = QStringLiteral("/home/ann/Vidéos, new/");
     {
         UxAppPref pref;
         EXPECT_EQ(pref.GetString(QStringLiteral("language")), QString());
         EXPECT_TRUE(pref.PutString(QStringLiteral("language"), QStringLiteral("Chinese(Simplified)")));
-        EXPECT_TRUE(pref.PutString(QStringLiteral("LocalPath"), path));
+        EXPECT_TRUE(pref.PutString(QStringLiteral("LocalPath"), local));
     }
     UxAppPref again;
     EXPECT_EQ(again.GetString(QStringLiteral("language")), QStringLiteral("Chinese(Simplified)"));
-    EXPECT_EQ(again.GetString(QStringLiteral("LocalPath")), path);
+    EXPECT_EQ(again.GetString(QStringLiteral("LocalPath")), local);
     EXPECT_EQ(again.GetString(QStringLiteral("last_skin")), QString());
-    const QSettings raw(dir + QStringLiteral("/Marrowgate/Reelkeeper.conf"), QSettings::IniFormat);
+    const QSettings raw(path("settings/Marrowgate/Reelkeeper.conf"), QSettings::IniFormat);
     EXPECT_EQ(raw.value(QStringLiteral("Settings/language")).toString(), QStringLiteral("Chinese(Simplified)"));
 }
 
@@ -211,8 +192,8 @@ TEST_F(Preferences, KeepsACopyOfTheAppInfoAndTheAppDirWithoutTrailingSeparator)
     EXPECT_EQ(pref.GetAppInfo().windowTitle, QStringLiteral("Reelkeeper"));
 
     const QByteArray saved = qgetenv("REELKEEPER_APPDIR");
-    qputenv("REELKEEPER_APPDIR", QFile::encodeName(dir) + "/");
-    EXPECT_EQ(pref.GetAppDir(), QDir::cleanPath(dir));
+    qputenv("REELKEEPER_APPDIR", QFile::encodeName(path("Blue")) + "/");
+    EXPECT_EQ(pref.GetAppDir(), path("Blue"));
     qunsetenv("REELKEEPER_APPDIR");
     EXPECT_FALSE(pref.GetAppDir().isEmpty());
     EXPECT_FALSE(pref.GetAppDir().endsWith(u'/'));
@@ -220,43 +201,34 @@ TEST_F(Preferences, KeepsACopyOfTheAppInfoAndTheAppDirWithoutTrailingSeparator)
         qputenv("REELKEEPER_APPDIR", saved);
 }
 
-class ChooseSkin : public Preferences
-{
-protected:
-    void SetUp() override
-    {
-        Preferences::SetUp();
-        mgr.SetSkinLibPath(kSkins);
-        mgr.AddItem(&window);
-    }
-
-    UxSkinMgr mgr;
-    UxAppPref pref;
-    UxSkinDialog window;
-};
-
 TEST_F(ChooseSkin, ListsTheSkinsWithTheCurrentOneSelectedAndCancelChangesNothing)
 {
-    mgr.LoadSkin(kEmber);
+    UxAppPref pref;
+    mgr.LoadSkin(path("Blue"));
     UxChooseSkinDlg chooser(nullptr, &mgr, &pref);
-    QListWidget* list = chooser.skinList();
-    ASSERT_EQ(list->count(), 2);
-    EXPECT_EQ(list->item(0)->text(), QStringLiteral("Default"));
-    EXPECT_EQ(list->item(1)->text(), QStringLiteral("Ember"));
-    EXPECT_EQ(list->currentRow(), 1);
+    QStringList listed;
+    for (int i = 0; i < chooser.skinList()->count(); ++i)
+        listed << chooser.skinList()->item(i)->text();
+    EXPECT_EQ(listed, mgr.GetSkinNames());
+    EXPECT_EQ(chooser.skinList()->currentRow(), 1);
     EXPECT_TRUE(chooser.isModal());
-    list->setCurrentRow(0);
+    chooser.skinList()->setCurrentRow(2);
     chooser.reject();
-    EXPECT_EQ(mgr.GetCurrentSkinPath(), kEmber);
-    EXPECT_EQ(window.titleBarHeight(), 32);
-    EXPECT_EQ(pref.GetString(kLastSkin), QString());
+    EXPECT_EQ(item.loaded, QStringList{path("Blue")});
+    EXPECT_EQ(pref.GetString(QStringLiteral("last_skin")), QString());
+
+    UxChooseSkinDlg alone(nullptr, nullptr, nullptr);
+    EXPECT_EQ(alone.skinList()->count(), 0);
+    alone.accept(); // nothing to load, nothing stored
+    EXPECT_TRUE(alone.chosenSkinPath().isEmpty());
 }
 
 TEST_F(ChooseSkin, OkOrEnterLoadsTheSkinAtOnceAndStoresIt)
 {
+    UxAppPref pref;
     for (const bool enter : {false, true}) {
-        mgr.LoadSkin(kDefault);
-        pref.PutString(kLastSkin, QString());
+        mgr.LoadSkin(path("Default"));
+        pref.PutString(QStringLiteral("last_skin"), QString());
         UxChooseSkinDlg chooser(nullptr, &mgr, &pref);
         chooser.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&chooser));
@@ -267,19 +239,10 @@ TEST_F(ChooseSkin, OkOrEnterLoadsTheSkinAtOnceAndStoresIt)
         else
             QTest::mouseClick(chooser.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
         EXPECT_EQ(chooser.result(), QDialog::Accepted) << enter;
-        EXPECT_EQ(chooser.chosenSkinPath(), kEmber);
-        EXPECT_EQ(mgr.GetCurrentSkinPath(), kEmber);
-        EXPECT_EQ(window.titleBarHeight(), 32); // the window took the skin
-        EXPECT_EQ(UxAppPref().GetString(kLastSkin), kEmber);
+        EXPECT_EQ(chooser.chosenSkinPath(), path("Blue"));
+        EXPECT_EQ(item.loaded.last(), path("Blue"));
+        EXPECT_EQ(UxAppPref().GetString(QStringLiteral("last_skin")), path("Blue"));
     }
-}
-
-TEST_F(ChooseSkin, WithoutManagersItListsNothing)
-{
-    UxChooseSkinDlg chooser(nullptr, nullptr, nullptr);
-    EXPECT_EQ(chooser.skinList()->count(), 0);
-    chooser.accept(); // nothing to load, nothing stored
-    EXPECT_TRUE(chooser.chosenSkinPath().isEmpty());
 }
 
 } // namespace
