@@ -1,9 +1,13 @@
+#include "TempDir.h"
+
 #include "skin/UxLanguage.h"
 #include "skin/UxSkinDialog.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -15,15 +19,15 @@
 namespace {
 
 using Sys = UxSkinDialog::SysCommand;
+const QString kAppDir = QStringLiteral(SKIN_TEST_APPDIR);
 
-class TestDialog : public UxSkinDialog
+QString probeText() { return QCoreApplication::translate("LanguageProbe", "Path:"); }
+
+struct TestDialog : UxSkinDialog
 {
-public:
-    TestDialog() : UxSkinDialog(102, nullptr) {}
     bool OnInitDialog() override { ++inits; return true; }
     void RefreshLanguage() override { ++refreshes; }
     void OnSize(int, int cx, int cy) override { lastSize = QSize(cx, cy); }
-
     int inits = 0;
     int refreshes = 0;
     QSize lastSize;
@@ -53,10 +57,7 @@ protected:
         QTest::mouseMove(&d, to);
         QTest::mouseRelease(&d, Qt::LeftButton, {}, to);
     }
-    bool maximised(bool on)
-    {
-        return QTest::qWaitFor([&] { return d.isMaximized() == on; });
-    }
+    bool maximised(bool on) { return QTest::qWaitFor([&] { return d.isMaximized() == on; }); }
 
     TestDialog d;
 };
@@ -105,7 +106,6 @@ TEST_F(SkinDialog, TitleBarAndWindowMenuChangeTheWindowState)
     QTest::mouseClick(&d, Qt::LeftButton, {}, d.maximizeButtonRect().center());
     EXPECT_TRUE(maximised(false));
 
-    // Pressing a button and leaving it does nothing.
     QTest::mousePress(&d, Qt::LeftButton, {}, d.closeButtonRect().center());
     QTest::mouseRelease(&d, Qt::LeftButton, {}, middle());
     EXPECT_TRUE(d.isVisible());
@@ -195,11 +195,7 @@ TEST_F(SkinDialog, EdgesResizeWithinTheMinimumSizeAndTheGripFollows)
     EXPECT_TRUE(grip->isVisible());
     EXPECT_TRUE(QRect(d.width() - 20, d.height() - 20, 20, 20).contains(grip->geometry()));
 
-    d.SetMinWindowSize(800, 520); // grows a smaller window
-    EXPECT_EQ(d.GetMinWindowSize(), QSize(800, 520));
-    EXPECT_EQ(d.size(), QSize(800, 520));
-    d.resize(100, 100);
-    EXPECT_EQ(d.size(), QSize(800, 520));
+    EXPECT_EQ(d.GetMinWindowSize(), QSize(600, 400));
 }
 
 TEST_F(SkinDialog, ChildRectanglesAreInClientCoordinates)
@@ -221,16 +217,6 @@ TEST_F(SkinDialog, ChildRectanglesAreInClientCoordinates)
     EXPECT_EQ(d.GetDlgItemMaxSize(ids), QSize(50, 20));
     EXPECT_EQ(d.GetDlgItemMaxSize({1004, -1, 1003}), QSize(50, 10));
     EXPECT_EQ(d.GetTitleBarRect(), QRect(0, 0, 700, 30));
-}
-
-TEST_F(SkinDialog, LanguageChangeRefreshesTextsAndTheMenu)
-{
-    UxLanguage language;
-    language.Init(QStringLiteral(SKIN_TEST_APPDIR), QStringLiteral("German"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return d.refreshes > 0; }));
-    EXPECT_EQ(d.systemAction(Sys::Close)->text(), QStringLiteral("&Schließen"));
-    language.SetLanguage(QStringLiteral("English"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return d.systemAction(Sys::Close)->text() == QStringLiteral("&Close"); }));
 }
 
 QRgb pixelAt(QWidget& w, QPoint p) { return w.grab().toImage().pixel(p); }
@@ -257,6 +243,59 @@ TEST_F(SkinDialog, PaintsTheSkinOrABuiltInLook)
     EXPECT_NE(pixelAt(d, QPoint(d.width() / 2, 8)), pixelAt(d, middle())); // a title bar is drawn
     QTest::mouseClick(&d, Qt::LeftButton, {}, d.closeButtonRect().center());
     EXPECT_FALSE(d.isVisible());
+}
+
+TEST_F(SkinDialog, SwitchingTheLanguageRetranslatesTheWindow)
+{
+    UxLanguage language;
+    language.Init(kAppDir, QStringLiteral("English"));
+    EXPECT_EQ(probeText(), QStringLiteral("Path:"));
+    QCoreApplication::processEvents();
+    const int english = d.refreshes;
+    EXPECT_TRUE(language.SetLanguage(QStringLiteral("German")));
+    EXPECT_EQ(probeText(), QStringLiteral("Pfad:"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return d.refreshes > english; }));
+    EXPECT_EQ(d.systemAction(Sys::Close)->text(), QStringLiteral("&Schließen"));
+
+    const int german = d.refreshes;
+    EXPECT_TRUE(language.SetLanguage(QStringLiteral("English")));
+    EXPECT_EQ(language.GetLanguage(), QStringLiteral("English"));
+    EXPECT_EQ(probeText(), QStringLiteral("Path:"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return d.refreshes > german; }));
+    EXPECT_EQ(d.systemAction(Sys::Close)->text(), QStringLiteral("&Close"));
+}
+
+TEST(Language, ListsTheTranslationsAndRefusesUnknownOrBrokenOnes)
+{
+    TempDir dir;
+    dir.write("Language/French.qm", "this is no translation file");
+    dir.write("Language/notes.txt", "x");
+    const QString appDir = QString::fromStdString(dir.str());
+    const QString german = QStringLiteral("/Language/German.qm");
+    ASSERT_TRUE(QFile::copy(kAppDir + german, appDir + german));
+    {
+        UxLanguage language;
+        for (const char* name : {"Klingon", "", "French"}) {
+            EXPECT_FALSE(language.Init(appDir, QLatin1String(name))) << name;
+            EXPECT_EQ(language.GetLanguage(), QStringLiteral("English"));
+        }
+        EXPECT_TRUE(language.Init(appDir, QStringLiteral("German")));
+        QStringList listed;
+        for (int i = -1; i <= language.GetNumLanguageStrings(); ++i)
+            listed << language.GetLanguageString(i);
+        EXPECT_EQ(listed, QStringLiteral(",English,French,German,").split(u','));
+        for (const char* name : {"german", "Klingon", "French", "", "notes"}) {
+            EXPECT_FALSE(language.SetLanguage(QLatin1String(name))) << name;
+            EXPECT_EQ(language.GetLanguage(), QStringLiteral("German"));
+            EXPECT_EQ(probeText(), QStringLiteral("Pfad:"));
+        }
+    }
+    EXPECT_EQ(probeText(), QStringLiteral("Path:")); // the translator leaves with its manager
+
+    UxLanguage none;
+    EXPECT_FALSE(none.Init(appDir + QStringLiteral("/missing"), QStringLiteral("German")));
+    EXPECT_EQ(none.GetNumLanguageStrings(), 1);
+    EXPECT_EQ(none.GetLanguage(), QStringLiteral("English"));
 }
 
 } // namespace
