@@ -26,39 +26,16 @@ public slots:
     void handle(const QUrl& url) { urls << url; }
 };
 
-TEST(Button, TakesItsSizeFromOneFrameOfTheStripOrKeepsItsOwn)
+TEST(Button, TakesSizeAndFramesFromItsStripOrKeepsADrawnLook)
 {
-    TempDir dir;
-    QImage odd(10, 8, QImage::Format_RGB32);
-    odd.fill(Qt::gray);
-    const QString oddPath = QString::fromStdString((dir.path() / "odd.bmp").string());
-    ASSERT_TRUE(odd.save(oddPath));
-
-    UxButton button(QStringLiteral("Browse"));
-    button.resize(80, 22);
-    EXPECT_FALSE(button.autoDefault());
-    ASSERT_TRUE(button.SetBitmapFile(kDefaultSkin + QStringLiteral("/WideBtn.bmp")));
-    EXPECT_EQ(button.GetWindowSize(), QSize(100, 24));
-    for (const QString& bad : {oddPath, oddPath + u'x', QString()}) {
-        EXPECT_FALSE(button.SetBitmapFile(bad)) << qPrintable(bad);
-        EXPECT_FALSE(button.HasBitmap());
-        EXPECT_EQ(button.GetWindowSize(), QSize(80, 22));
-    }
-    ASSERT_TRUE(button.SetBitmapFile(kDefaultSkin + QStringLiteral("/Btn.bmp")));
-    EXPECT_TRUE(button.HasBitmap());
-    button.Resize(button.GetWindowSize());
-    EXPECT_EQ(button.size(), QSize(72, 24));
-    EXPECT_EQ(button.minimumSize(), QSize(72, 24));
-    EXPECT_EQ(button.maximumSize(), QSize(72, 24));
-}
-
-TEST(Button, PaintsTheFrameAndTextColourOfItsState)
-{
-    const QString path = kDefaultSkin + QStringLiteral("/WideBtn.bmp");
-    const QImage strip(path);
+    const QString wide = kDefaultSkin + QStringLiteral("/WideBtn.bmp");
+    const QImage strip(wide);
     UxButton button(QStringLiteral("MM"));
-    ASSERT_TRUE(button.SetBitmapFile(path));
+    EXPECT_FALSE(button.autoDefault());
+    ASSERT_TRUE(button.SetBitmapFile(wide));
     button.Resize(button.GetWindowSize());
+    EXPECT_EQ(button.minimumSize(), QSize(100, 24));
+    EXPECT_EQ(button.maximumSize(), QSize(100, 24));
     QFont f = button.font();
     f.setPixelSize(20);
     f.setBold(true);
@@ -77,6 +54,20 @@ TEST(Button, PaintsTheFrameAndTextColourOfItsState)
             hasText = hasText || shown.pixel(i % shown.width(), i / shown.width()) == c.text;
         EXPECT_TRUE(hasText) << c.frame;
     }
+
+    TempDir dir;
+    QImage odd(10, 8, QImage::Format_RGB32); // not four frames wide
+    odd.fill(Qt::gray);
+    const QString oddPath = QString::fromStdString((dir.path() / "odd.bmp").string());
+    ASSERT_TRUE(odd.save(oddPath));
+    button.Resize(QSize(80, 22));
+    for (const QString& bad : {oddPath, oddPath + u'x', QString()}) {
+        EXPECT_FALSE(button.SetBitmapFile(bad)) << qPrintable(bad);
+        EXPECT_FALSE(button.HasBitmap());
+        EXPECT_EQ(button.GetWindowSize(), QSize(80, 22));
+    }
+    ASSERT_TRUE(button.SetBitmapFile(kDefaultSkin + QStringLiteral("/Btn.bmp")));
+    EXPECT_EQ(button.GetWindowSize(), QSize(72, 24));
 }
 
 TEST(HyperLink, ClickOpensTheAddress)

@@ -14,8 +14,6 @@
 #include <QSizeGrip>
 #include <QTest>
 
-#include <functional>
-
 namespace {
 
 using Sys = UxSkinDialog::SysCommand;
@@ -58,21 +56,22 @@ protected:
         QTest::mouseRelease(&d, Qt::LeftButton, {}, to);
     }
     bool maximised(bool on) { return QTest::qWaitFor([&] { return d.isMaximized() == on; }); }
+    bool menuOpened()
+    {
+        const bool shown = QTest::qWaitFor([&] { return d.systemMenu()->isVisible(); });
+        d.systemMenu()->hide();
+        return shown;
+    }
 
     TestDialog d;
 };
 
-TEST_F(SkinDialog, InitialisesOnceBeforeTheFirstShow)
+TEST_F(SkinDialog, InitialisesOnceAndMovesByTheTitleBar)
 {
-    EXPECT_EQ(d.inits, 1);
+    EXPECT_TRUE(d.windowFlags() & Qt::FramelessWindowHint);
     d.hide();
     d.show();
-    EXPECT_EQ(d.inits, 1);
-    EXPECT_TRUE(d.windowFlags() & Qt::FramelessWindowHint);
-}
-
-TEST_F(SkinDialog, DraggingTheTitleBarMovesTheWindow)
-{
+    EXPECT_EQ(d.inits, 1); // before the first show only
     const QPoint before = d.pos();
     drag(caption(), caption() + QPoint(50, 30));
     EXPECT_EQ(d.pos(), before + QPoint(50, 30));
@@ -106,7 +105,7 @@ TEST_F(SkinDialog, TitleBarAndWindowMenuChangeTheWindowState)
     QTest::mouseClick(&d, Qt::LeftButton, {}, d.maximizeButtonRect().center());
     EXPECT_TRUE(maximised(false));
 
-    QTest::mousePress(&d, Qt::LeftButton, {}, d.closeButtonRect().center());
+    QTest::mousePress(&d, Qt::LeftButton, {}, d.closeButtonRect().center()); // and leave it: nothing
     QTest::mouseRelease(&d, Qt::LeftButton, {}, middle());
     EXPECT_TRUE(d.isVisible());
     QTest::mouseClick(&d, Qt::LeftButton, {}, d.minimizeButtonRect().center());
@@ -119,16 +118,12 @@ TEST_F(SkinDialog, AltSpaceTheIconAndARightClickOnTheTitleBarOpenTheWindowMenu)
     edit->setGeometry(20, 100, 200, 24);
     edit->show();
     edit->setFocus();
-    const std::function<void()> openers[] = {
-        [&] { QTest::keyClick(edit, Qt::Key_Space, Qt::AltModifier); },
-        [&] { QTest::mouseClick(&d, Qt::LeftButton, {}, d.iconRect().center()); },
-        [&] { QTest::mouseClick(&d, Qt::RightButton, {}, caption()); },
-    };
-    for (const auto& open : openers) {
-        open();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return d.systemMenu()->isVisible(); })) << (&open - openers);
-        d.systemMenu()->hide();
-    }
+    QTest::keyClick(edit, Qt::Key_Space, Qt::AltModifier);
+    EXPECT_TRUE(menuOpened());
+    QTest::mouseClick(&d, Qt::LeftButton, {}, d.iconRect().center());
+    EXPECT_TRUE(menuOpened());
+    QTest::mouseClick(&d, Qt::RightButton, {}, caption());
+    EXPECT_TRUE(menuOpened());
     EXPECT_EQ(edit->text(), QString());
     QTest::mouseClick(&d, Qt::RightButton, {}, middle()); // the children's business
     EXPECT_FALSE(d.systemMenu()->isVisible());
@@ -234,7 +229,6 @@ TEST_F(SkinDialog, PaintsTheSkinOrABuiltInLook)
 
     d.LoadSkin(QStringLiteral(SHIPPED_SKINS "/Ember"));
     EXPECT_EQ(d.titleBarHeight(), 32);
-    EXPECT_EQ(d.GetTitleBarRect().height(), 32);
     EXPECT_LT(qGray(pixelAt(d, middle())), 80);
     EXPECT_EQ(d.palette().color(QPalette::WindowText), QColor(0xE6, 0xE6, 0xE6));
 
@@ -275,10 +269,8 @@ TEST(Language, ListsTheTranslationsAndRefusesUnknownOrBrokenOnes)
     ASSERT_TRUE(QFile::copy(kAppDir + german, appDir + german));
     {
         UxLanguage language;
-        for (const char* name : {"Klingon", "", "French"}) {
-            EXPECT_FALSE(language.Init(appDir, QLatin1String(name))) << name;
-            EXPECT_EQ(language.GetLanguage(), QStringLiteral("English"));
-        }
+        EXPECT_FALSE(language.Init(appDir, QStringLiteral("Klingon")));
+        EXPECT_EQ(language.GetLanguage(), QStringLiteral("English"));
         EXPECT_TRUE(language.Init(appDir, QStringLiteral("German")));
         QStringList listed;
         for (int i = -1; i <= language.GetNumLanguageStrings(); ++i)
