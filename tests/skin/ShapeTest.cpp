@@ -97,8 +97,7 @@ TEST(RegionReader, ReadsFiles)
     TempDir dir;
     const auto path = dir.write("corner.bmp", bmp(3, 1, {kRed, kBlack, kRed}).toStdString());
     const auto region = RegionReader::Read(QString::fromStdString(path.string()), 0);
-    ASSERT_TRUE(region.has_value());
-    EXPECT_TRUE(sameArea(*region, QRegion(0, 0, 1, 1) | QRegion(2, 0, 1, 1)));
+    EXPECT_TRUE(region && sameArea(*region, QRegion(0, 0, 1, 1) | QRegion(2, 0, 1, 1)));
     EXPECT_FALSE(RegionReader::Read(QString::fromStdString((dir.path() / "none.bmp").string()), 0));
     EXPECT_FALSE(RegionReader::Read(QString::fromStdString(dir.str()), 0)); // a folder
 
@@ -139,7 +138,6 @@ TEST(WindowOutline, EachCornerIsCutAtItsEdges)
             EXPECT_TRUE(outline.contains(p)) << p.x() << ',' << p.y();
         EXPECT_TRUE(outline.contains(QRect(10, 10, w - 20, h - 20))); // nothing else is cut
     }
-    EXPECT_FALSE(CornerRegions().any());
     EXPECT_EQ(WindowOutline::Compute(CornerRegions(), w, h), QRegion(0, 0, w, h));
 }
 

@@ -109,7 +109,6 @@ TEST_F(SkinInfo, ReadsValuesAndPicturesOrFallsBackToTheDefaults)
 TEST_F(SkinMgr, ListsDescribedFoldersAndAppliesASkinToItsItems)
 {
     EXPECT_EQ(mgr.GetSkinNames(), QStringLiteral("Bad Blue Default").split(u' '));
-    EXPECT_TRUE(UxSkinMgr().GetSkinNames().isEmpty());
     {
         RecordingItem gone; // leaves the manager when destroyed
         mgr.AddItem(&gone);
@@ -197,22 +196,28 @@ TEST_F(ChooseSkin, ListsTheSkinsWithTheCurrentOneSelectedAndCancelChangesNothing
     EXPECT_TRUE(alone.chosenSkinPath().isEmpty());
 }
 
-TEST_F(ChooseSkin, OkOrEnterLoadsTheSkinAtOnceAndStoresIt)
+TEST_F(ChooseSkin, OkEnterOrDoubleClickLoadsTheSkinAtOnceAndStoresIt)
 {
     UxAppPref pref;
-    for (const bool enter : {false, true}) {
+    for (const int way : {0, 1, 2}) {
         mgr.LoadSkin(path("Default"));
         pref.PutString(QStringLiteral("last_skin"), QString());
         UxChooseSkinDlg chooser(nullptr, &mgr, &pref);
         chooser.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&chooser));
-        chooser.skinList()->setFocus();
-        chooser.skinList()->setCurrentRow(1);
-        if (enter)
-            QTest::keyClick(chooser.skinList(), Qt::Key_Return);
-        else
+        QListWidget* list = chooser.skinList();
+        list->setFocus();
+        list->setCurrentRow(1);
+        if (way == 0) {
             QTest::mouseClick(chooser.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
-        EXPECT_EQ(chooser.result(), QDialog::Accepted) << enter;
+        } else if (way == 1) {
+            QTest::keyClick(list, Qt::Key_Return);
+        } else { // a double click follows a click
+            const QPoint at = list->visualItemRect(list->item(1)).center();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        }
+        EXPECT_EQ(chooser.result(), QDialog::Accepted) << way;
         EXPECT_EQ(chooser.chosenSkinPath(), path("Blue"));
         EXPECT_EQ(item.loaded.last(), path("Blue"));
         EXPECT_EQ(UxAppPref().GetString(QStringLiteral("last_skin")), path("Blue"));
