@@ -125,6 +125,7 @@ TEST(WindowOutline, EachCornerIsCutAtItsEdges)
         {&CornerRegions::rb, cut, {{w - 1, h - 1}, {w - 4, h - 4}}, {{w - 3, h - 3}}},
         {&CornerRegions::lb, cut, {{5, h - 1}, {2, h - 4}}, {{0, h - 1}}},
         {&CornerRegions::rt, cut, {{w - 1, 4}, {w - 4, 1}}, {{w - 1, 0}}},
+        {&CornerRegions::rb, QRegion(), {}, {{w - 1, h - 1}}}, // present but empty
     };
     for (const Case& c : cases) {
         CornerRegions corners;

@@ -33,8 +33,7 @@ struct TestDialog : UxSkinDialog
     bool OnInitDialog() override { ++inits; return true; }
     void RefreshLanguage() override { ++refreshes; }
     void OnSize(int, int cx, int cy) override { lastSize = QSize(cx, cy); }
-    int inits = 0;
-    int refreshes = 0;
+    int inits = 0, refreshes = 0;
     QSize lastSize;
 };
 
@@ -226,12 +225,10 @@ TEST_F(SkinDialog, PaintsTheSkinOrABuiltInLook)
     EXPECT_EQ(pixelAt(d, middle()), qRgb(255, 0, 0));
     d.SetChildBgColor(0x000000FF, 0);
     EXPECT_GT(qGray(pixelAt(d, middle())), 200);
-
     d.LoadSkin(QStringLiteral(SHIPPED_SKINS "/Ember"));
     EXPECT_EQ(d.titleBarHeight(), 32);
     EXPECT_LT(qGray(pixelAt(d, middle())), 80);
     EXPECT_EQ(d.palette().color(QPalette::WindowText), QColor(0xE6, 0xE6, 0xE6));
-
     EXPECT_EQ(d.LoadSkin(QStringLiteral("/no/such/skin")), 1);
     EXPECT_EQ(d.titleBarHeight(), 30);
     EXPECT_NE(pixelAt(d, QPoint(d.width() / 2, 8)), pixelAt(d, middle())); // a title bar is drawn
@@ -331,6 +328,7 @@ TEST(Button, TakesSizeAndFramesFromItsStripOrKeepsADrawnLook)
         EXPECT_FALSE(button.HasBitmap());
         EXPECT_EQ(button.GetWindowSize(), QSize(80, 22));
     }
+    EXPECT_FALSE(button.grab().isNull()); // the drawn look
     ASSERT_TRUE(button.SetBitmapFile(kDefaultSkin + QStringLiteral("/Btn.bmp")));
     EXPECT_EQ(button.GetWindowSize(), QSize(72, 24));
 }
@@ -367,6 +365,7 @@ TEST(PictureHyperLink, TakesThePictureSizeAndStretchesAtTheSplit)
     EXPECT_EQ(shown.pixel(shown.width() - 5, y), logo.pixel(logo.width() - 5, y)); // right part at the edge
     EXPECT_EQ(shown.pixel(400, y), logo.pixel(300, y));                            // split column stretched
     EXPECT_FALSE(link.SetPictureFile(QStringLiteral("/no/such/logo.bmp")));
+    EXPECT_FALSE(link.grab().isNull());
 }
 
 TEST(Static, TextColour)
