@@ -28,8 +28,8 @@ QByteArray bmp(int w, int h, const QList<QRgb>& pixels)
 {
     const int rowSize = (24 * w + 31) / 32 * 4;
     QByteArray b(54 + rowSize * h, '\0');
-    b = with(with(with(with(b, 0, 'B' | 'M' << 8, 2), 10, 54), 14, 40), 26, 1 | 24 << 16);
-    b = with(with(b, 18, quint32(w)), 22, quint32(h));
+    b = with(with(with(b, 0, 'B' | 'M' << 8, 2), 10, 54), 14, 40); // signature, pixel offset, info size
+    b = with(with(with(b, 18, quint32(w)), 22, quint32(h)), 26, 1 | 24 << 16); // size, one plane of 24 bits
     for (int i = 0; i < w * h; ++i) {
         char* px = b.data() + 54 + (h - 1 - i / w) * rowSize + 3 * (i % w);
         px[0] = char(qBlue(pixels[i]));
