@@ -296,16 +296,9 @@ void CMainDlg::OnTransferCommand(int op)
     if (IsTransferRunning())
         return;
     m_nTransferOp = op;
-    m_bCancel = false;
+    *m_bCancel = false;
     EnableInput(false);
     StartTransfer(op);
-}
-
-void CMainDlg::StartTransfer(int)
-{
-    // The worker arrives with the transfer engine. Until then the operation ends at once,
-    // so that the window is never left waiting for a transfer that does not run.
-    QTimer::singleShot(0, this, &CMainDlg::OnTransferEnded);
 }
 
 void CMainDlg::OnTransferEnded()
@@ -361,7 +354,7 @@ void CMainDlg::closeEvent(QCloseEvent* event)
         if (!platform::askYesNo(QStringLiteral("Stop the program?")))
             return;
         // The worker stops at its next chunk; the window closes when it reports its end.
-        m_bCancel = true;
+        *m_bCancel = true;
         m_bCloseWhenIdle = true;
         return;
     }

@@ -15,6 +15,7 @@
 #include <atomic>
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
 class CDriveComboEx;
@@ -32,6 +33,9 @@ class UxLanguage;
 class UxPictureHyperLink;
 class UxSkinMgr;
 class UxStatic;
+namespace transfer {
+struct TransferEnd;
+}
 
 /**
  * The program's only top-level window: the two video lists, the command buttons, the
@@ -190,6 +194,7 @@ private:
     void FolderEntered();
     void BrowseLocalFolder();
     void StartTransfer(int op);
+    void OnTransferFinished(const transfer::TransferEnd& end);
     void OnTransferEnded();
     void SaveSettings();
 
@@ -239,7 +244,8 @@ private:
     bool m_bOverflow = false;       // the local selection doesn't fit on the PSP
     int m_nSpaceUpdates = 0;
     std::atomic<int> m_nTransferOp{OP_NONE};
-    std::atomic<bool> m_bCancel{false};
+    // Shared with the worker, which may outlive the window by a moment.
+    std::shared_ptr<std::atomic<bool>> m_bCancel = std::make_shared<std::atomic<bool>>(false);
 
     SpacingInfo m_spacing;
     CornerRegions m_corners;

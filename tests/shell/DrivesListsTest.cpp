@@ -494,6 +494,8 @@ TEST_F(DrivesListsTest, NotificationsWaitForTheTransfer)
     FakeVolumes volumes;
     makeStick(stick);
     volumes.add(q(stick), true);
+    makeLocalFolder(local);
+    pref.PutString(QStringLiteral("LocalPath"), q(local));
     auto window = openWindow();
     const QString stickRoot = q(stick) + u'/';
     const int items = window->DriveCombo()->count();

@@ -1,0 +1,163 @@
+// Transfers driven through the real window's buttons: the engine on its worker, the
+// progress bar, "Next Num", the lists rebuilt at the end, and a close during a copy.
+#include "FakeVolumes.h"
+#include "ShellFixture.h"
+
+#include "mp4title/Title.h"
+#include "platform/Volumes.h"
+#include "shell/CMainStatusBar.h"
+#include "skin/UxButton.h"
+#include "widgets/CPSPPrgCtrl.h"
+#include "widgets/CVideoListCtrl.h"
+
+#include <QLineEdit>
+#include <QSignalSpy>
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QString q(const fs::path& path)
+{
+    return QString::fromStdString(path.string());
+}
+
+fs::path sample(const char* name)
+{
+    return fs::path(REELKEEPER_TEST_DATA) / "mp4" / name;
+}
+
+class TransferWindowTest : public ShellTest
+{
+protected:
+    void SetUp() override
+    {
+        ShellTest::SetUp();
+        fs::create_directories(stick / "PSP" / "PHOTO");
+        fs::create_directories(videos);
+        fs::copy_file(sample("hello.mp4"), videos / "M4V00001.MP4");
+        temp.write("stick/MP_ROOT/100MNV01/M4V00001.THM", "thumbnail one");
+        fs::create_directories(local);
+        fs::copy_file(sample("non-ascii.mp4"), local / "b.mp4");
+        temp.write("local/b.THM", "thumbnail b");
+        platform::declareVolume(q(stick));
+        pref.PutString(QStringLiteral("LocalPath"), q(local));
+        window = openWindow();
+        ASSERT_EQ(window->PspList()->count(), 1);
+        ASSERT_EQ(window->LocalList()->count(), 1);
+        prompt.texts.clear();
+    }
+    void TearDown() override
+    {
+        window.reset();
+        platform::clearDeclaredVolumes();
+    }
+
+    void selectAll(CVideoListCtrl* list)
+    {
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+    }
+    // Clicks a transfer button once it is enabled and waits for the end and the rebuilt lists.
+    void run(ControlId button)
+    {
+        UxButton* b = window->Button(button);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return b->isEnabled(); }, 3000)) << toInt(button);
+        QSignalSpy ended(window.get(), &CMainDlg::transferEnded);
+        QTest::mouseClick(b, Qt::LeftButton);
+        EXPECT_TRUE(window->IsTransferRunning());
+        EXPECT_FALSE(window->Button(ControlId::Refresh)->isEnabled());
+        ASSERT_TRUE(ended.wait(20000));
+        settle(*window);
+    }
+
+    TempDir temp;
+    const fs::path stick = temp.path() / "stick";
+    const fs::path videos = stick / "MP_ROOT" / "100MNV01";
+    const fs::path local = temp.path() / "local";
+    std::unique_ptr<CMainDlg> window;
+};
+
+} // namespace
+
+TEST_F(TransferWindowTest, CopyToThePspAndBackWithThumbnailsAndNextNum)
+{
+    selectAll(window->LocalList());
+    run(ControlId::CopyToPsp);
+    EXPECT_TRUE(prompt.texts.isEmpty()) << prompt.texts.join(u'|').toStdString();
+    EXPECT_TRUE(fs::exists(videos / "m4v00002.mp4"));
+    EXPECT_EQ(readFileBytes(videos / "m4v00002.THM"), "thumbnail b");
+    EXPECT_TRUE(fs::exists(local / "b.mp4")) << "a copy keeps its source";
+    EXPECT_EQ(window->PspList()->count(), 2);
+    EXPECT_EQ(window->NextNumEdit()->text(), QStringLiteral("00003"));
+    EXPECT_FALSE(window->ProgressBar()->isVisible());
+    EXPECT_EQ(window->ProgressBar()->value(), 0);
+    EXPECT_TRUE(window->StatusBar()->GetText(2).startsWith(QStringLiteral("Used/Total(Selected):")));
+
+    // Back to the computer, moved: named by its title, gone from the PSP.
+    CVideoListCtrl* psp = window->PspList();
+    psp->setFocus();
+    for (int row = 0; row < psp->count(); ++row) {
+        if (psp->entryAt(row)->strPath.endsWith(QStringLiteral("M4V00001.MP4")))
+            psp->selectionModel()->select(psp->model()->index(row, 0), QItemSelectionModel::ClearAndSelect);
+    }
+    run(ControlId::MoveFromPsp);
+    EXPECT_TRUE(prompt.texts.isEmpty()) << prompt.texts.join(u'|').toStdString();
+    EXPECT_TRUE(fs::exists(local / "Hello.mp4"));
+    EXPECT_EQ(readFileBytes(local / "Hello.THM"), "thumbnail one");
+    EXPECT_FALSE(fs::exists(videos / "M4V00001.MP4"));
+    EXPECT_FALSE(fs::exists(videos / "M4V00001.THM"));
+    EXPECT_EQ(window->LocalList()->count(), 2);
+    EXPECT_EQ(window->PspList()->count(), 1);
+}
+
+TEST_F(TransferWindowTest, DeleteAnsweredNoChangesNothingAndKeepsTheBusyText)
+{
+    selectAll(window->PspList());
+    prompt.answers.push_back(platform::PromptAnswer::No);
+    run(ControlId::Delete);
+    EXPECT_EQ(prompt.texts, QStringList{QStringLiteral("Delete the file?")});
+    EXPECT_TRUE(fs::exists(videos / "M4V00001.MP4"));
+    EXPECT_EQ(window->StatusBar()->GetText(2), QStringLiteral("Please do not plug off PSP."));
+    EXPECT_FALSE(window->ProgressBar()->isVisible());
+
+    // Yes: the video and its thumbnail go.
+    prompt.texts.clear();
+    selectAll(window->PspList());
+    run(ControlId::Delete);
+    EXPECT_EQ(prompt.texts, QStringList{QStringLiteral("Delete the file?")});
+    EXPECT_FALSE(fs::exists(videos / "M4V00001.MP4"));
+    EXPECT_FALSE(fs::exists(videos / "M4V00001.THM"));
+    EXPECT_EQ(window->PspList()->count(), 0);
+}
+
+TEST_F(TransferWindowTest, CloseDuringACopyCancelsItAndClosesWhenTheWorkerHasEnded)
+{
+    // Large enough that the copy is still running when the close comes.
+    {
+        std::ofstream big(local / "big.mp4", std::ios::binary);
+        const std::string chunk(1 << 20, '\x5a');
+        for (int i = 0; i < 400; ++i)
+            big << chunk;
+    }
+    window->OnRefresh();
+    settle(*window);
+    selectAll(window->LocalList());
+    QTest::qWait(CMainDlg::kRefreshPauseMs);
+    QSignalSpy finished(window.get(), &QDialog::finished);
+    QTest::mouseClick(window->Button(ControlId::CopyToPsp), Qt::LeftButton);
+    ASSERT_TRUE(window->IsTransferRunning());
+    window->close();
+    EXPECT_TRUE(window->IsClosing());
+    ASSERT_TRUE(finished.wait(30000));
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(prompt.texts.first(), QStringLiteral("Stop the program?"));
+    // The copy stopped at its next chunk, left no partial file, and no further item started.
+    for (const auto& entry : fs::directory_iterator(videos))
+        EXPECT_EQ(entry.path().filename().string().rfind("m4v", 0), std::string::npos) << entry.path();
+    QSettings settings(QStringLiteral("Marrowgate"), QStringLiteral("Reelkeeper"));
+    EXPECT_FALSE(settings.value(QStringLiteral("Settings/window_rect")).toString().isEmpty());
+}
