@@ -4,13 +4,16 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 extern "C" {
 
 int edit_mode = 0;
+int protocol_errno = 0;
 
 static Protocol* first_protocol = nullptr;
 
@@ -49,6 +52,33 @@ Protocol* first_protocol_entry()
 
 // --- the "file" protocol: POSIX calls with 64-bit positions ---
 
+// The title calls lock the whole file while they walk and write it: shared
+// for a read, exclusive for a write. flock, not fcntl: an fcntl lock belongs to
+// the process and goes away when any descriptor of the file in the process is
+// closed, while a flock belongs to this open file. A lock that stays taken for
+// the whole wait makes the open fail with EWOULDBLOCK; a file system without
+// locks is used without them.
+static bool lock_file(int fd, int op)
+{
+    timespec start;
+    ::clock_gettime(CLOCK_MONOTONIC, &start);
+    for (;;) {
+        if (::flock(fd, op | LOCK_NB) == 0)
+            return true;
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK)
+            return true;
+        timespec now;
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        const long waited = (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
+        if (waited >= FILE_LOCK_WAIT_MS)
+            return false;
+        const timespec pause = {0, 10 * 1000 * 1000};
+        ::nanosleep(&pause, nullptr);
+    }
+}
+
 static int file_open(ProtocolHandle* h, const char* path, int flags)
 {
     if (std::strncmp(path, "file:", 5) == 0)
@@ -63,14 +93,22 @@ static int file_open(ProtocolHandle* h, const char* path, int flags)
     // Non-blocking, so that a named pipe given as a video cannot hang the
     // caller; anything but a regular file is refused before it is read.
     const int fd = ::open(path, mode | O_CLOEXEC | O_NONBLOCK, 0666);
-    if (fd < 0)
+    if (fd < 0) {
+        protocol_errno = errno;
         return MP4_ERR_IO;
-    struct stat st;
+    }
+    struct stat st = {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        protocol_errno = S_ISDIR(st.st_mode) ? EISDIR : ENODEV;
         ::close(fd);
         return MP4_ERR_IO;
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!(flags & (URL_WRONLY | URL_RDWR)) && !lock_file(fd, edit_mode == 1 ? LOCK_EX : LOCK_SH)) {
+        protocol_errno = EWOULDBLOCK;
+        ::close(fd);
+        return MP4_ERR_IO;
+    }
     h->priv_data = fd;
     return 0;
 }
@@ -244,6 +282,25 @@ int stream_open(ByteStream* s, const char* path, int flags)
     }
     s->max_packet_size = h->max_packet_size;
     return 0;
+}
+
+int stream_attach(ByteStream* s, ProtocolHandle* h)
+{
+    auto* buffer = static_cast<unsigned char*>(mem_alloc(STREAM_BUFFER_SIZE));
+    if (!buffer)
+        return MP4_ERR_NOMEM;
+    init_byte_stream(s, buffer, STREAM_BUFFER_SIZE, 0, h, handle_read, handle_write, handle_seek);
+    if (protocol_seek(h, 0, SEEK_SET) != 0) {
+        stream_release(s);
+        return MP4_ERR_IO;
+    }
+    return 0;
+}
+
+void stream_release(ByteStream* s)
+{
+    mem_free(s->buffer);
+    std::memset(s, 0, sizeof(*s));
 }
 
 int stream_set_buffer_size(ByteStream* s, int size)

@@ -16,6 +16,8 @@ enum {
 
 enum { URL_RDONLY = 0, URL_WRONLY = 1, URL_RDWR = 2 };
 enum { STREAM_BUFFER_SIZE = 32768 };
+// How long an open of the title calls waits for another program's lock.
+enum { FILE_LOCK_WAIT_MS = 400 };
 
 struct ProtocolHandle;
 
@@ -61,6 +63,9 @@ struct ByteStream {
 
 // Set by the title calls: a plain read-only open becomes read-write.
 extern int edit_mode;
+// Why the last failed open of the file protocol failed (an errno value;
+// EWOULDBLOCK when another open file held the lock for the whole wait).
+extern int protocol_errno;
 
 void* mem_alloc(int64_t size);      // zero-filled; null when size is negative or too big
 void mem_free(void* p);
@@ -82,6 +87,10 @@ int init_byte_stream(ByteStream* s, unsigned char* buffer, int buffer_size, int 
                      int (*write_packet)(void*, const unsigned char*, int),
                      int64_t (*seek)(void*, int64_t, int));
 int stream_open(ByteStream* s, const char* path, int flags);
+// A reading stream with its own buffer over a handle that stays open when the
+// stream is released with stream_release.
+int stream_attach(ByteStream* s, ProtocolHandle* h);
+void stream_release(ByteStream* s);
 int stream_set_buffer_size(ByteStream* s, int size);
 int stream_close(ByteStream* s);
 ProtocolHandle* stream_handle(ByteStream* s);

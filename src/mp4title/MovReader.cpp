@@ -269,22 +269,20 @@ int mov_read_container(MovContext* c, ByteStream* pb, AtomHeader atom)
     if (c->depth >= MOV_MAX_DEPTH)
         return MOV_ERR_TOO_DEEP;
     const int64_t parent_size = atom.size < 0 ? kUnbounded : atom.size;
-    const int level = ++c->depth;
-    c->container_end[level] = atom_end(atom);
-    c->container_type[level] = atom.type;
-    c->container_plain_size[level] = c->atom_plain_size;
+    ++c->depth;
 
     int64_t total = 0;
     int err = 0;
     AtomHeader a = {0, atom.offset, 0};
+    int64_t child_start = a.offset;
     while (total + 8 < parent_size && !stream_eof(pb) && err == 0) {
+        child_start = a.offset;
         a.size = parent_size;
         a.type = 0;
-        int plain = 0;
+        int head = 8;
         if (parent_size >= 8) {
             a.size = read_be32(pb);
             a.type = read_le32(pb);
-            plain = a.size >= 8;
         }
         total += 8;
         a.offset += 8;
@@ -293,15 +291,17 @@ int mov_read_container(MovContext* c, ByteStream* pb, AtomHeader atom)
             a.size = large > static_cast<uint64_t>(kUnbounded) ? kUnbounded : static_cast<int64_t>(large) - 8;
             a.offset += 8;
             total += 8;
+            head = 16;
         } else if (a.size == 0) {
             // Runs to the end of the parent: the head is already counted in total.
             a.size = parent_size - total + 8;
-            ++c->open_ended_count;
             if (a.size <= 8)
                 break;
         }
         if (a.size < 8) {
             err = MOV_ERR_BAD_SIZE; // would move the walk backwards
+            if (!c->walk_error)
+                c->walk_error = err;
             break;
         }
         a.size -= 8;
@@ -312,9 +312,12 @@ int mov_read_container(MovContext* c, ByteStream* pb, AtomHeader atom)
         if (!e->type) {
             stream_skip(pb, a.size);
         } else {
-            c->atom_plain_size = plain;
+            c->atom_head_size = head;
             const int r = e->handler(c, pb, a);
+            if (r != 0 && !c->walk_error)
+                c->walk_error = r;
             if (r == -1) {
+                c->walk_reach = child_start;
                 --c->depth;
                 return -1;
             }
@@ -331,7 +334,7 @@ int mov_read_container(MovContext* c, ByteStream* pb, AtomHeader atom)
             break;
         total += a.size;
     }
-    c->walk_complete = err == 0 && total == parent_size;
+    c->walk_reach = err == 0 ? a.offset : child_start;
     if (err == 0 && total < parent_size && parent_size < 0x7FFFF)
         stream_skip(pb, parent_size - total);
     --c->depth;
@@ -750,7 +753,7 @@ int mov_read_header(FormatContext* s, FormatParameters*)
         ProtocolHandle* h = stream_handle(pb);
         root.size = h ? stream_size(h) : 0;
     }
-    c->atom_plain_size = 0;
+    c->atom_head_size = 0;
     const int err = mov_read_container(c, pb, root);
     c->total_streams = s->nb_streams;
     if (err >= 0 && (c->found_moov || c->found_mdat))

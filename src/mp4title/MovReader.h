@@ -174,15 +174,12 @@ struct MovContext {
     int ctab_count;
     ColorTable* ctab;
     const AtomHandlerEntry* parse_table;
-    // Walk bookkeeping for the title engine: nesting depth and, per open
-    // container, where it ends and whether its size field was a plain 32-bit one.
+    // Walk bookkeeping for the title engine: nesting depth, the head size of
+    // the atom whose handler runs, and how far a container walk got.
     int depth;
-    int64_t container_end[MOV_MAX_DEPTH + 2];
-    uint32_t container_type[MOV_MAX_DEPTH + 2];
-    int container_plain_size[MOV_MAX_DEPTH + 2];
-    int atom_plain_size;        // of the atom whose handler is running
-    int walk_complete;          // the last container walk ended cleanly at its end
-    int open_ended_count;       // children met whose size field was 0 (to the end of the parent)
+    int atom_head_size;         // 8, or 16 with a 64-bit size
+    int64_t walk_reach;         // the last container walk got through its children up to here
+    int walk_error;             // the innermost handler result that ended a walk early
 };
 
 extern InputFormat mov_input_format;

@@ -45,6 +45,44 @@ std::string utf16beToUtf8(const unsigned char* data, size_t size)
     return out;
 }
 
+// Decodes the character at s[i]; its length in bytes, or 0 when it is not
+// well-formed UTF-8.
+static size_t decodeUtf8(const unsigned char* s, size_t n, size_t i, uint32_t& cp)
+{
+    const unsigned char b = s[i];
+    size_t len = 0;
+    uint32_t min = 0;
+    if (b < 0x80) {
+        cp = b;
+        return 1;
+    }
+    if ((b & 0xE0) == 0xC0) {
+        cp = b & 0x1F;
+        len = 2;
+        min = 0x80;
+    } else if ((b & 0xF0) == 0xE0) {
+        cp = b & 0x0F;
+        len = 3;
+        min = 0x800;
+    } else if ((b & 0xF8) == 0xF0) {
+        cp = b & 0x07;
+        len = 4;
+        min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + len > n)
+        return 0;
+    for (size_t k = 1; k < len; ++k) {
+        if ((s[i + k] & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (s[i + k] & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return len;
+}
+
 std::u16string utf8ToUtf16(const std::string& text)
 {
     std::u16string out;
@@ -52,36 +90,9 @@ std::u16string utf8ToUtf16(const std::string& text)
     const size_t n = text.size();
     size_t i = 0;
     while (i < n) {
-        const unsigned char b = s[i];
         uint32_t cp = 0;
-        size_t len = 0;
-        uint32_t min = 0;
-        if (b < 0x80) {
-            cp = b;
-            len = 1;
-        } else if ((b & 0xE0) == 0xC0) {
-            cp = b & 0x1F;
-            len = 2;
-            min = 0x80;
-        } else if ((b & 0xF0) == 0xE0) {
-            cp = b & 0x0F;
-            len = 3;
-            min = 0x800;
-        } else if ((b & 0xF8) == 0xF0) {
-            cp = b & 0x07;
-            len = 4;
-            min = 0x10000;
-        }
-        bool ok = len > 0 && i + len <= n;
-        for (size_t k = 1; ok && k < len; ++k) {
-            if ((s[i + k] & 0xC0) != 0x80)
-                ok = false;
-            else
-                cp = (cp << 6) | (s[i + k] & 0x3F);
-        }
-        if (ok && len > 1 && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)))
-            ok = false;
-        if (!ok) {
+        const size_t len = decodeUtf8(s, n, i, cp);
+        if (len == 0) {
             out += u'?';
             ++i;
             continue;
@@ -96,6 +107,16 @@ std::u16string utf8ToUtf16(const std::string& text)
         i += len;
     }
     return out;
+}
+
+bool utf8Valid(const std::string& text)
+{
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    uint32_t cp = 0;
+    for (size_t i = 0, len = 0; i < text.size(); i += len)
+        if ((len = decodeUtf8(s, text.size(), i, cp)) == 0)
+            return false;
+    return true;
 }
 
 size_t utf8Cut(const std::string& text, size_t maxBytes)

@@ -15,6 +15,10 @@ std::string utf16beToUtf8(const unsigned char* data, size_t size);
 // UTF-8 become "?".
 std::u16string utf8ToUtf16(const std::string& text);
 
+// Whether `text` is well-formed UTF-8 (no overlong forms, surrogates or
+// values beyond U+10FFFF).
+bool utf8Valid(const std::string& text);
+
 // The longest prefix of `text` of at most `maxBytes` bytes that ends on a
 // character boundary.
 size_t utf8Cut(const std::string& text, size_t maxBytes);
