@@ -156,22 +156,31 @@ bool parse_head(const unsigned char* bytes, int64_t avail, int64_t start, Atom& 
     return true;
 }
 
+enum Fill { FILLS, ENDS_SHORT, BAD_SIZE, RUNS_PAST };
+
 // The children of the atom list in bytes[begin, end), offsets made absolute by
-// `base`. `tiles` tells whether they fill the range exactly.
-std::vector<Atom> children_of(const std::string& bytes, int64_t base, int64_t begin, int64_t end, bool* tiles)
+// `base`; `fill` tells whether they fill the range exactly, or why not.
+std::vector<Atom> children_of(const std::string& bytes, int64_t base, int64_t begin, int64_t end, Fill* fill)
 {
     std::vector<Atom> out;
     int64_t pos = begin;
     const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+    Fill how = FILLS;
     while (pos < end) {
         Atom a;
-        if (!parse_head(b + pos, end - pos, base + pos, a) || a.cut)
+        if (!parse_head(b + pos, end - pos, base + pos, a)) {
+            how = end - pos >= 16 || (end - pos >= 8 && get_be32(b + pos) != 1) ? BAD_SIZE : ENDS_SHORT;
             break;
+        }
+        if (a.cut) {
+            how = RUNS_PAST;
+            break;
+        }
         out.push_back(a);
         pos += a.size;
     }
-    if (tiles)
-        *tiles = pos == end;
+    if (fill)
+        *fill = how;
     return out;
 }
 
@@ -273,7 +282,7 @@ std::string rebuilt_title_atom(const std::string* old, const std::string& title)
                 pos += size;
             }
             if (ok) {
-                const std::string rest(reinterpret_cast<const char*>(p + pos), static_cast<size_t>(16 + mtdt - pos));
+                // Bytes of MTDT that form no whole entry are dropped.
                 const std::string after(reinterpret_cast<const char*>(p + 16 + mtdt), static_cast<size_t>(payload - 16 - mtdt));
                 unsigned count = get_be16(p + 24);
                 bool replaced = false;
@@ -295,7 +304,6 @@ std::string rebuilt_title_atom(const std::string* old, const std::string& title)
                 std::string body = be16_bytes(count);
                 for (const std::string& e : entries)
                     body += e;
-                body += rest;
                 const std::string mtdtAtom = be32_bytes(static_cast<uint32_t>(body.size() + 8)) + "MTDT" + body;
                 atom = std::string(reinterpret_cast<const char*>(kUsmtUuid), 16) + mtdtAtom + after;
                 atom = be32_bytes(static_cast<uint32_t>(atom.size() + 8)) + "uuid" + atom;
@@ -492,8 +500,8 @@ int Writer::plan()
     std::string bytes(static_cast<size_t>(moov.size), '\0');
     if (!pread_all(m_fd, moov.start, bytes.data(), bytes.size()))
         return TITLE_CANNOT_OPEN;
-    bool tiles = false;
-    std::vector<Atom> kids = children_of(bytes, moov.start, moov.head, moov.size, &tiles);
+    Fill fill = FILLS;
+    std::vector<Atom> kids = children_of(bytes, moov.start, moov.head, moov.size, &fill);
     for (const Atom& k : kids)
         if (k.is("mvex"))
             return TITLE_FRAGMENTED;
@@ -522,8 +530,8 @@ int Writer::plan()
     const Atom* slot = nullptr;
     enum { Slot, Append, Relocate } route = Slot;
     if (setting) {
-        if (!tiles)
-            return TITLE_BAD_MOOV;
+        if (fill != FILLS)
+            return m_walk.walkError ? TITLE_NOT_READ_BACK : fill == BAD_SIZE ? TITLE_BAD_SIZE_FIELD : TITLE_BAD_MOOV;
         std::string old;
         if (taken) {
             old = bytes.substr(static_cast<size_t>(taken->atom.start - moov.start), static_cast<size_t>(taken->atom.size));

@@ -1,9 +1,11 @@
 #include "TitleTestSupport.h"
 
 #include "Mp4Builder.h"
+#include "TitleCheck.h"
 
 #include "mp4title/TitleCalls.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <stdexcept>
 #include <unistd.h>
@@ -65,6 +67,42 @@ std::string withTitleEntryData(const std::string& titleData)
         mp4::mtdtEntry(1, 0x2A0E, 1, titleData),
         mp4::mtdtEntry(3, 0x55C4, 1, mp4::utf16be(u"2005/05/16 07:48:36")),
     });
+}
+
+std::string retitleChecked(const std::filesystem::path& path, const std::string& title, const std::string& original)
+{
+    if (setTitle(path, title) != 1)
+        return "SetTitleName failed (" + std::to_string(title_outcome) + ") for \"" + title + "\"";
+    const std::string after = readFileBytes(path);
+    if (titleOf(path) != title)
+        return "reads \"" + titleOf(path) + "\" instead of \"" + title + "\"";
+    if (std::string p = titlecheck::structureProblem(after); !p.empty())
+        return p;
+    if (!titlecheck::mediaKept(original, after))
+        return "the media data changed";
+    const int64_t moov = titlecheck::moovStart(original);
+    if (moov > 0 && after.compare(0, static_cast<size_t>(moov), original, 0, static_cast<size_t>(moov)) != 0)
+        return "bytes before moov changed";
+    return "";
+}
+
+bool hasLiveTitleAtom(const std::string& bytes)
+{
+    const std::string uuid = mp4::usmtUuid();
+    for (size_t at = bytes.find(uuid); at != std::string::npos; at = bytes.find(uuid, at + 1)) {
+        if (at < 8 || bytes.compare(at - 4, 4, "uuid") != 0 || at + 26 > bytes.size())
+            continue;
+        const size_t end = std::min<size_t>({bytes.size(), at - 8 + be32At(bytes, at - 8), at + 16 + be32At(bytes, at + 16)});
+        for (size_t e = at + 26; e + 10 <= end;) {
+            const size_t size = (static_cast<unsigned char>(bytes[e]) << 8) | static_cast<unsigned char>(bytes[e + 1]);
+            if (size < 10)
+                break;
+            if (be32At(bytes, e + 2) == 1)
+                return true;
+            e += size;
+        }
+    }
+    return false;
 }
 
 } // namespace titletest

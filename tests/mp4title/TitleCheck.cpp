@@ -1,0 +1,224 @@
+#include "TitleCheck.h"
+
+#include "mp4title/TitleWrite.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace titlecheck {
+
+namespace {
+
+uint64_t beAt(const std::string& b, int64_t pos, int bytes)
+{
+    uint64_t v = 0;
+    for (int i = 0; i < bytes; ++i)
+        v = (v << 8) | static_cast<unsigned char>(b[static_cast<size_t>(pos + i)]);
+    return v;
+}
+
+struct Head {
+    int64_t size = 0;
+    int head = 8;
+    std::string type;
+};
+
+// The atom at `pos` of a parent ending at `end`; "" or what is wrong.
+std::string headAt(const std::string& b, int64_t pos, int64_t end, Head& h)
+{
+    if (end - pos < 8)
+        return "bytes that form no atom at " + std::to_string(pos);
+    h.type = b.substr(static_cast<size_t>(pos + 4), 4);
+    h.size = static_cast<int64_t>(beAt(b, pos, 4));
+    h.head = 8;
+    if (h.size == 1) {
+        if (end - pos < 16)
+            return "a cut 64-bit head at " + std::to_string(pos);
+        h.size = static_cast<int64_t>(beAt(b, pos + 8, 8) & 0x7FFFFFFFFFFFFFFFull);
+        h.head = 16;
+    } else if (h.size == 0) {
+        h.size = end - pos;
+    }
+    if (h.size < h.head)
+        return "a size field below its head at " + std::to_string(pos);
+    if (h.size > end - pos)
+        return h.type + " at " + std::to_string(pos) + " runs past its parent";
+    return "";
+}
+
+bool isUsmt(const std::string& b, int64_t payload, int64_t size)
+{
+    static const char kUuid[] = "USMT\x21\xD2\x4F\xCE\xBB\x88\x69\x5C\xFA\xC9\xC7\x40";
+    return size >= 24 && b.compare(static_cast<size_t>(payload), 16, kUuid, 16) == 0
+        && b.compare(static_cast<size_t>(payload + 20), 4, "MTDT") == 0;
+}
+
+std::string checkRange(const std::string& b, int64_t pos, int64_t end, int depth)
+{
+    static const char* const kContainers[] = {"moov", "trak", "mdia", "minf", "stbl", "dinf", "edts"};
+    while (pos < end) {
+        Head h;
+        if (std::string p = headAt(b, pos, end, h); !p.empty())
+            return p;
+        const int64_t payload = pos + h.head;
+        const bool container = std::find(std::begin(kContainers), std::end(kContainers), h.type) != std::end(kContainers);
+        if (container && depth < 32) {
+            if (std::string p = checkRange(b, payload, pos + h.size, depth + 1); !p.empty())
+                return p;
+        } else if (h.type == "uuid" && depth > 0 && isUsmt(b, payload, h.size - h.head)) {
+            const int64_t mtdt = static_cast<int64_t>(beAt(b, payload + 16, 4));
+            if (mtdt < 10 || mtdt > h.size - h.head - 16)
+                return "an MTDT atom that does not fit its title atom at " + std::to_string(pos);
+            for (int64_t e = payload + 26; e + 10 <= payload + 16 + mtdt;) {
+                const int64_t size = static_cast<int64_t>(beAt(b, e, 2));
+                if (size < 10)
+                    break;
+                if (e + size > payload + 16 + mtdt)
+                    return "an MTDT entry that runs past its atom at " + std::to_string(e);
+                e += size;
+            }
+        }
+        pos += h.size;
+    }
+    return "";
+}
+
+std::vector<std::pair<int64_t, int64_t>> topLevel(const std::string& b, const char* type)
+{
+    std::vector<std::pair<int64_t, int64_t>> out;
+    const auto end = static_cast<int64_t>(b.size());
+    for (int64_t pos = 0; pos < end;) {
+        Head h;
+        if (!headAt(b, pos, end, h).empty())
+            break;
+        if (h.type == type)
+            out.emplace_back(pos + h.head, h.size - h.head); // the payload
+        pos += h.size;
+    }
+    return out;
+}
+
+Inject g_mode = Inject::Record;
+int g_failAt = 0;
+int g_count = 0;
+std::vector<FileOp> g_log;
+
+// Counts an operation; true when it is to fail.
+bool failsNow()
+{
+    ++g_count;
+    if (g_mode == Inject::FailFrom)
+        return g_failAt > 0 && g_count >= g_failAt;
+    if (g_mode == Inject::FailOnce)
+        return g_count == g_failAt;
+    return false;
+}
+
+int writeAt(int fd, const void* buf, size_t size, int64_t pos)
+{
+    if (failsNow()) {
+        if (g_mode == Inject::FailOnce && size > 1) {
+            title_default_file_ops.write_at(fd, buf, size / 2, pos);
+            g_log.push_back({FileOp::Write, pos, std::string(static_cast<const char*>(buf), size / 2)});
+        }
+        return -EIO;
+    }
+    g_log.push_back({FileOp::Write, pos, std::string(static_cast<const char*>(buf), size)});
+    return title_default_file_ops.write_at(fd, buf, size, pos);
+}
+
+int syncFile(int fd)
+{
+    if (failsNow())
+        return -EIO;
+    g_log.push_back({FileOp::Sync, 0, std::string()});
+    return title_default_file_ops.sync(fd);
+}
+
+int truncateFile(int fd, int64_t size)
+{
+    if (failsNow())
+        return -EIO;
+    g_log.push_back({FileOp::Truncate, size, std::string()});
+    return title_default_file_ops.truncate(fd, size);
+}
+
+void apply(std::string& file, const FileOp& op)
+{
+    if (op.kind == FileOp::Truncate) {
+        file.resize(static_cast<size_t>(op.pos), '\0');
+    } else if (op.kind == FileOp::Write) {
+        const auto end = static_cast<size_t>(op.pos) + op.bytes.size();
+        if (file.size() < end)
+            file.resize(end, '\0');
+        file.replace(static_cast<size_t>(op.pos), op.bytes.size(), op.bytes);
+    }
+}
+
+} // namespace
+
+std::string structureProblem(const std::string& bytes)
+{
+    return checkRange(bytes, 0, static_cast<int64_t>(bytes.size()), 0);
+}
+
+bool mediaKept(const std::string& before, const std::string& after)
+{
+    for (const auto& [pos, size] : topLevel(before, "mdat"))
+        if (after.size() < static_cast<size_t>(pos + size)
+            || after.compare(static_cast<size_t>(pos), static_cast<size_t>(size), before, static_cast<size_t>(pos),
+                             static_cast<size_t>(size)) != 0)
+            return false;
+    return true;
+}
+
+int64_t moovStart(const std::string& bytes)
+{
+    const auto moovs = topLevel(bytes, "moov");
+    return moovs.empty() ? -1 : moovs.front().first - 8;
+}
+
+void arm(Inject mode, int n)
+{
+    g_mode = mode;
+    g_failAt = n;
+    g_count = 0;
+    g_log.clear();
+    title_file_ops = {writeAt, syncFile, truncateFile};
+}
+
+void disarm()
+{
+    title_file_ops = title_default_file_ops;
+}
+
+int opCount()
+{
+    return g_count;
+}
+
+const std::vector<FileOp>& opLog()
+{
+    return g_log;
+}
+
+size_t unsyncedOps(const std::vector<FileOp>& log, size_t issued)
+{
+    size_t n = 0;
+    for (size_t i = issued; i > 0 && log[i - 1].kind != FileOp::Sync; --i)
+        ++n;
+    return n;
+}
+
+std::string crashState(const std::string& original, const std::vector<FileOp>& log, size_t issued, uint32_t keep)
+{
+    const size_t synced = issued - unsyncedOps(log, issued);
+    std::string file = original;
+    for (size_t i = 0; i < issued; ++i)
+        if (i < synced || (keep >> (i - synced)) & 1u)
+            apply(file, log[i]);
+    return file;
+}
+
+} // namespace titlecheck
