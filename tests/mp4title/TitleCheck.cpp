@@ -130,6 +130,8 @@ int writeAt(int fd, const void* buf, size_t size, int64_t pos)
 
 int syncFile(int fd)
 {
+    if (g_mode == Inject::NoSync)
+        return 0;
     if (failsNow())
         return -EIO;
     g_log.push_back({FileOp::Sync, 0, std::string()});

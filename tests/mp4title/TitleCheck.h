@@ -32,6 +32,7 @@ enum class Inject {
     Record,     // every operation is done and logged
     FailFrom,   // the Nth and every later one fails without effect: a pulled stick, or a crash
     FailOnce,   // only the Nth fails (a write after it wrote half its bytes)
+    NoSync,     // syncs are left out: for checks of the layout alone, which run faster
 };
 void arm(Inject mode, int n = 0);
 void disarm();

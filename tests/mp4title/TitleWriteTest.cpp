@@ -1,5 +1,4 @@
 #include "mp4title/TitleCalls.h"
-#include "mp4title/TitleWrite.h"
 
 #include "Mp4Builder.h"
 #include "TempDir.h"
@@ -217,8 +216,7 @@ TEST_F(TitleWrite, LeftoversOfAnInterruptedWriteAreCut)
 TEST_F(TitleWrite, StaysCompactOverManyRetitles)
 {
     // Only the layout counts here; the syncs are checked elsewhere.
-    const TitleFileOps saved = title_file_ops;
-    title_file_ops.sync = [](int) { return 0; };
+    titlecheck::arm(titlecheck::Inject::NoSync);
     std::mt19937 random(7);
     for (const std::string& start : {mp4::pspVideo(kHello), readFileBytes(kData / "faststart.mp4")}) {
         const auto f = dir.write("v.mp4", start);
@@ -235,7 +233,7 @@ TEST_F(TitleWrite, StaysCompactOverManyRetitles)
         // At most a relocated moov, the largest title atom and its free twin.
         EXPECT_LE(largest, start.size() + 1600 + 2 * 700);
     }
-    title_file_ops = saved;
+    titlecheck::disarm();
 }
 
 TEST_F(TitleWrite, GarbageAndTruncatedFilesAreNotTouched)
