@@ -66,8 +66,9 @@ protected:
     void SetUp() override
     {
         m_file = dir.write("v.mp4", GetParam().bytes());
-        if (GetParam().prepare)
+        if (GetParam().prepare) {
             ASSERT_EQ(setTitle(m_file, GetParam().prepare), 1);
+        }
         m_original = readFileBytes(m_file);
         m_oldTitle = titleOf(m_file);
         m_wellFormed = titlecheck::structureProblem(m_original).empty(); // not so with leftovers
@@ -84,16 +85,21 @@ protected:
     void expectGood(const std::string& bytes, const std::string& title, const std::string& where)
     {
         EXPECT_TRUE(title == m_oldTitle || title == GetParam().title) << where << ": reads " << title;
-        if (m_wellFormed)
+        if (m_wellFormed) {
             EXPECT_EQ(titlecheck::structureProblem(bytes), "") << where;
+        }
         EXPECT_TRUE(titlecheck::mediaKept(m_original, bytes)) << where;
-        const auto next = dir.write("next.mp4", bytes);
+        const auto next = fresh(bytes);
         titlecheck::arm(Inject::NoSync);
         EXPECT_EQ(retitleChecked(next, "Next", bytes), "") << where;
         titlecheck::disarm();
     }
 
+    // A new file each time: rewriting one name makes the file system flush it.
+    std::filesystem::path fresh(const std::string& bytes) { return dir.write(std::to_string(++m_files) + ".mp4", bytes); }
+
     TempDir dir;
+    int m_files = 0;
     std::filesystem::path m_file;
     std::string m_original;
     std::string m_oldTitle;
@@ -108,12 +114,12 @@ TEST_P(CrashTest, EveryStoppingPointLeavesAGoodFile)
         ASSERT_LE(open, 6u);
         for (uint32_t keep = 0; keep < (1u << open); ++keep) {
             const std::string state = titlecheck::crashState(m_original, m_log, issued, keep);
-            expectGood(state, titleOf(dir.write("crash.mp4", state)),
+            expectGood(state, titleOf(fresh(state)),
                        "after " + std::to_string(issued) + " of " + std::to_string(m_log.size()) + ", kept " + std::to_string(keep));
         }
     }
     // Success is reported once the change is synced.
-    EXPECT_EQ(titleOf(dir.write("synced.mp4", titlecheck::crashState(m_original, m_log, m_log.size(), 0))), GetParam().title);
+    EXPECT_EQ(titleOf(fresh(titlecheck::crashState(m_original, m_log, m_log.size(), 0))), GetParam().title);
 }
 
 TEST_P(CrashTest, FailedWritesSayWhatTheyLeft)
@@ -122,7 +128,7 @@ TEST_P(CrashTest, FailedWritesSayWhatTheyLeft)
     for (const Inject mode : {Inject::FailFrom, Inject::FailOnce}) {
         for (int n = 1; n <= count; ++n) {
             const std::string where = (mode == Inject::FailOnce ? "once at " : "from ") + std::to_string(n);
-            const auto f = dir.write("v.mp4", m_original);
+            const auto f = fresh(m_original);
             titlecheck::arm(mode, n);
             const mp4title::WriteResult r = mp4title::writeTitle(f.string(), GetParam().title);
             titlecheck::disarm();
@@ -139,8 +145,9 @@ TEST_P(CrashTest, FailedWritesSayWhatTheyLeft)
             } else {
                 EXPECT_NE(r.reason.find("could not be confirmed"), std::string::npos) << where << ": " << r.reason;
             }
-            if (!r.ok)
+            if (!r.ok) {
                 EXPECT_EQ(r.reason.rfind("Writing the file failed: Input/output error.", 0), 0u) << r.reason;
+            }
             expectGood(bytes, title, where);
         }
     }

@@ -156,7 +156,7 @@ TEST(TitleRead, TruncatedAndGarbageFilesReadCleanly)
     TempDir dir;
     const std::string whole = readFileBytes(kData / "hello.mp4");
     for (size_t n = 0; n < whole.size(); n += 4) {
-        const auto r = getTitle(dir.write("cut.mp4", whole.substr(0, n)));
+        const auto r = getTitle(dir.write("cut" + std::to_string(n) + ".mp4", whole.substr(0, n)));
         const std::string title(r.buffer.c_str());
         EXPECT_TRUE(title.empty() || title == "Hello") << n;
     }
@@ -165,7 +165,7 @@ TEST(TitleRead, TruncatedAndGarbageFilesReadCleanly)
         std::string bytes = whole;
         for (int k = 0; k < 8; ++k)
             bytes[random() % bytes.size()] = static_cast<char>(random());
-        const auto r = getTitle(dir.write("noise.mp4", bytes));
+        const auto r = getTitle(dir.write("noise" + std::to_string(i) + ".mp4", bytes));
         EXPECT_LE(std::string(r.buffer.c_str()).size(), 511u);
     }
 }

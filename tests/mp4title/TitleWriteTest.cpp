@@ -241,7 +241,7 @@ TEST_F(TitleWrite, GarbageAndTruncatedFilesAreNotTouched)
     const std::string whole = readFileBytes(kData / "hello.mp4");
     for (size_t n = 0; n < whole.size(); n += 5) {
         const std::string cut = whole.substr(0, n);
-        const auto f = dir.write("cut.mp4", cut);
+        const auto f = dir.write("cut" + std::to_string(n) + ".mp4", cut);
         EXPECT_EQ(setTitle(f, "Changed"), 0) << n;
         EXPECT_EQ(readFileBytes(f), cut) << n;
     }
@@ -303,8 +303,9 @@ protected:
             EXPECT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
             ::close(fd);
         }
-        if (!firstTitle.empty())
+        if (!firstTitle.empty()) {
             EXPECT_EQ(setTitle(f, firstTitle), 1);
+        }
         const int fd = ::open((m_mount / "filler").c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
         const std::string block(4096, 'f');
         while (::write(fd, block.data(), block.size()) > 0) {
