@@ -86,32 +86,40 @@ TEST_F(TitleCommand, SetAndClearRewriteInPlace)
     EXPECT_EQ(readFileBytes(f), mp4::pspVideo(""));
 }
 
-TEST_F(TitleCommand, FailuresSayWhyAndLeaveTheFile)
+TEST_F(TitleCommand, FastStartFilesAreRetitled)
 {
     const std::string fast = mp4::ftyp() + mp4::atom("moov", mp4::mvhd() + mp4::usmt(u"Hello")) + mp4::atom("mdat", "m");
     const auto f = dir.write("fast.mp4", fast);
-    CliRun r = runCli(dir, {"title", "set", f.string(), "Other"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "reelkeeper-cli: " + f.string()
-                         + ": the title cannot be written in place: the moov atom is not at the end of the file\n");
-    EXPECT_EQ(readFileBytes(f), fast);
+    const CliRun r = runCli(dir, {"title", "set", f.string(), "Other"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(runCli(dir, {"title", "get", f.string()}).out, "Other\n");
+}
 
+TEST_F(TitleCommand, FailuresSayWhyAndLeaveTheFile)
+{
     const std::string plain = mp4::pspVideo(mp4::usmt(u"Hello"));
     const auto g = dir.write("g.mp4", plain);
-    r = runCli(dir, {"title", "set", g.string(), std::string(256, 'x')});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "reelkeeper-cli: " + g.string() + ": the title is longer than 255 bytes\n");
-    EXPECT_EQ(readFileBytes(g), plain);
-
     const auto text = dir.write("t.mp4", "not a video");
-    r = runCli(dir, {"title", "clear", text.string()});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "reelkeeper-cli: " + text.string() + ": not an MP4 file\n");
-    EXPECT_EQ(readFileBytes(text), "not a video");
-
-    r = runCli(dir, {"title", "set", (dir.path() / "missing.mp4").string(), "x"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "missing.mp4"));
+    const auto missing = dir.path() / "missing.mp4";
+    const struct {
+        std::vector<std::string> args;
+        std::filesystem::path file;
+        std::string reason;
+    } cases[] = {
+        {{"title", "set", g.string(), std::string(256, 'x')}, g, "The title is longer than 255 bytes."},
+        {{"title", "set", g.string(), "Caf\xE9"}, g, "The title is not valid UTF-8 text."},
+        {{"title", "clear", text.string()}, text, "The file is not an MP4 video."},
+        {{"title", "set", missing.string(), "x"}, missing, "The file does not exist."},
+    };
+    for (const auto& c : cases) {
+        const std::string before = std::filesystem::exists(c.file) ? readFileBytes(c.file) : "";
+        const CliRun r = runCli(dir, c.args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, "reelkeeper-cli: " + c.file.string() + ": " + c.reason + "\n");
+        EXPECT_EQ(std::filesystem::exists(c.file) ? readFileBytes(c.file) : "", before);
+    }
+    EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
 TEST_F(TitleCommand, WrongArgumentsShowTheUsage)
