@@ -1,8 +1,14 @@
-// Feeds arbitrary bytes to the title calls: read them, then write a title on
-// a temporary copy. A refused write must leave the copy as it was; an
-// accepted one must read back.
+// Feeds arbitrary bytes to the title calls as a file, with a title taken from
+// the same bytes: read the title, then write one on a scratch copy. A refused
+// write must leave the copy as it was. An accepted one must read back, keep
+// every atom whole (when the input's were), keep the media data and the bytes
+// before moov, and accept the same write again. Then the write is stopped at
+// its Nth operation: the file must read the old or the new title, stay whole
+// and accept the write once more.
 
 #include "mp4title/TitleCalls.h"
+
+#include "TitleCheck.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -22,18 +28,11 @@ const std::string& scratchPath()
     return path;
 }
 
-void writeFile(const std::string& path, const uint8_t* data, size_t size)
+void writeFile(const std::string& path, const std::string& bytes)
 {
     const int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0600);
-    if (fd < 0)
+    if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
         std::abort();
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n <= 0)
-            std::abort();
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
     ::close(fd);
 }
 
@@ -51,11 +50,11 @@ std::string readFile(const std::string& path)
     return out;
 }
 
-std::string readTitle(const std::string& path, int* result)
+std::string readTitle(const std::string& path)
 {
     // Exactly 512 bytes on the heap, so that any overrun is caught.
     char* buffer = static_cast<char*>(std::calloc(1, 512));
-    *result = GetTitleName(path.c_str(), buffer);
+    GetTitleName(path.c_str(), buffer);
     if (buffer[511] != '\0')
         std::abort();
     std::string title(buffer);
@@ -63,33 +62,70 @@ std::string readTitle(const std::string& path, int* result)
     return title;
 }
 
-const char* const kTitles[] = {"", "Hi", "A title of a more usual length",
-                               "Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x8E\xAC",
-                               "255xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"
-                               "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"
-                               "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"};
+void check(bool ok)
+{
+    if (!ok)
+        std::abort();
+}
+
+const char* const kTitles[] = {"Hi", "A title of a more usual length", "Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x8E\xAC"};
+
+// The last bytes choose the title and the stopping point; they stay part of the file.
+std::string titleFor(const std::string& input)
+{
+    const size_t n = input.size();
+    const unsigned mode = n > 0 ? static_cast<unsigned char>(input[n - 1]) : 0;
+    if (mode % 4 == 0)
+        return "";
+    if (mode % 4 == 1)
+        return kTitles[(mode / 4) % 3];
+    const size_t from = n > 2 ? static_cast<unsigned char>(input[n - 3]) * 131u % n : 0;
+    return std::string(input.substr(from, (mode / 4) % 80).c_str()); // up to a zero byte
+}
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    const std::string input(reinterpret_cast<const char*>(data), size);
     const std::string& path = scratchPath();
-    writeFile(path, data, size);
-    int found = 0;
-    readTitle(path, &found);
+    writeFile(path, input);
+    const std::string oldTitle = readTitle(path);
+    const std::string title = titleFor(input);
+    const bool wellFormed = titlecheck::structureProblem(input).empty();
+    const int64_t moov = titlecheck::moovStart(input);
 
-    const char* title = kTitles[size > 0 ? data[size - 1] % (sizeof(kTitles) / sizeof(kTitles[0])) : 0];
-    if (std::strlen(title) > 255)
-        std::abort();
-    const int written = SetTitleName(path.c_str(), title);
-    const std::string after = readFile(path);
-    if (written != 1) {
-        if (after != std::string(reinterpret_cast<const char*>(data), size))
-            std::abort(); // a refused write changed the file
-    } else {
-        int again = 0;
-        if (readTitle(path, &again) != title || again != 1)
-            std::abort(); // an accepted write does not read back
+    // A write that counts its own success must leave a sound file.
+    auto soundAfterWrite = [&](const std::string& after) {
+        check(readTitle(path) == title);
+        check(!wellFormed || titlecheck::structureProblem(after).empty());
+        check(titlecheck::mediaKept(input, after));
+        check(moov < 0 || after.compare(0, static_cast<size_t>(moov), input, 0, static_cast<size_t>(moov)) == 0);
+    };
+
+    if (SetTitleName(path.c_str(), title.c_str()) != 1) {
+        check(readFile(path) == input); // a refused write changed the file
+        check(title_outcome != TITLE_WRITE_FAILED && title_outcome != TITLE_READ_BACK_WRONG);
+        ::unlink(path.c_str());
+        return 0;
+    }
+    soundAfterWrite(readFile(path));
+    check(SetTitleName(path.c_str(), title.c_str()) == 1);
+    soundAfterWrite(readFile(path));
+
+    const int stopAt = size > 1 ? static_cast<unsigned char>(input[size - 2]) % 16 : 0;
+    if (stopAt > 0) {
+        writeFile(path, input);
+        titlecheck::arm(titlecheck::Inject::FailFrom, stopAt);
+        SetTitleName(path.c_str(), title.c_str());
+        titlecheck::disarm();
+        const std::string stopped = readFile(path);
+        const std::string now = readTitle(path);
+        check(now == oldTitle || now == title);
+        check(!wellFormed || titlecheck::structureProblem(stopped).empty());
+        check(titlecheck::mediaKept(input, stopped));
+        check(SetTitleName(path.c_str(), title.c_str()) == 1);
+        soundAfterWrite(readFile(path));
     }
     ::unlink(path.c_str());
     return 0;

@@ -51,7 +51,7 @@ void reset_walk_state()
 
 // Reads the title again over the handle the write holds open and locked: what
 // any reader now gets. The state of the running call is kept aside meanwhile.
-bool read_back(void* context, std::string* title)
+int read_back(void* context, std::string* title)
 {
     auto* h = static_cast<ProtocolHandle*>(context);
     const mp4title::WalkFindings walk = walk_findings;
@@ -64,14 +64,14 @@ bool read_back(void* context, std::string* title)
     reset_walk_state();
     edit_mode = 0;
 
-    bool ok = false;
+    int result = -1;
     auto* s = static_cast<FormatContext*>(mem_alloc(sizeof(FormatContext)));
     auto* c = static_cast<MovContext*>(mem_alloc(sizeof(MovContext)));
     if (s && c && stream_attach(&s->pb, h) == 0) {
         s->iformat = &mov_input_format;
         s->priv_data = c;
         mov_read_header(s, nullptr);
-        ok = moov_found == 1 && s->pb.error == 0;
+        result = s->pb.error != 0 ? -1 : moov_found == 1 ? 1 : 0;
         *title = title_name ? title_name : "";
         mov_input_format.read_close(s);
         for (int i = 0; i < s->nb_streams; ++i)
@@ -89,7 +89,7 @@ bool read_back(void* context, std::string* title)
     moov_found = found;
     moov_size = moovSize;
     edit_mode = mode;
-    return ok;
+    return result;
 }
 
 } // namespace

@@ -172,11 +172,11 @@ std::vector<Atom> children_of(const std::string& bytes, int64_t base, int64_t be
             how = end - pos >= 16 || (end - pos >= 8 && get_be32(b + pos) != 1) ? BAD_SIZE : ENDS_SHORT;
             break;
         }
+        out.push_back(a); // a last one that runs past the end is listed too
         if (a.cut) {
             how = RUNS_PAST;
             break;
         }
-        out.push_back(a);
         pos += a.size;
     }
     if (fill)
@@ -230,11 +230,12 @@ void find_title_atoms(const std::string& moov, int64_t base, int64_t begin, int6
     for (const Atom& a : children_of(moov, base, begin, end, nullptr)) {
         const int64_t at = a.start - base;
         const int64_t payload = a.size - a.head;
-        if (a.is("uuid") && usmt_payload(b + at + a.head, payload)) {
-            TitleAtom t{a, payload > 92, has_title_entry(b + at + a.head, payload)};
+        const int64_t present = std::min(payload, end - at - a.head); // less when it runs past its parent
+        if (a.is("uuid") && usmt_payload(b + at + a.head, present)) {
+            TitleAtom t{a, payload > 92, has_title_entry(b + at + a.head, present)};
             if (t.big || t.hasTitle)
                 out.push_back(t);
-        } else if (is_container(a) && depth < MOV_MAX_DEPTH) {
+        } else if (is_container(a) && !a.cut && depth < MOV_MAX_DEPTH) {
             find_title_atoms(moov, base, at + a.head, at + a.size, depth + 1, out);
         }
     }
@@ -512,11 +513,11 @@ int Writer::plan()
         if (t.atom.start == m_walk.takenStart)
             taken = &t;
     if (!taken && m_walk.takenStart > moov.start && m_walk.takenStart < moov.end()) {
-        // Inside a child that runs past its parent, which the walk enters and the scan does not.
+        // Inside a child that runs past its parent, which the walk enters and the
+    // scan does not. Its type alone changes, which is safe whatever its size.
         const int64_t at = m_walk.takenStart - moov.start;
         TitleAtom t;
-        if (parse_head(reinterpret_cast<const unsigned char*>(bytes.data()) + at, moov.size - at, m_walk.takenStart, t.atom)
-            && !t.atom.cut) {
+        if (parse_head(reinterpret_cast<const unsigned char*>(bytes.data()) + at, moov.size - at, m_walk.takenStart, t.atom)) {
             t.big = true;
             olds.push_back(t);
             taken = &olds.back();
@@ -677,9 +678,13 @@ int Writer::plan()
 
     // Tidying, once the change is safe: runs of free children become one, and
     // free children that end a moov which ends the file are cut off.
+    if (fill != FILLS)
+        return TITLE_OK;
+    // The reader never reads an empty moov at the end of the file (an 8-byte
+    // last atom), so one child always stays.
     size_t keep = kids.size();
     if (moovEndsFile)
-        while (keep > 0 && kids[keep - 1].is("free"))
+        while (keep > 1 && kids[keep - 1].is("free"))
             --keep;
     for (size_t i = 0; i < keep;) {
         size_t j = i;
@@ -694,7 +699,7 @@ int Writer::plan()
     }
     if (keep < kids.size()) {
         m_plan.sync();
-        const int64_t newEnd = keep > 0 ? kids[keep - 1].end() : moov.start + moov.head;
+        const int64_t newEnd = kids[keep - 1].end();
         m_plan.write(moov.start, be32_bytes(static_cast<uint32_t>(newEnd - moov.start)));
         m_plan.sync();
         // Left uncut by a crash, what follows moov is a leftover the next write cuts.
@@ -746,7 +751,7 @@ void Writer::execute()
         std::string now;
         if (unchanged())
             m_out.state = TITLE_STATE_UNCHANGED;
-        else if (m_readBack(m_context, &now) && now == m_walk.oldTitle)
+        else if (m_readBack(m_context, &now) == 1 && now == m_walk.oldTitle)
             m_out.state = TITLE_STATE_OLD;
         else
             m_out.state = TITLE_STATE_UNKNOWN;
@@ -789,11 +794,12 @@ bool Writer::unchanged()
 void Writer::verify()
 {
     std::string now;
-    if (!m_readBack(m_context, &now)) {
+    const int found = m_readBack(m_context, &now);
+    if (found < 0) {
         m_out.outcome = TITLE_WRITE_FAILED;
         m_out.err = EIO;
         m_out.state = TITLE_STATE_UNKNOWN;
-    } else if (now != m_title) {
+    } else if (found == 0 || now != m_title) {
         m_out.outcome = TITLE_READ_BACK_WRONG;
     }
 }

@@ -51,8 +51,9 @@ struct WriteOutcome {
     int64_t cut = 0;            // bytes the file became shorter
 };
 
-// Reads the title the file now holds into `title`; false when it cannot.
-using ReadBack = bool (*)(void* context, std::string* title);
+// Reads the title the file now holds into `title`: 1, or 0 when the walk
+// finds no moov, or -1 when reading fails.
+using ReadBack = int (*)(void* context, std::string* title);
 
 // Writes `title` (valid UTF-8; "" removes every title atom) into `fd`, which
 // the caller holds open for reading and writing and locked.
