@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing on a Debian 12 machine, builds Reelkeeper, then
 # either starts it (run), runs the whole test suite (test) or runs the suite
-# under AddressSanitizer and UndefinedBehaviorSanitizer (sanitize).
+# under AddressSanitizer and UndefinedBehaviorSanitizer (sanitize), or only the
+# title engine's tests and the fuzz corpus replays under them (sanitize-core).
 set -euo pipefail
 
 mode="${1:-run}"
@@ -57,8 +58,14 @@ sanitize)
     build "$root/build-asan" -DREELKEEPER_SANITIZE=ON -DREELKEEPER_BUILD_BENCH=OFF
     ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 run_tests "$root/build-asan"
     ;;
+sanitize-core)
+    cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREELKEEPER_SANITIZE=ON -DREELKEEPER_BUILD_BENCH=OFF
+    cmake --build "$root/build-asan" -j "$(nproc)" --target mp4title_tests fuzz_title_replay fuzz_region_replay
+    ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 QT_QPA_PLATFORM=offscreen \
+        ctest --test-dir "$root/build-asan" --output-on-failure -j "$(nproc)" -L core
+    ;;
 *)
-    echo "usage: $0 run|test|sanitize" >&2
+    echo "usage: $0 run|test|sanitize|sanitize-core" >&2
     exit 2
     ;;
 esac
