@@ -669,6 +669,10 @@ int Writer::plan()
         if (static_cast<int64_t>(copy.size()) > kMax32)
             return TITLE_TOO_BIG;
         copy.replace(0, 8, be32_bytes(static_cast<uint32_t>(copy.size())) + "moov");
+        // Another moov between the two would become the first one.
+        for (int i = l.moov + 1; i <= l.lastReal; ++i)
+            if (l.top[static_cast<size_t>(i)].is("moov"))
+                free_atom(l.top[static_cast<size_t>(i)]);
         m_plan.write(l.leftoverStart, copy);
         m_plan.sync();
         free_atom(moov);
