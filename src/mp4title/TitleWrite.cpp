@@ -424,10 +424,12 @@ int scan_top_level(int fd, Layout& l)
     if (l.moov < 0)
         return garbage ? TITLE_BAD_SIZE_FIELD : TITLE_MOOV_NESTED;
     // Leftovers of an interrupted write: what follows the last real atom after
-    // moov. Bytes that form no atom could be anything: then nothing is cut.
+    // moov. Bytes that form no atom could be anything: then nothing is cut;
+    // nor behind an empty moov, which the reader does not see at the very end.
     l.lastReal = static_cast<int>(l.top.size()) - 1;
     l.tailIsGarbage = garbage;
-    while (!garbage && l.lastReal > l.moov && is_leftover(fd, l.fileSize, l.top[static_cast<size_t>(l.lastReal)]))
+    const bool mayCut = !garbage && l.top[static_cast<size_t>(l.moov)].size > 8;
+    while (mayCut && l.lastReal > l.moov && is_leftover(fd, l.fileSize, l.top[static_cast<size_t>(l.lastReal)]))
         --l.lastReal;
     const Atom& last = l.top[static_cast<size_t>(l.lastReal)];
     l.leftoverStart = garbage || last.cut ? l.fileSize : last.end();

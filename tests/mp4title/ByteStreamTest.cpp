@@ -121,44 +121,4 @@ TEST_F(ByteStreamTest, SeeksInsideTheBufferWithoutTouchingTheFile)
     stream_close(&s);
 }
 
-TEST_F(ByteStreamTest, WritesThroughAMemoryBufferAndSeeksBack)
-{
-    unsigned char buffer[64] = {};
-    ByteStream s;
-    init_byte_stream(&s, buffer, sizeof(buffer), 1, nullptr, nullptr, nullptr, nullptr);
-    write_be32(&s, 0);
-    write_tag(&s, "uuid");
-    write_be16(&s, 0x1234);
-    write_be64(&s, 0x0102030405060708ull);
-    write_le32(&s, 0x0A0B0C0D);
-    write_cstring(&s, "ab");
-    write_cstring(&s, nullptr);
-    const int64_t end = stream_tell(&s);
-    EXPECT_EQ(end, 4 + 4 + 2 + 8 + 4 + 3 + 1);
-    stream_seek(&s, 0, SEEK_SET);
-    write_be32(&s, static_cast<unsigned>(end));
-    EXPECT_EQ(stream_seek(&s, end, SEEK_SET), end);
-    const std::string expected = std::string("\0\0\0\x1A", 4) + "uuid" + "\x12\x34" + std::string("\1\2\3\4\5\6\7\x08", 8)
-        + "\x0D\x0C\x0B\x0A" + std::string("ab\0\0", 4);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), static_cast<size_t>(end)), expected);
-}
-
-TEST_F(ByteStreamTest, PositionsBeyond4GiBStay64Bit)
-{
-    const auto big = dir.path() / "big.bin";
-    const int64_t at = (int64_t(5) << 30) + 3;
-    titletest::writeSparse(big, "head", at, "TAIL");
-    ProtocolHandle* h = nullptr;
-    ASSERT_EQ(protocol_open(&h, big.c_str(), URL_RDONLY), 0);
-    EXPECT_EQ(stream_size(h), at + 4);
-    protocol_close(h);
-
-    ByteStream s;
-    ASSERT_EQ(stream_open(&s, big.c_str(), URL_RDONLY), 0);
-    EXPECT_EQ(stream_seek(&s, at, SEEK_SET), at);
-    EXPECT_EQ(read_le32(&s), mktag('T', 'A', 'I', 'L'));
-    EXPECT_EQ(stream_tell(&s), at + 4);
-    stream_close(&s);
-}
-
 } // namespace

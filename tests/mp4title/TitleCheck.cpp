@@ -105,42 +105,39 @@ int g_count = 0;
 std::vector<FileOp> g_log;
 
 // Counts an operation; true when it is to fail.
-bool failsNow()
+bool failsNow(FileOp::Kind kind)
 {
+    if (kind == FileOp::Sync && g_mode == Inject::NoSync)
+        return false;
     ++g_count;
-    if (g_mode == Inject::FailFrom)
-        return g_failAt > 0 && g_count >= g_failAt;
-    if (g_mode == Inject::FailOnce)
-        return g_count == g_failAt;
-    return false;
+    return (g_mode == Inject::FailFrom && g_failAt > 0 && g_count >= g_failAt)
+        || (g_mode == Inject::FailOnce && g_count == g_failAt);
 }
 
 int writeAt(int fd, const void* buf, size_t size, int64_t pos)
 {
-    if (failsNow()) {
-        if (g_mode == Inject::FailOnce && size > 1) {
-            title_default_file_ops.write_at(fd, buf, size / 2, pos);
-            g_log.push_back({FileOp::Write, pos, std::string(static_cast<const char*>(buf), size / 2)});
-        }
+    const bool fails = failsNow(FileOp::Write);
+    if (fails && (g_mode != Inject::FailOnce || size < 2))
         return -EIO;
-    }
-    g_log.push_back({FileOp::Write, pos, std::string(static_cast<const char*>(buf), size)});
-    return title_default_file_ops.write_at(fd, buf, size, pos);
+    const size_t done = fails ? size / 2 : size;
+    g_log.push_back({FileOp::Write, pos, std::string(static_cast<const char*>(buf), done)});
+    const int r = title_default_file_ops.write_at(fd, buf, done, pos);
+    return fails ? -EIO : r;
 }
 
 int syncFile(int fd)
 {
+    if (failsNow(FileOp::Sync))
+        return -EIO;
     if (g_mode == Inject::NoSync)
         return 0;
-    if (failsNow())
-        return -EIO;
     g_log.push_back({FileOp::Sync, 0, std::string()});
     return title_default_file_ops.sync(fd);
 }
 
 int truncateFile(int fd, int64_t size)
 {
-    if (failsNow())
+    if (failsNow(FileOp::Truncate))
         return -EIO;
     g_log.push_back({FileOp::Truncate, size, std::string()});
     return title_default_file_ops.truncate(fd, size);
