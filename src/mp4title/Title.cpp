@@ -68,6 +68,8 @@ std::string writeReason(const std::string& title)
     case TITLE_CUT_SHORT: return "The file is cut short: an atom runs past its end.";
     case TITLE_BAD_SIZE_FIELD: return "The file is damaged: an atom has a size field below 8.";
     case TITLE_NOT_READ_BACK: return walkReason(title_walk_error);
+    case TITLE_STRAY_ATOMS:
+        return "A title written there would not be read back: the file has header atoms after its moov atom.";
     case TITLE_TOO_BIG: return "The file's moov atom would grow beyond 4 GiB.";
     case TITLE_WRITE_FAILED:
         return std::string("Writing the file failed: ") + std::strerror(title_errno ? title_errno : EIO) + "."

@@ -50,6 +50,7 @@ enum TitleOutcome {
     TITLE_CUT_SHORT,            // an atom runs past the end of the file
     TITLE_BAD_SIZE_FIELD,       // a top-level atom has a size field of 2 to 7
     TITLE_NOT_READ_BACK,        // the walk would not reach a new title; title_walk_error says why
+    TITLE_STRAY_ATOMS,          // header atoms after moov would hide a moov written after them
     TITLE_TOO_BIG,              // moov would outgrow a 32-bit size
     TITLE_WRITE_FAILED,         // title_errno and title_state say what happened
     TITLE_READ_BACK_WRONG,      // written, but the file does not read the expected title

@@ -432,8 +432,21 @@ int scan_top_level(int fd, Layout& l)
     while (mayCut && l.lastReal > l.moov && is_leftover(fd, l.fileSize, l.top[static_cast<size_t>(l.lastReal)]))
         --l.lastReal;
     const Atom& last = l.top[static_cast<size_t>(l.lastReal)];
-    l.leftoverStart = garbage || last.cut ? l.fileSize : last.end();
+    l.leftoverStart = !mayCut || last.cut ? l.fileSize : last.end();
     return TITLE_OK;
+}
+
+// Whether the walk steps over this top-level atom: no handler, or one that
+// neither descends nor can end the walk.
+bool walk_steps_over(const Atom& a)
+{
+    if (a.is("mdat") || a.is("wide"))
+        return true;
+    const uint32_t type = mktag(a.type[0], a.type[1], a.type[2], a.type[3]);
+    for (const AtomHandlerEntry* e = mov_default_parse_table; e->type; ++e)
+        if (e->type == type)
+            return e->handler == mov_read_leaf;
+    return true;
 }
 
 class Writer
@@ -515,8 +528,8 @@ int Writer::plan()
         if (t.atom.start == m_walk.takenStart)
             taken = &t;
     if (!taken && m_walk.takenStart > moov.start && m_walk.takenStart < moov.end()) {
-        // Inside a child that runs past its parent, which the walk enters and the
-    // scan does not. Its type alone changes, which is safe whatever its size.
+        // Inside a child that runs past its parent, which the walk enters and
+        // the scan does not. Its type alone changes, safe whatever its size.
         const int64_t at = m_walk.takenStart - moov.start;
         TitleAtom t;
         if (parse_head(reinterpret_cast<const unsigned char*>(bytes.data()) + at, moov.size - at, m_walk.takenStart, t.atom)) {
@@ -536,9 +549,8 @@ int Writer::plan()
         if (fill != FILLS)
             return m_walk.walkError ? TITLE_NOT_READ_BACK : fill == BAD_SIZE ? TITLE_BAD_SIZE_FIELD : TITLE_BAD_MOOV;
         std::string old;
-        if (taken) {
+        if (taken)
             old = bytes.substr(static_cast<size_t>(taken->atom.start - moov.start), static_cast<size_t>(taken->atom.size));
-        }
         atom = rebuilt_title_atom(taken ? &old : nullptr, m_title);
         const int64_t need = static_cast<int64_t>(atom.size());
         for (const Atom& k : kids) {
@@ -564,6 +576,10 @@ int Writer::plan()
                 return l.tailIsGarbage ? TITLE_BAD_SIZE_FIELD : TITLE_CUT_SHORT;
             if (route == Relocate && lastReal.toEnd && (lastReal.head != 8 || lastReal.size > kMax32))
                 return TITLE_LARGE_SIZE;
+            // Once the old moov is free, the walk must get past what follows it.
+            for (int i = l.moov + 1; route == Relocate && i <= l.lastReal; ++i)
+                if (!l.top[static_cast<size_t>(i)].is("moov") && !walk_steps_over(l.top[static_cast<size_t>(i)]))
+                    return TITLE_STRAY_ATOMS;
         }
     }
 

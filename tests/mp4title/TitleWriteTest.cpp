@@ -177,6 +177,7 @@ TEST_F(TitleWrite, WhatNoSafeWriteHandlesIsRefused)
         {mp4::pspVideo(std::string("\0\0\0", 3)), "New", TITLE_BAD_MOOV},
         {cutFastStart.substr(0, cutFastStart.size() - 10), "Other", TITLE_CUT_SHORT},
         {fastStart(kHello) + mp4::be32(3) + "junk", "Other", TITLE_BAD_SIZE_FIELD},
+        {fastStart(kHello) + mp4::atom("minf", mp4::be32(4000) + "dinf"), "Other", TITLE_STRAY_ATOMS},
         // A title after a 21st track, or after a broken atom, would not be read.
         {mp4::pspVideo(tracks), "New", TITLE_NOT_READ_BACK},
         {mp4::pspVideo(mp4::be32(4) + "free"), "New", TITLE_BAD_SIZE_FIELD},
