@@ -25,16 +25,14 @@
 
 namespace fs = std::filesystem;
 using namespace platform;
+using Names = std::vector<std::string>;
 
 namespace {
 
 constexpr std::uint64_t kChunk = FileOps::ChunkSize;
 constexpr timespec kSourceTime{1'000'000'000, 123'456'789};
 
-QString q(const fs::path& p)
-{
-    return QString::fromStdString(p.string());
-}
+QString q(const fs::path& p) { return QString::fromStdString(p.string()); }
 
 std::string pattern(std::size_t size, char seed)
 {
@@ -57,39 +55,38 @@ fs::path makeSource(const TempDir& dir, std::size_t size, const std::string& nam
     return path;
 }
 
-// Sorted names in a folder.
-std::vector<std::string> entries(const fs::path& folder)
+Names entries(const fs::path& folder)
 {
-    std::vector<std::string> names;
+    Names names;
     for (const auto& entry : fs::directory_iterator(folder))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
 
-// Fails every chunk from `limit` bytes on, as a device that fills up or goes
-// away does; with `direct` false it also keeps copy_file_range out.
-class FailingOps : public FileOps
+void expectFailed(const CopyResult& result, CopyFault fault, int error)
 {
-public:
-    FailingOps(std::uint64_t limit, int error, bool direct = true) : m_limit(limit), m_error(error), m_direct(direct) {}
+    EXPECT_EQ(result.status, CopyStatus::Failed);
+    EXPECT_EQ(result.fault, fault);
+    EXPECT_EQ(result.error, error);
+}
 
-protected:
+// Fails every chunk from `limit` bytes on with ENOSPC, as a device that fills
+// up does; with `direct` false it also keeps copy_file_range out.
+struct FailingOps : FileOps
+{
+    FailingOps(std::uint64_t limit, bool direct) : limit(limit), direct(direct) {}
     std::int64_t copyChunk(int source, int target, std::uint64_t offset, std::size_t size, ChunkIo& io) const override
     {
-        io.direct = io.direct && m_direct;
-        if (offset >= m_limit) {
-            io.fault = CopyFault::WriteTarget;
-            errno = m_error;
-            return -1;
-        }
-        return FileOps::copyChunk(source, target, offset, std::min<std::uint64_t>(size, m_limit - offset), io);
+        io.direct = io.direct && direct;
+        if (offset < limit)
+            return FileOps::copyChunk(source, target, offset, std::min<std::uint64_t>(size, limit - offset), io);
+        io.fault = CopyFault::WriteTarget;
+        errno = ENOSPC;
+        return -1;
     }
-
-private:
-    std::uint64_t m_limit;
-    int m_error;
-    bool m_direct;
+    std::uint64_t limit;
+    bool direct;
 };
 
 // A tmpfs of the given size mounted on a fresh folder, or nothing where mount isn't permitted.
@@ -101,75 +98,85 @@ struct SmallTmpfs
     bool mounted;
 };
 
-struct CopyCase
-{
-    std::size_t size;
-    bool failIfExists;
-    bool targetExists; // an older file at the target (overwrite only)
-    bool direct;       // copy_file_range allowed
-};
-
-void PrintTo(const CopyCase& c, std::ostream* os)
-{
-    *os << c.size << (c.failIfExists ? " new" : c.targetExists ? " over" : " free") << (c.direct ? " direct" : " rw");
-}
-
-class CopyContent : public ::testing::TestWithParam<CopyCase>
-{
-};
-
 } // namespace
 
-TEST_P(CopyContent, KeepsBytesAndTimeReportsProgressAndWritesAside)
+// Every copy, whole, failing after N bytes or cancelled at the Nth report,
+// writes aside under a lock; only a whole copy takes the target name, with
+// the source's bytes and time. Otherwise an old target stays as it was.
+TEST(FileCopy, WritesAsideAndKeepsTheOldTargetUnlessWhole)
 {
-    const CopyCase c = GetParam();
-    TempDir dir;
-    const fs::path source = makeSource(dir, c.size);
-    fs::create_directory(dir.path() / "dst");
-    const fs::path target = dir.path() / "dst" / "out.mp4";
-    if (c.targetExists)
-        dir.write("dst/out.mp4", "old video");
-
-    std::vector<std::uint64_t> reports;
-    const auto progress = [&](std::uint64_t total, std::uint64_t copied) {
-        EXPECT_EQ(total, c.size);
-        reports.push_back(copied);
-        // Until it is complete and synced the copy stays aside, locked.
-        EXPECT_EQ(fs::exists(target) ? readFileBytes(target) : "", c.targetExists ? "old video" : "");
-        for (const auto& name : entries(dir.path() / "dst")) {
-            const int fd = ::open((dir.path() / "dst" / name).c_str(), O_RDONLY | O_CLOEXEC);
-            EXPECT_TRUE(name == "out.mp4" || ::flock(fd, LOCK_SH | LOCK_NB) != 0) << name << " is not locked";
-            ::close(fd);
-        }
-        return true;
+    constexpr std::uint64_t kWhole = UINT64_MAX, kBig = 3 * kChunk + 17;
+    struct Case
+    {
+        std::size_t size;
+        bool failIfExists, targetExists, direct; // targetExists: an older file there (overwrite only)
+        std::uint64_t failAfter;
+        std::size_t cancelAtReport; // 0: no cancel
     };
-    FailingOps ops(UINT64_MAX, 0, c.direct);
-    const CopyResult result = ops.copyFile(q(source), q(target), c.failIfExists, progress);
+    const Case cases[] = {
+        {0, true, false, true, kWhole, 0},          {0, false, true, true, kWhole, 0},
+        {1000, true, false, true, kWhole, 0},       {1000, false, true, false, kWhole, 0},
+        {kBig, true, false, true, kWhole, 0},       {kBig, false, true, true, kWhole, 0},
+        {kBig, true, false, false, kWhole, 0},      {kBig, false, false, false, kWhole, 0},
+        {kBig, true, false, true, kChunk + 5000, 0}, {kBig, false, true, true, kChunk + 5000, 0},
+        {kBig, false, true, false, 0, 0},           {kBig, true, false, false, 2 * kChunk, 0},
+        {kBig, true, false, true, kWhole, 1},       {kBig, false, true, true, kWhole, 2},
+        {kBig, true, false, false, kWhole, 3},      {kBig, false, true, false, kWhole, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.size << " " << c.failIfExists << c.targetExists << c.direct << " "
+                                        << c.failAfter << " " << c.cancelAtReport);
+        TempDir dir;
+        const fs::path source = makeSource(dir, c.size);
+        const std::string original = readFileBytes(source), old = c.targetExists ? "old video" : "";
+        const fs::path target = dir.path() / "dst" / "out.mp4";
+        fs::create_directory(dir.path() / "dst");
+        if (c.targetExists)
+            dir.write("dst/out.mp4", old);
 
-    ASSERT_EQ(result.status, CopyStatus::Ok) << result.error;
-    EXPECT_EQ(result.total, c.size);
-    EXPECT_EQ(result.copied, c.size);
-    EXPECT_EQ(readFileBytes(target), readFileBytes(source));
-    EXPECT_EQ(entries(dir.path() / "dst"), std::vector<std::string>{"out.mp4"}) << "no temporary left";
-    struct stat info {};
-    ASSERT_EQ(::stat(target.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mtim.tv_sec, kSourceTime.tv_sec);
-    EXPECT_EQ(info.st_mtim.tv_nsec, kSourceTime.tv_nsec);
-
-    ASSERT_FALSE(reports.empty());
-    EXPECT_EQ(reports.front(), 0u);
-    EXPECT_EQ(reports.back(), c.size);
-    EXPECT_EQ(std::adjacent_find(reports.begin(), reports.end(), std::greater_equal<>()), reports.end());
-    EXPECT_GE(reports.size(), 1 + (c.size + kChunk - 1) / kChunk) << "a report after every chunk";
+        std::vector<std::uint64_t> reports;
+        const auto progress = [&](std::uint64_t total, std::uint64_t copied) {
+            EXPECT_EQ(total, c.size);
+            reports.push_back(copied);
+            EXPECT_EQ(fs::exists(target) ? readFileBytes(target) : "", old);
+            for (const auto& name : entries(dir.path() / "dst")) {
+                const int fd = ::open((dir.path() / "dst" / name).c_str(), O_RDONLY | O_CLOEXEC);
+                EXPECT_TRUE(name == "out.mp4" || ::flock(fd, LOCK_SH | LOCK_NB) != 0) << name << " is not locked";
+                ::close(fd);
+            }
+            return reports.size() != c.cancelAtReport;
+        };
+        const CopyResult result =
+            FailingOps(c.failAfter, c.direct).copyFile(q(source), q(target), c.failIfExists, progress);
+        EXPECT_EQ(readFileBytes(source), original);
+        if (c.cancelAtReport) {
+            EXPECT_EQ(result.status, CopyStatus::Cancelled);
+            EXPECT_EQ(reports.size(), c.cancelAtReport) << "no report after the cancel";
+        } else if (c.failAfter != kWhole) {
+            expectFailed(result, CopyFault::WriteTarget, ENOSPC);
+            EXPECT_EQ(result.copied, c.failAfter);
+        }
+        if (!result.ok()) {
+            EXPECT_EQ(entries(dir.path() / "dst"), c.targetExists ? Names{"out.mp4"} : Names{});
+            EXPECT_EQ(fs::exists(target) ? readFileBytes(target) : "", old);
+            continue;
+        }
+        ASSERT_EQ(c.failAfter, kWhole) << "a failure reported as success";
+        EXPECT_EQ(result.total, c.size);
+        EXPECT_EQ(result.copied, c.size);
+        EXPECT_EQ(readFileBytes(target), original);
+        EXPECT_EQ(entries(dir.path() / "dst"), Names{"out.mp4"}) << "no temporary left";
+        struct stat info {};
+        ASSERT_EQ(::stat(target.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mtim.tv_sec, kSourceTime.tv_sec);
+        EXPECT_EQ(info.st_mtim.tv_nsec, kSourceTime.tv_nsec);
+        ASSERT_FALSE(reports.empty());
+        EXPECT_EQ(reports.front(), 0u);
+        EXPECT_EQ(reports.back(), c.size);
+        EXPECT_EQ(std::adjacent_find(reports.begin(), reports.end(), std::greater_equal<>()), reports.end());
+        EXPECT_GE(reports.size(), 1 + (c.size + kChunk - 1) / kChunk) << "a report after every chunk";
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Sizes, CopyContent,
-                         ::testing::Values(CopyCase{0, true, false, true}, CopyCase{0, false, true, true},
-                                           CopyCase{1000, true, false, true}, CopyCase{1000, false, true, false},
-                                           CopyCase{2 * kChunk + 123, true, false, true},
-                                           CopyCase{2 * kChunk + 123, false, true, true},
-                                           CopyCase{2 * kChunk + 123, true, false, false},
-                                           CopyCase{2 * kChunk + 123, false, false, false}));
 
 // A taken name stops fail-if-exists before any byte moves; an overwrite of a
 // file with itself can't wait on its own lock.
@@ -184,57 +191,12 @@ TEST(FileCopy, TakenTargetNames)
     EXPECT_EQ(result.error, EEXIST);
     EXPECT_EQ(calls, 0);
     EXPECT_EQ(readFileBytes(target), "mine");
-    EXPECT_EQ(entries(dir.path() / "dst"), std::vector<std::string>{"out.mp4"});
+    EXPECT_EQ(entries(dir.path() / "dst"), Names{"out.mp4"});
 
     const std::string original = readFileBytes(source);
     EXPECT_TRUE(fileOps().copyFile(q(source), q(source), false).ok());
     EXPECT_EQ(readFileBytes(source), original);
-    EXPECT_EQ(entries(dir.path() / "src"), std::vector<std::string>{"in.mp4"});
-}
-
-// A failure after N bytes or a cancel at the Nth report: the partial copy goes,
-// an old target stays as it was, the source is untouched.
-TEST(FileCopy, FailureOrCancelLeavesNoPartialTarget)
-{
-    struct Case
-    {
-        std::uint64_t failAfter; // UINT64_MAX: no failure
-        int cancelAtCall;        // 0: no cancel
-        bool failIfExists, direct;
-    };
-    const Case cases[] = {
-        {kChunk + 5000, 0, true, true},  {kChunk + 5000, 0, false, true}, {0, 0, false, false},
-        {2 * kChunk, 0, true, false},    {UINT64_MAX, 1, true, true},     {UINT64_MAX, 2, false, true},
-        {UINT64_MAX, 3, true, false},    {UINT64_MAX, 4, false, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.failAfter << " " << c.cancelAtCall << " " << c.failIfExists << c.direct);
-        TempDir dir;
-        const fs::path source = makeSource(dir, 3 * kChunk + 17);
-        const std::string original = readFileBytes(source);
-        const fs::path target = dir.path() / "dst" / "out.mp4";
-        if (c.failIfExists)
-            fs::create_directory(dir.path() / "dst");
-        else
-            dir.write("dst/out.mp4", "old video");
-        int calls = 0;
-        FailingOps ops(c.failAfter, ENOSPC, c.direct);
-        const CopyResult result = ops.copyFile(q(source), q(target), c.failIfExists,
-                                               [&](auto, auto) { return ++calls != c.cancelAtCall; });
-        if (c.cancelAtCall) {
-            EXPECT_EQ(result.status, CopyStatus::Cancelled);
-            EXPECT_EQ(calls, c.cancelAtCall) << "no report after the cancel";
-        } else {
-            EXPECT_EQ(result.status, CopyStatus::Failed);
-            EXPECT_EQ(result.fault, CopyFault::WriteTarget);
-            EXPECT_EQ(result.error, ENOSPC);
-            EXPECT_EQ(result.copied, c.failAfter);
-        }
-        EXPECT_EQ(entries(dir.path() / "dst"), c.failIfExists ? std::vector<std::string>{}
-                                                               : std::vector<std::string>{"out.mp4"});
-        EXPECT_EQ(fs::exists(target) ? readFileBytes(target) : "", c.failIfExists ? "" : "old video");
-        EXPECT_EQ(readFileBytes(source), original);
-    }
+    EXPECT_EQ(entries(dir.path() / "src"), Names{"in.mp4"});
 }
 
 // Failures of the real system, before the copy or at its first report.
@@ -272,18 +234,15 @@ TEST(FileCopy, FailuresNameTheSide)
             if (c.before)
                 c.before(source, folder);
             const bool targetIsFolder = fs::is_directory(folder / "out.mp4");
-            const CopyResult result = fileOps().copyFile(q(source), q(folder / "out.mp4"), failIfExists && !targetIsFolder,
-                                                         [&](auto, std::uint64_t copied) {
-                                                             if (copied == 0 && c.during)
-                                                                 c.during(source, folder);
-                                                             return true;
-                                                         });
-            EXPECT_EQ(result.status, CopyStatus::Failed);
-            EXPECT_EQ(result.fault, c.fault);
-            EXPECT_EQ(result.error, c.error);
-            if (fs::exists(folder)) {
-                EXPECT_EQ(entries(folder).size(), targetIsFolder ? 1u : 0u) << "nothing left behind";
-            }
+            expectFailed(fileOps().copyFile(q(source), q(folder / "out.mp4"), failIfExists && !targetIsFolder,
+                                            [&](auto, std::uint64_t copied) {
+                                                if (copied == 0 && c.during)
+                                                    c.during(source, folder);
+                                                return true;
+                                            }),
+                         c.fault, c.error);
+            EXPECT_TRUE(!fs::exists(folder) || entries(folder).size() == (targetIsFolder ? 1u : 0u))
+                << "nothing left behind";
         }
     }
 }
@@ -304,27 +263,24 @@ TEST(FileCopy, FullFileSystemFailsAndCleansUp)
     for (const auto& [from, to, failIfExists] : {std::tuple{big, "b.mp4", true}, std::tuple{big, "b.mp4", false},
                                                   std::tuple{fits, "a.mp4", false}}) {
         int calls = 0;
-        const CopyResult result = fileOps().copyFile(q(from), q(stick.dir.path() / to), failIfExists,
-                                                     [&](auto, auto) { return ++calls, true; });
+        expectFailed(fileOps().copyFile(q(from), q(stick.dir.path() / to), failIfExists,
+                                        [&](auto, auto) { return ++calls, true; }),
+                     CopyFault::WriteTarget, ENOSPC);
         EXPECT_EQ(calls, 0) << "known to be too big before the first byte";
-        EXPECT_EQ(result.status, CopyStatus::Failed);
-        EXPECT_EQ(result.fault, CopyFault::WriteTarget);
-        EXPECT_EQ(result.error, ENOSPC);
-        EXPECT_EQ(entries(stick.dir.path()), std::vector<std::string>{"a.mp4"});
+        EXPECT_EQ(entries(stick.dir.path()), Names{"a.mp4"});
         EXPECT_EQ(readFileBytes(stick.dir.path() / "a.mp4"), readFileBytes(fits));
         EXPECT_EQ(readFileBytes(big), original);
     }
 
     // Room at the start, taken by someone else during the copy.
     const fs::path small = makeSource(dir, 200 * 1024, "src/small.mp4");
-    const CopyResult filled = fileOps().copyFile(q(small), q(stick.dir.path() / "c.mp4"), true, [&](auto, auto) {
-        std::ofstream(stick.dir.path() / "filler") << pattern(1 << 20, 'f');
-        return true;
-    });
-    EXPECT_EQ(filled.status, CopyStatus::Failed);
-    EXPECT_EQ(filled.fault, CopyFault::WriteTarget);
-    EXPECT_EQ(filled.error, ENOSPC);
-    EXPECT_EQ(entries(stick.dir.path()), (std::vector<std::string>{"a.mp4", "filler"}));
+    expectFailed(fileOps().copyFile(q(small), q(stick.dir.path() / "c.mp4"), true,
+                                    [&](auto, auto) {
+                                        std::ofstream(stick.dir.path() / "filler") << pattern(1 << 20, 'f');
+                                        return true;
+                                    }),
+                 CopyFault::WriteTarget, ENOSPC);
+    EXPECT_EQ(entries(stick.dir.path()), (Names{"a.mp4", "filler"}));
 }
 
 TEST(FileOps, RemoveAndMakeDirectoryClassifyErrors)
@@ -337,10 +293,9 @@ TEST(FileOps, RemoveAndMakeDirectoryClassifyErrors)
     // An immutable file refuses even root (EPERM), as a read-only PSP video would.
     const int fd = ::open(locked.c_str(), O_RDONLY | O_CLOEXEC);
     int flags = 0;
-    const bool immutable = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0
-        && (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
-    const FileOpResult refused = fileOps().removeFile(q(locked));
-    if (immutable) {
+    if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0
+        && (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0)) {
+        const FileOpResult refused = fileOps().removeFile(q(locked));
         flags &= ~FS_IMMUTABLE_FL;
         ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
         EXPECT_EQ(refused.status, FileOpStatus::AccessDenied);
@@ -356,11 +311,9 @@ TEST(FileOps, RemoveAndMakeDirectoryClassifyErrors)
         {fileOps().makeDirectory(q(dir.path() / "new")), FileOpStatus::AlreadyExists, EEXIST},
         {fileOps().makeDirectory(q(dir.path() / "no" / "new")), FileOpStatus::NotFound, ENOENT},
     };
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
-        const auto& [result, status, error] = cases[i];
-        EXPECT_EQ(result.status, status) << "case " << i;
-        EXPECT_EQ(result.error, error) << "case " << i;
-    }
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(std::pair(std::get<0>(cases[i]).status, std::get<0>(cases[i]).error),
+                  std::pair(std::get<1>(cases[i]), std::get<2>(cases[i]))) << "case " << i;
     EXPECT_FALSE(fs::exists(file));
     EXPECT_TRUE(fs::is_directory(dir.path() / "new"));
 }

@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -15,21 +16,16 @@ using namespace platform;
 
 namespace {
 
-QString q(const fs::path& p)
-{
-    return QString::fromStdString(p.string());
-}
+QString q(const fs::path& p) { return QString::fromStdString(p.string()); }
 
-class DeclaredVolumes : public ::testing::Test
+bool hasRoot(const std::vector<VolumeInfo>& all, const QString& root)
 {
-protected:
-    void SetUp() override { clearDeclaredVolumes(); }
-    void TearDown() override { clearDeclaredVolumes(); }
-};
+    return std::any_of(all.begin(), all.end(), [&](const VolumeInfo& v) { return v.root == root; });
+}
 
 } // namespace
 
-TEST(EntryAttributes, DerivesDosAttributesOffFat)
+TEST(EntryAttributes, DerivesDosAttributesOffFatAndMakesOneFolder)
 {
     TempDir dir;
     fs::create_directories(dir.path() / "PSP");
@@ -38,44 +34,25 @@ TEST(EntryAttributes, DerivesDosAttributesOffFat)
     ::chmod((dir.path() / "locked").c_str(), 0555);
     dir.write("file.mp4", "x");
     fs::create_directory_symlink(dir.path() / "PSP", dir.path() / "link");
-
-    const EntryAttributes& attributes = entryAttributes();
-    EXPECT_EQ(attributes.attributes(q(dir.path() / "PSP")), attr::Directory);
-    EXPECT_EQ(attributes.attributes(q(dir.path() / "PSP") + "/"), attr::Directory);
-    EXPECT_EQ(attributes.attributes(q(dir.path() / ".hidden")), attr::Directory | attr::Hidden);
-    EXPECT_EQ(attributes.attributes(q(dir.path() / "locked")), attr::Directory | attr::ReadOnly);
-    EXPECT_EQ(attributes.attributes(q(dir.path() / "file.mp4")), attr::Normal);
-    EXPECT_EQ(attributes.attributes(q(dir.path() / "link")), attr::Link) << "a link is never a plain folder";
-    EXPECT_EQ(attributes.attributes(q(dir.path() / "missing")), 0u);
+    const std::pair<const char*, std::uint32_t> cases[] = {
+        {"PSP", attr::Directory}, {"PSP/", attr::Directory}, {".hidden", attr::Directory | attr::Hidden},
+        {"locked", attr::Directory | attr::ReadOnly}, {"file.mp4", attr::Normal},
+        {"link", attr::Link}, // never a plain folder
+        {"missing", 0u}};
+    for (const auto& [name, expected] : cases)
+        EXPECT_EQ(entryAttributes().attributes(q(dir.path()) + "/" + name), expected) << name;
     ::chmod((dir.path() / "locked").c_str(), 0755);
-}
 
-TEST(EntryAttributes, MakesOneFolderAndRefusesWhatExists)
-{
-    TempDir dir;
-    const EntryAttributes& attributes = entryAttributes();
-    EXPECT_TRUE(attributes.makeDirectory(q(dir.path() / "MP_ROOT")));
+    EXPECT_TRUE(entryAttributes().makeDirectory(q(dir.path() / "MP_ROOT")));
     EXPECT_TRUE(fs::is_directory(dir.path() / "MP_ROOT"));
-    EXPECT_FALSE(attributes.makeDirectory(q(dir.path() / "MP_ROOT")));
-    EXPECT_FALSE(attributes.makeDirectory(q(dir.path() / "a" / "b"))) << "parents are not made";
-    dir.write("plain", "x");
-    EXPECT_FALSE(attributes.makeDirectory(q(dir.path() / "plain" / "100MNV01")));
+    EXPECT_FALSE(entryAttributes().makeDirectory(q(dir.path() / "MP_ROOT")));
+    EXPECT_FALSE(entryAttributes().makeDirectory(q(dir.path() / "a" / "b"))) << "parents are not made";
+    EXPECT_FALSE(entryAttributes().makeDirectory(q(dir.path() / "file.mp4" / "100MNV01")));
 }
 
-TEST(EntryAttributes, ReplacementIsUsedAndRestored)
+TEST(DeclaredVolumes, AreListedAsRemovableWhileTheyExist)
 {
-    struct Archived : EntryAttributes
-    {
-        std::uint32_t attributes(const QString&) const override { return attr::Directory | attr::Archive; }
-    } fake;
-    setEntryAttributes(&fake);
-    EXPECT_EQ(entryAttributes().attributes("/"), attr::Directory | attr::Archive);
-    setEntryAttributes(nullptr);
-    EXPECT_EQ(entryAttributes().attributes("/"), attr::Directory);
-}
-
-TEST_F(DeclaredVolumes, AreListedAsRemovableWhileTheyExist)
-{
+    clearDeclaredVolumes();
     TempDir dir;
     const fs::path stick = dir.path() / "stick";
     fs::create_directories(stick);
@@ -88,23 +65,20 @@ TEST_F(DeclaredVolumes, AreListedAsRemovableWhileTheyExist)
     auto all = volumes().list();
     auto it = std::find_if(all.begin(), all.end(), [&](const VolumeInfo& v) { return v.root == root; });
     ASSERT_NE(it, all.end());
-    EXPECT_TRUE(it->removable);
-    EXPECT_TRUE(it->declared);
+    EXPECT_TRUE(it->removable && it->declared);
     EXPECT_EQ(it->displayName, "stick (" + q(stick) + ")");
     EXPECT_TRUE(isRemovableRoot(root));
-    EXPECT_TRUE(std::is_sorted(all.begin(), all.end(),
-                               [](const VolumeInfo& a, const VolumeInfo& b) { return a.root < b.root; }));
-
+    EXPECT_TRUE(std::is_sorted(all.begin(), all.end(), [](auto& a, auto& b) { return a.root < b.root; }));
     const auto mounted = volumes().mounted();
     EXPECT_TRUE(std::none_of(mounted.begin(), mounted.end(), [](const VolumeInfo& v) { return v.declared; }));
 
     fs::remove_all(stick);
-    all = volumes().list();
-    EXPECT_TRUE(std::none_of(all.begin(), all.end(), [&](const VolumeInfo& v) { return v.root == root; }));
+    EXPECT_FALSE(hasRoot(volumes().list(), root));
     EXPECT_FALSE(isRemovableRoot(root));
+    clearDeclaredVolumes();
 }
 
-TEST_F(DeclaredVolumes, RootsAreCleanAbsoluteAndCompareExactly)
+TEST(Volumes, RootsAreCleanAbsoluteAndCompareExactly)
 {
     EXPECT_EQ(rootOf("/media/a/../b//PSP"), "/media/b/PSP/");
     EXPECT_EQ(rootOf("/"), "/");
@@ -114,28 +88,22 @@ TEST_F(DeclaredVolumes, RootsAreCleanAbsoluteAndCompareExactly)
     EXPECT_FALSE(isRemovableRoot("/no/such/root/"));
 }
 
-TEST(MountedVolumes, IncludeTheRootFileSystemOnce)
+TEST(MountedVolumes, AreSortedOnceEachAndShowTheLastFileSystemMountedOnAPoint)
 {
     const auto mounted = volumes().mounted();
     ASSERT_FALSE(mounted.empty());
-    for (std::size_t i = 1; i < mounted.size(); ++i)
-        EXPECT_LT(mounted[i - 1].root, mounted[i].root);
-    for (const VolumeInfo& v : mounted) {
-        EXPECT_TRUE(v.root.endsWith('/'));
-        EXPECT_FALSE(v.displayName.isEmpty());
+    for (std::size_t i = 0; i < mounted.size(); ++i) {
+        EXPECT_TRUE(i == 0 || mounted[i - 1].root < mounted[i].root);
+        EXPECT_TRUE(mounted[i].root.endsWith('/'));
+        EXPECT_FALSE(mounted[i].displayName.isEmpty());
     }
-}
 
-TEST(MountedVolumes, ShowTheLastFileSystemMountedOnAPoint)
-{
     // An automount point first, the card mounted over it later.
     VolumeInfo automount{"/media/card/", "card (/media/card)"};
     VolumeInfo card{"/media/card/", "PSP (/media/card)", true, false, true};
-    VolumeInfo root{"/", "/"};
-    const auto visible = visibleVolumes({automount, root, card});
+    const auto visible = visibleVolumes({automount, VolumeInfo{"/", "/"}, card});
     ASSERT_EQ(visible.size(), 2u);
     EXPECT_EQ(visible[0].root, "/");
     EXPECT_EQ(visible[1].displayName, "PSP (/media/card)");
-    EXPECT_TRUE(visible[1].removable);
-    EXPECT_TRUE(visible[1].fat);
+    EXPECT_TRUE(visible[1].removable && visible[1].fat);
 }

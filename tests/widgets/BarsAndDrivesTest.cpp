@@ -12,28 +12,25 @@ TEST(UsageBar, PaintsUsedSelectedAndOverflowSegments)
     CPSPVolCtrl bar;
     bar.setFixedSize(102, 14);
     bar.m_nWidth = 100;
-    bar.m_nUsedPos = 50;
-    bar.m_nSelPos = 75;
     const QColor face = bar.palette().color(QPalette::Active, QPalette::Button);
-    // Client x maps to widget x + 1 (the border).
-    const auto colourAt = [&bar](int x) { return bar.grab().toImage().pixelColor(1 + x, 7); };
-    EXPECT_EQ(colourAt(0), QColor(61, 149, 255));
-    EXPECT_EQ(colourAt(49), QColor(61, 149, 255));
-    EXPECT_EQ(colourAt(50), QColor(255, 128, 64));
-    EXPECT_EQ(colourAt(74), QColor(255, 128, 64));
-    EXPECT_EQ(colourAt(75), face);
-    // A projected edge that reaches the end draws no selected segment.
-    bar.m_nUsedPos = 30;
-    bar.m_nSelPos = 100;
-    EXPECT_EQ(colourAt(40), face);
-    // Overflow: the whole bar is red.
-    bar.m_bOverflow = true;
-    EXPECT_EQ(colourAt(0), QColor(255, 0, 0));
-    EXPECT_EQ(colourAt(99), QColor(255, 0, 0));
-    // Cleared: empty.
-    bar.m_nUsedPos = bar.m_nSelPos = 0;
-    bar.m_bOverflow = false;
-    EXPECT_EQ(colourAt(4), face);
+    const QColor used(61, 149, 255), selected(255, 128, 64), red(255, 0, 0);
+    struct Case
+    {
+        int usedPos, selPos;
+        bool overflow;
+        int x; // client x, widget x + 1 (the border)
+        QColor colour;
+    };
+    const Case cases[] = {{50, 75, false, 0, used}, {50, 75, false, 49, used}, {50, 75, false, 50, selected},
+                          {50, 75, false, 74, selected}, {50, 75, false, 75, face},
+                          {30, 100, false, 40, face}, // a projected edge at the end draws no selected segment
+                          {30, 100, true, 0, red}, {30, 100, true, 99, red}, {0, 0, false, 4, face}};
+    for (const Case& c : cases) {
+        bar.m_nUsedPos = c.usedPos;
+        bar.m_nSelPos = c.selPos;
+        bar.m_bOverflow = c.overflow;
+        EXPECT_EQ(bar.grab().toImage().pixelColor(1 + c.x, 7), c.colour) << c.usedPos << " " << c.selPos << " " << c.x;
+    }
 }
 
 TEST(DriveSelector, ShowsEveryVolumeWithNameAndIconAndRebuildsWithoutAChoice)
@@ -48,8 +45,7 @@ TEST(DriveSelector, ShowsEveryVolumeWithNameAndIconAndRebuildsWithoutAChoice)
     EXPECT_EQ(combo.RootAt(0), "/a/");
     EXPECT_EQ(combo.RootAt(1), "/b/");
     EXPECT_EQ(combo.RootAt(2), "");
-    EXPECT_FALSE(combo.itemIcon(0).isNull());
-    EXPECT_FALSE(combo.itemIcon(1).isNull());
+    EXPECT_FALSE(combo.itemIcon(0).isNull() || combo.itemIcon(1).isNull());
     EXPECT_EQ(combo.FindRoot("/b/"), 1);
     EXPECT_EQ(combo.FindRoot("/B/"), -1);
     EXPECT_EQ(combo.currentIndex(), -1) << "a rebuild selects nothing";

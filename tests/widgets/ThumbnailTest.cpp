@@ -7,45 +7,38 @@
 
 namespace {
 
-constexpr QRgb kWhite = 0xffffff;
-constexpr QRgb kGrey = 0xc0c0c0;
-constexpr QRgb kRed = 0xff0000;
+constexpr QRgb kWhite = 0xffffff, kGrey = 0xc0c0c0, kRed = 0xff0000;
 
 struct Shape
 {
-    int width;
-    int height;
+    int width, height;
     std::vector<std::pair<QPoint, QRgb>> pixels;
-};
-
-class ThumbnailShape : public testing::TestWithParam<Shape>
-{
 };
 
 } // namespace
 
-TEST_P(ThumbnailShape, KeepsTheProportionOnWhiteInsideAGreyFrame)
+TEST(Thumbnail, KeepsTheProportionOnWhiteInsideAGreyFrame)
 {
-    const Shape& shape = GetParam();
-    TempDir dir;
-    writePicture(dir.path() / "p.png", shape.width, shape.height, Qt::red);
-    const auto thumb = widgets::BuildThumbnail(qpath(dir.path() / "p.png"));
-    ASSERT_TRUE(thumb);
-    ASSERT_EQ(thumb->size(), QSize(44, 33));
-    for (const auto& [point, colour] : shape.pixels)
-        EXPECT_EQ(thumb->pixel(point) & 0xffffff, colour) << point.x() << "," << point.y();
-}
-
-INSTANTIATE_TEST_SUITE_P(Shapes, ThumbnailShape,
-    testing::Values(
+    const Shape shapes[] = {
         // 4:3 fills the whole area, frame included.
-        Shape{160, 120, {{{0, 0}, kRed}, {{43, 32}, kRed}, {{22, 16}, kRed}}},
+        {160, 120, {{{0, 0}, kRed}, {{43, 32}, kRed}, {{22, 16}, kRed}}},
         // Wide: 44 x 24 at y = 4.
-        Shape{160, 90, {{{20, 0}, kGrey}, {{20, 3}, kWhite}, {{20, 4}, kRed}, {{0, 10}, kRed},
-                        {{20, 27}, kRed}, {{20, 28}, kWhite}, {{20, 32}, kGrey}}},
+        {160, 90, {{{20, 0}, kGrey}, {{20, 3}, kWhite}, {{20, 4}, kRed}, {{0, 10}, kRed},
+                   {{20, 27}, kRed}, {{20, 28}, kWhite}, {{20, 32}, kGrey}}},
         // Tall: r = 1.777..., w = trunc(33 / r) = 18 at x = 13.
-        Shape{90, 160, {{{0, 16}, kGrey}, {{12, 16}, kWhite}, {{13, 16}, kRed}, {{30, 16}, kRed},
-                        {{31, 16}, kWhite}, {{13, 0}, kRed}}}));
+        {90, 160, {{{0, 16}, kGrey}, {{12, 16}, kWhite}, {{13, 16}, kRed}, {{30, 16}, kRed},
+                   {{31, 16}, kWhite}, {{13, 0}, kRed}}}};
+    TempDir dir;
+    for (const Shape& shape : shapes) {
+        writePicture(dir.path() / "p.png", shape.width, shape.height, Qt::red);
+        const auto thumb = widgets::BuildThumbnail(qpath(dir.path() / "p.png"));
+        ASSERT_TRUE(thumb);
+        ASSERT_EQ(thumb->size(), QSize(44, 33));
+        for (const auto& [point, colour] : shape.pixels)
+            EXPECT_EQ(thumb->pixel(point) & 0xffffff, colour) << shape.width << "x" << shape.height << " at "
+                                                              << point.x() << "," << point.y();
+    }
+}
 
 TEST(Thumbnail, ReadsJpegAndRefusesGarbageTruncatedOrMissingPictures)
 {
