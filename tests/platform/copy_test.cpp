@@ -8,10 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <filesystem>
 #include <fstream>
-#include <functional>
-#include <string>
 #include <tuple>
 #include <vector>
 
@@ -257,30 +254,27 @@ TEST(FileCopy, FullFileSystemFailsAndCleansUp)
     const fs::path big = makeSource(dir, 700 * 1024, "src/big.mp4");
     const std::string original = readFileBytes(big);
 
+    const fs::path small = makeSource(dir, 200 * 1024, "src/small.mp4");
     EXPECT_TRUE(fileOps().copyFile(q(fits), q(stick.dir.path() / "a.mp4"), true).ok());
-    // Too big for the room left, both ways; an overwrite needs room for both
-    // files until the rename, so the old one stays.
-    for (const auto& [from, to, failIfExists] : {std::tuple{big, "b.mp4", true}, std::tuple{big, "b.mp4", false},
-                                                  std::tuple{fits, "a.mp4", false}}) {
+    // Too big for the room left, both ways (an overwrite needs room for both
+    // files until the rename, so the old one stays); or room at the start,
+    // taken by someone else during the copy.
+    for (const auto& [from, to, failIfExists, fillDuring] :
+         {std::tuple{big, "b.mp4", true, false}, std::tuple{big, "b.mp4", false, false},
+          std::tuple{fits, "a.mp4", false, false}, std::tuple{small, "c.mp4", true, true}}) {
         int calls = 0;
         expectFailed(fileOps().copyFile(q(from), q(stick.dir.path() / to), failIfExists,
-                                        [&](auto, auto) { return ++calls, true; }),
+                                        [&](auto, auto) {
+                                            if (fillDuring)
+                                                std::ofstream(stick.dir.path() / "filler") << pattern(1 << 20, 'f');
+                                            return ++calls, true;
+                                        }),
                      CopyFault::WriteTarget, ENOSPC);
-        EXPECT_EQ(calls, 0) << "known to be too big before the first byte";
-        EXPECT_EQ(entries(stick.dir.path()), Names{"a.mp4"});
+        EXPECT_EQ(calls == 0, !fillDuring) << "known to be too big before the first byte";
+        EXPECT_EQ(entries(stick.dir.path()), (fillDuring ? Names{"a.mp4", "filler"} : Names{"a.mp4"}));
         EXPECT_EQ(readFileBytes(stick.dir.path() / "a.mp4"), readFileBytes(fits));
         EXPECT_EQ(readFileBytes(big), original);
     }
-
-    // Room at the start, taken by someone else during the copy.
-    const fs::path small = makeSource(dir, 200 * 1024, "src/small.mp4");
-    expectFailed(fileOps().copyFile(q(small), q(stick.dir.path() / "c.mp4"), true,
-                                    [&](auto, auto) {
-                                        std::ofstream(stick.dir.path() / "filler") << pattern(1 << 20, 'f');
-                                        return true;
-                                    }),
-                 CopyFault::WriteTarget, ENOSPC);
-    EXPECT_EQ(entries(stick.dir.path()), (Names{"a.mp4", "filler"}));
 }
 
 TEST(FileOps, RemoveAndMakeDirectoryClassifyErrors)

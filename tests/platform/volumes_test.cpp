@@ -18,19 +18,13 @@ namespace {
 
 QString q(const fs::path& p) { return QString::fromStdString(p.string()); }
 
-bool hasRoot(const std::vector<VolumeInfo>& all, const QString& root)
-{
-    return std::any_of(all.begin(), all.end(), [&](const VolumeInfo& v) { return v.root == root; });
-}
-
 } // namespace
 
 TEST(EntryAttributes, DerivesDosAttributesOffFatAndMakesOneFolder)
 {
     TempDir dir;
-    fs::create_directories(dir.path() / "PSP");
-    fs::create_directories(dir.path() / ".hidden");
-    fs::create_directories(dir.path() / "locked");
+    for (const char* name : {"PSP", ".hidden", "locked"})
+        fs::create_directories(dir.path() / name);
     ::chmod((dir.path() / "locked").c_str(), 0555);
     dir.write("file.mp4", "x");
     fs::create_directory_symlink(dir.path() / "PSP", dir.path() / "link");
@@ -62,8 +56,8 @@ TEST(DeclaredVolumes, AreListedAsRemovableWhileTheyExist)
     const QString root = q(stick) + "/";
     EXPECT_EQ(declaredVolumes().front(), root);
 
-    auto all = volumes().list();
-    auto it = std::find_if(all.begin(), all.end(), [&](const VolumeInfo& v) { return v.root == root; });
+    const auto all = volumes().list();
+    const auto it = std::find_if(all.begin(), all.end(), [&](const VolumeInfo& v) { return v.root == root; });
     ASSERT_NE(it, all.end());
     EXPECT_TRUE(it->removable && it->declared);
     EXPECT_EQ(it->displayName, "stick (" + q(stick) + ")");
@@ -73,7 +67,8 @@ TEST(DeclaredVolumes, AreListedAsRemovableWhileTheyExist)
     EXPECT_TRUE(std::none_of(mounted.begin(), mounted.end(), [](const VolumeInfo& v) { return v.declared; }));
 
     fs::remove_all(stick);
-    EXPECT_FALSE(hasRoot(volumes().list(), root));
+    const auto after = volumes().list();
+    EXPECT_TRUE(std::none_of(after.begin(), after.end(), [&](const VolumeInfo& v) { return v.root == root; }));
     EXPECT_FALSE(isRemovableRoot(root));
     clearDeclaredVolumes();
 }
@@ -101,7 +96,7 @@ TEST(MountedVolumes, AreSortedOnceEachAndShowTheLastFileSystemMountedOnAPoint)
     // An automount point first, the card mounted over it later.
     VolumeInfo automount{"/media/card/", "card (/media/card)"};
     VolumeInfo card{"/media/card/", "PSP (/media/card)", true, false, true};
-    const auto visible = visibleVolumes({automount, VolumeInfo{"/", "/"}, card});
+    const auto visible = visibleVolumes({automount, {"/", "/"}, card});
     ASSERT_EQ(visible.size(), 2u);
     EXPECT_EQ(visible[0].root, "/");
     EXPECT_EQ(visible[1].displayName, "PSP (/media/card)");

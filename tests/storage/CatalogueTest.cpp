@@ -42,12 +42,6 @@ TEST(DateText, DropsLeadingZerosUsesTwelveHoursAndRefusesLongTexts)
     EXPECT_EQ(FormatFileTime(0, std::string(130, 'x').c_str()), QString());
 }
 
-TEST(ThumbnailPath, IsTheVideoPathUpToItsLastDot)
-{
-    EXPECT_EQ(thumbnailPathFor(QStringLiteral("/m/MP_ROOT/100MNV01/M4V00001.MP4")), u"/m/MP_ROOT/100MNV01/M4V00001.THM");
-    EXPECT_EQ(thumbnailPathFor(QStringLiteral("/a.b/clip.x.mp4")), u"/a.b/clip.x.THM");
-}
-
 namespace {
 
 std::vector<ScannedVideo> scan(const QString& pattern, const std::function<bool()>& cancelled = {})
@@ -63,7 +57,7 @@ std::vector<ScannedVideo> scan(const QString& pattern, const std::function<bool(
 
 } // namespace
 
-TEST(Scan, MatchesTheWildcardCaseInsensitivelyAndFillsRecords)
+TEST(Scan, MatchesTheWildcardCaseInsensitivelyAndFillsRecordsWithTheirPictures)
 {
     TempDir dir;
     dir.write("M4V00001.MP4", minimalMp4(1536));
@@ -84,6 +78,8 @@ TEST(Scan, MatchesTheWildcardCaseInsensitivelyAndFillsRecords)
     EXPECT_EQ(videos[0].title, QString()); // no title: empty text, not the file name
     EXPECT_EQ(videos[1].length, 1024u);
     EXPECT_EQ(videos[1].thumbnailPath, QString());
+    // The picture's name is the video's up to its last dot.
+    EXPECT_EQ(thumbnailPathFor(QStringLiteral("/a.b/clip.x.mp4")), u"/a.b/clip.x.THM");
 }
 
 TEST(Scan, EachPathOnceUnreadableWithoutLengthAndStopsWhenCancelled)

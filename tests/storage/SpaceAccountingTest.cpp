@@ -23,13 +23,11 @@ TEST(Space, FiguresOfTheDriveAndTheSelections)
         {{1000 * MiB, 2000 * MiB, 1000 * MiB}, 500 * MiB, 0, "1000(1500)/2000(0)", 50, 75, false},
         // More selected than is free: the mark, and the projected edge beyond the bar.
         {{100 * MiB, 1000 * MiB, 100 * MiB}, 150 * MiB, 0, "900(1050)/1000(0)", 90, 105, true},
-        // Exactly what is free still fits; an empty selection clears the mark.
-        {{100 * MiB, 1000 * MiB, 100 * MiB}, 100 * MiB, 0, "900(1000)/1000(0)", 90, 100, false},
-        {{100 * MiB, 1000 * MiB, 100 * MiB}, 0, 0, "900(900)/1000(0)", 90, 90, false},
+        {{100 * MiB, 1000 * MiB, 100 * MiB}, 100 * MiB, 0, "900(1000)/1000(0)", 90, 100, false}, // exactly fits
+        {{100 * MiB, 1000 * MiB, 100 * MiB}, 0, 0, "900(900)/1000(0)", 90, 90, false}, // nothing selected
         // Whole mebibytes, truncated; the PSP selection is shown on its own.
         {{500000000, 1000000000, 500000000}, 0, MiB * 19 / 10, "476(476)/953(1)", 50, 50, false},
-        // A drive that reports nothing divides by nothing.
-        {{0, 0, 0}, 0, 0, "0(0)/0(0)", 0, 0, false},
+        {{0, 0, 0}, 0, 0, "0(0)/0(0)", 0, 0, false}, // a drive that reports nothing divides by nothing
         // 32 TiB and a 5 GiB selection stay exact.
         {{1ULL << 44, 1ULL << 45, 1ULL << 44}, 5ULL << 30, 0, "16777216(16782336)/33554432(0)", 50, 50, false}};
     for (const Case& c : cases) {

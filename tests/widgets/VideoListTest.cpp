@@ -107,9 +107,8 @@ TEST_F(VideoListTest, FillListsEachVideoOnceWithItsSizeThumbnailAndToolTip)
     EXPECT_TRUE(list.ContainsPath(qpath(a)));
     EXPECT_FALSE(list.ContainsPath(qpath(a).toLower())); // byte for byte
     const VideoEntry* entry = list.entryAt(rowOf(a));
-    ASSERT_NE(entry, nullptr);
+    ASSERT_TRUE(entry && entry->pThumb);
     EXPECT_EQ(entry->strSize, u"1.50 KB");
-    ASSERT_TRUE(entry->pThumb);
     EXPECT_EQ(entry->pThumb->size(), QSize(44, 33));
     EXPECT_EQ(list.entryAt(3), nullptr);
 
@@ -160,8 +159,7 @@ TEST_F(VideoListTest, DefaultPictureComesFromTheCurrentFolderThenTheShippedOneEl
     EXPECT_EQ(withDefault->strSize, u"1.50 KB");
     // A thumbnail that is there but broken doesn't fall back, and leaves no size text.
     const VideoEntry* withBroken = list.entryAt(rowOf(broken));
-    ASSERT_TRUE(withBroken);
-    EXPECT_FALSE(withBroken->pThumb);
+    ASSERT_TRUE(withBroken && !withBroken->pThumb);
     EXPECT_EQ(withBroken->strSize, QString());
     EXPECT_FALSE(withBroken->strDate.isEmpty());
 
@@ -269,7 +267,6 @@ TEST_F(VideoListTest, ANewFillSupersedesARunningOneAndRowsArriveInBatches)
         addVideo("m4v" + std::to_string(10000 + i) + ".mp4");
     TempDir other;
     other.write("only.mp4", minimalMp4());
-
     QSignalSpy inserted(list.model(), &QAbstractItemModel::rowsInserted);
     QSignalSpy finished(&list, &CVideoListCtrl::fillFinished);
     fill();
