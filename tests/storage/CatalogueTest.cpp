@@ -42,9 +42,7 @@ TEST(DateText, DropsLeadingZerosUsesTwelveHoursAndRefusesLongTexts)
     EXPECT_EQ(FormatFileTime(0, std::string(130, 'x').c_str()), QString());
 }
 
-namespace {
-
-std::vector<ScannedVideo> scan(const QString& pattern, const std::function<bool()>& cancelled = {})
+static std::vector<ScannedVideo> scan(const QString& pattern, const std::function<bool()>& cancelled = {})
 {
     std::vector<ScannedVideo> videos;
     ScanHooks hooks;
@@ -54,8 +52,6 @@ std::vector<ScannedVideo> scan(const QString& pattern, const std::function<bool(
     std::sort(videos.begin(), videos.end(), [](auto& a, auto& b) { return a.fileName < b.fileName; });
     return videos;
 }
-
-} // namespace
 
 TEST(Scan, MatchesTheWildcardCaseInsensitivelyAndFillsRecordsWithTheirPictures)
 {
