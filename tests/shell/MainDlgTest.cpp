@@ -223,30 +223,6 @@ TEST_F(ShellTest, StoredRectangleIsRestoredByTheRules)
     EXPECT_EQ(garbage->size(), QSize(672, 540));
 }
 
-TEST_F(ShellTest, SettingsSurviveARestart)
-{
-    {
-        auto window = openWindow();
-        window->FolderEdit()->setText(QStringLiteral("/videos/holiday"));
-        window->setGeometry(44, 33, 720, 530);
-        QApplication::processEvents();
-        window->close();
-    }
-    // A new run: new managers reading the same store.
-    UxSkinMgr skinMgr2;
-    UxAppPref pref2;
-    UxLanguage language2;
-    pref2.SetAppInfo(CMainApp::MakeAppInfo({}));
-    InitSkinKit(&pref2, &skinMgr2, &language2);
-    language2.Init(pref2.GetAppDir(), CMainApp::StartupLanguage(pref2, {}));
-    CMainDlg window;
-    window.show();
-    EXPECT_EQ(window.FolderEdit()->text(), QStringLiteral("/videos/holiday"));
-    EXPECT_EQ(window.geometry(), QRect(44, 33, 720, 530));
-    window.close();
-    InitSkinKit(&pref, &skinMgr, &language);
-}
-
 TEST_F(ShellTest, AboutBoxOpensFromTheButtonAndTheMenu)
 {
     auto window = openWindow();
