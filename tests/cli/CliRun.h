@@ -9,7 +9,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -20,23 +19,6 @@ struct CliRun
     std::string err;
 };
 
-// A command function run in this process, its output captured.
-template <typename Command>
-CliRun runInProcess(Command command, const std::vector<std::string>& args)
-{
-    std::fflush(stdout);
-    ::testing::internal::CaptureStdout();
-    ::testing::internal::CaptureStderr();
-    CliRun run;
-    run.status = command(args);
-    std::fflush(stdout);
-    std::fflush(stderr);
-    run.out = ::testing::internal::GetCapturedStdout();
-    run.err = ::testing::internal::GetCapturedStderr();
-    return run;
-}
-
-#ifdef REELKEEPER_CLI
 // The real executable in dir, with no terminal: stdin is /dev/null, output goes to files.
 class Cli
 {
@@ -74,4 +56,3 @@ private:
     std::filesystem::path m_err;
     pid_t m_pid = -1;
 };
-#endif

@@ -1,5 +1,4 @@
 #include "CliRun.h"
-#include "Commands.h"
 #include "Mp4Builder.h"
 
 #include "mp4title/Title.h"
@@ -35,7 +34,7 @@ TEST(CliLs, PrintsNameTitleSizeAndDatePerVideo)
     ::utimes(titled.c_str(), times);
     ::utimes((dir.path() / "M4V00002.mp4").c_str(), times);
 
-    const CliRun run = runInProcess(cli::runLs, {dir.str()});
+    const CliRun run = Cli(dir, {"ls", dir.str()}).wait();
     EXPECT_EQ(run.status, 0);
     std::vector<std::string> lines;
     std::istringstream in(run.out);
@@ -54,12 +53,14 @@ TEST(CliLs, WhatIsNoFolderIsAnError)
     const auto file = dir.write("a.mp4", smallMp4(10));
     const std::pair<std::vector<std::string>, int> cases[] = {
         {{"/nonexistent-folder-of-reelkeeper"}, 1}, {{file.string()}, 1}, {{}, 2}};
-    for (const auto& [args, status] : cases) {
-        const CliRun run = runInProcess(cli::runLs, args);
+    for (auto [args, status] : cases) {
+        args.insert(args.begin(), "ls");
+        const CliRun run = Cli(dir, args).wait();
         EXPECT_EQ(run.status, status);
         EXPECT_TRUE(run.out.empty());
-        if (status == 1)
+        if (status == 1) {
             EXPECT_NE(run.err.find("not an existing folder"), std::string::npos) << run.err;
+        }
     }
 }
 

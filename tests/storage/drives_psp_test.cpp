@@ -2,7 +2,6 @@
 #include "TempDir.h"
 
 #include "platform/FatAttributes.h"
-#include "platform/Volumes.h"
 #include "storage/PspDrives.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +9,6 @@
 #include <QHash>
 
 #include <filesystem>
-#include <functional>
 
 namespace fs = std::filesystem;
 using namespace storage;
@@ -54,40 +52,42 @@ struct Stick
 
 TEST(IsPSPDrive, NeedsAPlainPspFolderWithAKnownSubfolder)
 {
+    using namespace platform::attr;
     const struct
     {
         std::initializer_list<const char*> folders;
         bool psp;
         const char* why;
-        std::function<void(Stick&, MarkedAttributes&)> change;
+        // Given these attribute bits; without, a link to "real" where that exists, else a file.
+        const char* entry = nullptr;
+        std::uint32_t bits = 0;
     } cases[] = {
-        {{"PSP/PHOTO"}, true, "PHOTO", {}},
-        {{"PSP/music"}, true, "music", {}},
-        {{"PSP/Music"}, true, "Music in mixed case", {}},
-        {{"PSP/SaveData"}, true, "savedata in any case", {}},
-        {{"psp/PHOTO"}, false, "lower-case psp", {}},
-        {{"PSP/GAME"}, false, "only a game folder", {}},
-        {{"PSP"}, false, "an empty PSP folder", {}},
-        {{"MP_ROOT/100MNV01"}, false, "videos but no PSP folder", {}},
-        {{"PSP"}, false, "a file named music", [](Stick& s, MarkedAttributes&) { s.dir.write("PSP/music", "x"); }},
-        {{"real/PHOTO"}, false, "PSP as a link",
-         [](Stick& s, MarkedAttributes&) { fs::create_directory_symlink(s.dir.path() / "real", s.dir.path() / "PSP"); }},
-        {{"PSP/PHOTO"}, false, "PSP with the archive mark",
-         [](Stick& s, MarkedAttributes& m) { m.marks[s.at("PSP")] = platform::attr::Archive; }},
-        {{"PSP/PHOTO"}, false, "read-only PSP",
-         [](Stick& s, MarkedAttributes& m) { m.marks[s.at("PSP")] = platform::attr::ReadOnly; }},
-        {{"PSP/PHOTO"}, false, "hidden PHOTO",
-         [](Stick& s, MarkedAttributes& m) { m.marks[s.at("PSP/PHOTO")] = platform::attr::Hidden; }},
-        {{"PSP/PHOTO", "PSP/SAVEDATA"}, true, "a second, plain subfolder counts",
-         [](Stick& s, MarkedAttributes& m) { m.marks[s.at("PSP/PHOTO")] = platform::attr::Hidden; }},
+        {{"PSP/PHOTO"}, true, "PHOTO"},
+        {{"PSP/music"}, true, "music"},
+        {{"PSP/Music"}, true, "Music in mixed case"},
+        {{"PSP/SaveData"}, true, "savedata in any case"},
+        {{"psp/PHOTO"}, false, "lower-case psp"},
+        {{"PSP/GAME"}, false, "only a game folder"},
+        {{"PSP"}, false, "an empty PSP folder"},
+        {{"MP_ROOT/100MNV01"}, false, "videos but no PSP folder"},
+        {{"PSP"}, false, "a file named music", "PSP/music"},
+        {{"real/PHOTO"}, false, "PSP as a link", "PSP"},
+        {{"PSP/PHOTO"}, false, "PSP with the archive mark", "PSP", Archive},
+        {{"PSP/PHOTO"}, false, "read-only PSP", "PSP", ReadOnly},
+        {{"PSP/PHOTO"}, false, "hidden PHOTO", "PSP/PHOTO", Hidden},
+        {{"PSP/PHOTO", "PSP/SAVEDATA"}, true, "a second, plain subfolder counts", "PSP/PHOTO", Hidden},
     };
     for (const auto& c : cases) {
         FakeVolumes volumes;
         MarkedAttributes marked;
         Stick stick(c.folders);
         volumes.add(stick.root(), true);
-        if (c.change)
-            c.change(stick, marked);
+        if (c.bits)
+            marked.marks[stick.at(c.entry)] = c.bits;
+        else if (c.entry && fs::exists(stick.dir.path() / "real"))
+            fs::create_directory_symlink(stick.dir.path() / "real", stick.dir.path() / c.entry);
+        else if (c.entry)
+            stick.dir.write(c.entry, "a file, not a folder");
         EXPECT_EQ(IsPSPDrive(stick.root()), c.psp) << c.why;
     }
 }
@@ -110,18 +110,7 @@ TEST(IsPSPDrive, NeedsARemovableDriveAndTheFirstInMountPointOrderIsTaken)
     volumes.add(a.root(), true);
     volumes.add(b.root(), true);
     EXPECT_EQ(FirstPSPRoot(), std::min(a.root(), b.root()));
-}
-
-TEST(IsPSPDrive, DeclaredFolderIsARemovableDrive)
-{
-    platform::clearDeclaredVolumes();
-    Stick stick({"PSP/PHOTO"});
-    EXPECT_FALSE(IsPSPDrive(stick.root()));
-    platform::declareVolume(stick.root());
-    EXPECT_TRUE(IsPSPDrive(stick.root()));
-    EXPECT_TRUE(IsPSPDrive(stick.root().chopped(1))) << "the root without its separator";
-    EXPECT_EQ(FirstPSPRoot(), stick.root());
-    platform::clearDeclaredVolumes();
+    EXPECT_TRUE(IsPSPDrive(a.root().chopped(1))) << "the root without its separator";
 }
 
 TEST(PspFolder, PathsAndTheirRoots)
@@ -161,8 +150,9 @@ TEST(PspFolder, IsMadeWhereMissingOrSaysWhichStepFailed)
         const bool ok = c.result == PspFolderResult::Ok;
         EXPECT_EQ(path, ok ? stick.at("MP_ROOT/100MNV01/") : "unchanged");
         EXPECT_EQ(fs::is_directory(stick.dir.path() / "MP_ROOT/100MNV01"), ok);
-        if (c.mpRootIsAFile || hadFolder)
+        if (c.mpRootIsAFile || hadFolder) {
             EXPECT_EQ(readFileBytes(stick.dir.path() / (hadFolder ? "MP_ROOT/100MNV01/m4v00001.mp4" : "MP_ROOT")),
                       hadFolder ? "video" : "a plain file");
+        }
     }
 }
