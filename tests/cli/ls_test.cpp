@@ -8,7 +8,6 @@
 #include <sys/time.h>
 
 #include <algorithm>
-#include <sstream>
 
 namespace {
 
@@ -36,15 +35,13 @@ TEST(CliLs, PrintsNameTitleSizeAndDatePerVideo)
 
     const CliRun run = Cli(dir, {"ls", dir.str()}).wait();
     EXPECT_EQ(run.status, 0);
-    std::vector<std::string> lines;
-    std::istringstream in(run.out);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    std::sort(lines.begin(), lines.end());
-    ASSERT_EQ(lines.size(), 2u) << run.out;
-    EXPECT_EQ(lines[0].substr(0, 23), "M4V00001.MP4\tBeach day\t");
-    EXPECT_NE(lines[0].find("\t2005/7/5 3:7PM"), std::string::npos) << lines[0];
-    EXPECT_EQ(lines[1], "M4V00002.mp4\t\t2.10 KB\t2005/7/5 3:7PM");
+    const std::string out = "\n" + run.out;
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 3) << run.out;
+    const std::size_t first = out.find("\nM4V00001.MP4\tBeach day\t");
+    ASSERT_NE(first, std::string::npos) << run.out;
+    const std::string line = out.substr(first + 1, out.find('\n', first + 1) - first - 1);
+    EXPECT_TRUE(line.ends_with("\t2005/7/5 3:7PM")) << line;
+    EXPECT_NE(out.find("\nM4V00002.mp4\t\t2.10 KB\t2005/7/5 3:7PM\n"), std::string::npos);
 }
 
 TEST(CliLs, WhatIsNoFolderIsAnError)

@@ -1,11 +1,16 @@
 #include "FakeVolumes.h"
+#include "StorageTestSupport.h"
 #include "TempDir.h"
 
 #include "platform/FatAttributes.h"
+#include "platform/Volumes.h"
+#include "storage/DemoStick.h"
 #include "storage/PspDrives.h"
+#include "transfer/PspNaming.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QHash>
 
 #include <filesystem>
@@ -44,7 +49,7 @@ struct Stick
         for (const char* f : folders)
             fs::create_directories(dir.path() / f);
     }
-    QString root() const { return QString::fromStdString(dir.str()) + "/"; }
+    QString root() const { return qpath(dir.path()) + "/"; }
     QString at(const char* relative) const { return root() + relative; }
 };
 
@@ -155,4 +160,38 @@ TEST(PspFolder, IsMadeWhereMissingOrSaysWhichStepFailed)
                       hadFolder ? "video" : "a plain file");
         }
     }
+}
+
+TEST(DemoStick, IsAPspWithVideosAndKeepsTheUsersChangesWhenMadeAgain)
+{
+    TempDir base;
+    DemoPaths demo = MakeDemo(qpath(base.path()), QStringLiteral(REELKEEPER_APPDIR "/demo"));
+    ASSERT_FALSE(demo.stickRoot.isEmpty());
+    EXPECT_EQ(demo.stickRoot, qpath(base.path()) + "/stick/");
+    EXPECT_EQ(demo.localFolder, qpath(base.path()) + "/computer");
+    platform::clearDeclaredVolumes();
+    platform::declareVolume(demo.stickRoot);
+    EXPECT_TRUE(IsPSPDrive(demo.stickRoot));
+    platform::clearDeclaredVolumes();
+
+    const QString videos = PspFolderOf(demo.stickRoot);
+    EXPECT_EQ(QDir(videos).entryList({"*.mp4"}, QDir::Files).size(), 3);
+    EXPECT_EQ(QDir(videos).entryList({"*.THM"}, QDir::Files).size(), 3);
+    EXPECT_EQ(transfer::GetNextPspFileName(videos), "m4v00004.mp4");
+    EXPECT_FALSE(fs::exists(base.path() / "stick.new"));
+
+    fs::remove((videos + "m4v00001.mp4").toStdString());
+    fs::remove_all(demo.localFolder.toStdString());
+    demo = MakeDemo(qpath(base.path()), QStringLiteral(REELKEEPER_APPDIR "/demo"));
+    EXPECT_FALSE(fs::exists((videos + "m4v00001.mp4").toStdString())) << "the stick the user changed stays";
+    EXPECT_EQ(QDir(demo.localFolder).entryList({"*.mp4"}, QDir::Files).size(), 2) << "the missing folder is made again";
+}
+
+TEST(DemoStick, MissingSourceLeavesNothingHalfMade)
+{
+    TempDir base;
+    const DemoPaths demo = MakeDemo(qpath(base.path()), qpath(base.path() / "no-such-source"));
+    EXPECT_TRUE(demo.stickRoot.isEmpty());
+    EXPECT_FALSE(fs::exists(base.path() / "stick"));
+    EXPECT_FALSE(fs::exists(base.path() / "stick.new"));
 }

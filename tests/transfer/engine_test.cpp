@@ -1,5 +1,6 @@
 #include "FakeVolumes.h"
 #include "RecordingPrompt.h"
+#include "StorageTestSupport.h"
 #include "TempDir.h"
 
 #include "platform/FileCopy.h"
@@ -28,11 +29,6 @@ using platform::PromptAnswer;
 namespace {
 
 const QString kOverwrite = "The file name you have specified already exists in the target directory. \nOverwrite it anyway?";
-
-QString q(const fs::path& p)
-{
-    return QString::fromStdString(p.string());
-}
 
 QString reason(int error)
 {
@@ -85,11 +81,16 @@ protected:
     void SetUp() override
     {
         fs::create_directories(stick.path() / "PSP/PHOTO");
-        fs::create_directories(pspFile(""));
-        volumes.add(q(stick.path()), true);
+        emptyPspFolder();
+        volumes.add(qpath(stick.path()), true);
     }
 
     fs::path pspFile(const std::string& name) const { return stick.path() / "MP_ROOT/100MNV01" / name; }
+    void emptyPspFolder() const
+    {
+        fs::remove_all(pspFile(""));
+        fs::create_directories(pspFile(""));
+    }
     // A video (and its thumbnail) on the computer or the stick.
     TransferItem video(bool onPsp, const std::string& name, const std::string& bytes, bool thumbnail = false,
                        const QString& title = {}) const
@@ -99,19 +100,16 @@ protected:
         if (thumbnail)
             std::ofstream(fs::path(path).replace_extension(".THM")) << "thumb of " << name;
         std::ofstream(path, std::ios::binary) << bytes;
-        return {q(path), title};
-    }
-    TransferItem local(const std::string& name, const std::string& bytes, bool thumbnail = false) const
-    {
-        return video(false, name, bytes, thumbnail);
+        return {qpath(path), title};
     }
 
     Recorded run(TransferOp op, std::vector<TransferItem> items, const QString& nextNum = "00001",
                  std::optional<QString> localText = {}, std::optional<QString> pspPath = {})
     {
-        TransferEngine engine({op, std::move(items), localText.value_or(q(computer.path())), nextNum,
-                               pspPath.value_or(q(pspFile("")))},
+        TransferEngine engine({op, std::move(items), localText.value_or(qpath(computer.path())), nextNum,
+                               pspPath.value_or(qpath(pspFile("")))},
                               cancel);
+        prompt.texts.clear();
         Recorded r;
         QObject::connect(&engine, &TransferEngine::progressChanged, [&r, this](int p) {
             r.progress.push_back(p);
@@ -155,12 +153,11 @@ TEST(ProgressPercent, TruncatesAndCountsAnEmptyFileAsDone)
 TEST_F(Engine, CopyToPspWithNextNumSevenAsksBeforeOverwriting)
 {
     for (const PromptAnswer answer : {PromptAnswer::Yes, PromptAnswer::No}) {
-        fs::remove_all(pspFile(""));
+        emptyPspFolder();
         for (int i = 1; i <= 10; ++i)
             video(true, "m4v" + QString::number(i).rightJustified(5, '0').toStdString() + ".mp4", "old");
-        prompt.texts.clear();
         prompt.answers = {answer};
-        const Recorded r = run(OP_COPY_TO_PSP, {local("a.mp4", "AAAA", true), local("b.mp4", "BB"), local("c.mp4", "C")}, "7");
+        const Recorded r = run(OP_COPY_TO_PSP, {video(false, "a.mp4", "AAAA", true), video(false, "b.mp4", "BB"), video(false, "c.mp4", "C")}, "7");
         const bool yes = answer == PromptAnswer::Yes;
         EXPECT_EQ(prompt.texts, QStringList{kOverwrite});
         EXPECT_EQ(r.nextNums, (QStringList{"00011", "00012", "00013"}));
@@ -186,10 +183,8 @@ TEST_F(Engine, NextNumOutsideTheRangeIsToldOnceAndTheNextFreeNameUsed)
         {"-3", {invalid}, {"m4v00001.mp4", "m4v00002.mp4"}},
     };
     for (const auto& c : cases) {
-        fs::remove_all(pspFile(""));
-        fs::create_directories(pspFile(""));
-        prompt.texts.clear();
-        const Recorded r = run(OP_COPY_TO_PSP, {local("a.mp4", "A"), local("b.mp4", "B")}, c.nextNum);
+        emptyPspFolder();
+        const Recorded r = run(OP_COPY_TO_PSP, {video(false, "a.mp4", "A"), video(false, "b.mp4", "B")}, c.nextNum);
         EXPECT_EQ(prompt.texts, c.texts) << c.nextNum.toStdString();
         EXPECT_EQ(r.targets, c.targets) << c.nextNum.toStdString();
     }
@@ -200,7 +195,7 @@ TEST_F(Engine, MoveToPspTakesTheThumbnailAlongAndLeavesOtherFilesAlone)
     // The second video has no "." in its name: the "." of its folder names no thumbnail of it.
     fs::create_directories(computer.path() / "odd.d");
     std::ofstream(computer.path() / "odd.THM") << "not a thumbnail";
-    const Recorded r = run(OP_MOVE_TO_PSP, {local("a.mp4", "V1", true), local("odd.d/video", "V2"), local("b.mp4", "V3")});
+    const Recorded r = run(OP_MOVE_TO_PSP, {video(false, "a.mp4", "V1", true), video(false, "odd.d/video", "V2"), video(false, "b.mp4", "V3")});
     EXPECT_TRUE(prompt.texts.isEmpty()) << prompt.texts.join('|').toStdString();
     EXPECT_EQ(r.targets, (QStringList{"m4v00001.mp4", "m4v00002.mp4", "m4v00003.mp4"}));
     EXPECT_EQ(readFileBytes(pspFile("m4v00001.THM")), "thumb of a.mp4");
@@ -212,7 +207,7 @@ TEST_F(Engine, MoveToPspTakesTheThumbnailAlongAndLeavesOtherFilesAlone)
 
 TEST_F(Engine, StartChecks)
 {
-    const QString folder = q(computer.path());
+    const QString folder = qpath(computer.path());
     const struct
     {
         QString localText, pspPath;
@@ -220,16 +215,15 @@ TEST_F(Engine, StartChecks)
         QString used;
         QStringList texts, status;
     } cases[] = {
-        {"/", q(pspFile("")), TransferEndKind::Normal, "", {}, {"Please do not plug off PSP."}},
-        {folder, q(computer.path()) + "/", TransferEndKind::Normal, folder, {}, {"The selected file is being operated."}},
-        {folder + "/", q(pspFile("")), TransferEndKind::InvalidLocalFolder, QDir::homePath(), {"Invalid local file path!"}, {}},
-        {"", q(pspFile("")), TransferEndKind::InvalidLocalFolder, QDir::homePath(), {"Invalid local file path!"}, {}},
+        {"/", qpath(pspFile("")), TransferEndKind::Normal, "", {}, {"Please do not plug off PSP."}},
+        {folder, qpath(computer.path()) + "/", TransferEndKind::Normal, folder, {}, {"The selected file is being operated."}},
+        {folder + "/", qpath(pspFile("")), TransferEndKind::InvalidLocalFolder, QDir::homePath(), {"Invalid local file path!"}, {}},
+        {"", qpath(pspFile("")), TransferEndKind::InvalidLocalFolder, QDir::homePath(), {"Invalid local file path!"}, {}},
         {folder + "/gone", "", TransferEndKind::InvalidLocalFolder, QDir::homePath(), {"Invalid local file path!"}, {}},
         {folder, "", TransferEndKind::NoPspFolder, "", {}, {}},
     };
     for (const auto& c : cases) {
-        prompt.texts.clear();
-        const Recorded r = run(OP_MOVE_TO_PSP, {local("a.mp4", "A")}, "1", c.localText, c.pspPath);
+        const Recorded r = run(OP_MOVE_TO_PSP, {video(false, "a.mp4", "A")}, "1", c.localText, c.pspPath);
         const bool normal = c.kind == TransferEndKind::Normal;
         EXPECT_EQ(r.end.kind, c.kind) << c.localText.toStdString();
         EXPECT_EQ(r.end.localFolder, c.used);
@@ -257,9 +251,8 @@ TEST_F(Engine, DeleteAsksOnceAndTellsOnlyARefusal)
     EXPECT_FALSE(r.end.updateSpace || r.end.rebuildPsp);
     EXPECT_EQ(std::distance(fs::directory_iterator(pspFile("")), {}), 7);
 
-    prompt.texts.clear();
     r = run(OP_DELETE_ON_PSP, items);
-    EXPECT_EQ(prompt.texts, (QStringList{"Delete the file?", "Delete " + q(pspFile("m4v00002.mp4"))
+    EXPECT_EQ(prompt.texts, (QStringList{"Delete the file?", "Delete " + qpath(pspFile("m4v00002.mp4"))
                                                                   + " failed, Maybe the file 's attribute is read-only."}));
     EXPECT_EQ(std::distance(fs::directory_iterator(pspFile("")), {}), 4) << "refused videos keep their thumbnails";
     EXPECT_TRUE(fs::exists(pspFile("m4v00002.THM")) && fs::exists(pspFile("m4v00003.THM")));
@@ -283,9 +276,7 @@ TEST_F(Engine, FailedCopiesKeepTheSourceAndSaySo)
         {OP_MOVE_FROM_PSP, "Move %1 failed, " + reason(ENOSPC) + "."},
     };
     for (const auto& c : cases) {
-        fs::remove_all(pspFile(""));
-        fs::create_directories(pspFile(""));
-        prompt.texts.clear();
+        emptyPspFolder();
         const bool fromPsp = c.op == OP_COPY_FROM_PSP || c.op == OP_MOVE_FROM_PSP;
         const TransferItem item = video(fromPsp, "m4v00001.mp4", "V", true, "Trip");
         const Recorded r = run(c.op, {item, video(fromPsp, "m4v00002.thm", "T")});
@@ -306,30 +297,28 @@ TEST_F(Engine, AFailedOverwriteThumbnailOrShortCopyIsTold)
     FaultyFileOps ops;
     ops.copyFault = [](const QString&, const QString& to) { return to.endsWith(".THM") ? EIO : 0; };
     Recorded r = run(OP_MOVE_FROM_PSP, {video(true, "m4v00001.mp4", "A", true, "Trip")});
-    EXPECT_EQ(prompt.texts, QStringList{"Copy " + q(pspFile("m4v00001.THM")) + " failed, " + reason(EIO) + "."});
+    EXPECT_EQ(prompt.texts, QStringList{"Copy " + qpath(pspFile("m4v00001.THM")) + " failed, " + reason(EIO) + "."});
     EXPECT_EQ(r.targets, QStringList{"Trip.mp4"});
     EXPECT_FALSE(fs::exists(pspFile("m4v00001.mp4")));
     EXPECT_TRUE(fs::exists(pspFile("m4v00001.THM"))) << "a thumbnail whose copy failed stays";
 
     video(true, "m4v00005.mp4", "old");
     ops.copyFault = [](const QString&, const QString&) { return EIO; };
-    prompt.texts.clear();
-    run(OP_COPY_TO_PSP, {local("a.mp4", "new")}, "5");
-    EXPECT_EQ(prompt.texts, (QStringList{kOverwrite, "Overwrite " + q(pspFile("m4v00005.mp4")) + " failed, " + reason(EIO) + "."}));
+    run(OP_COPY_TO_PSP, {video(false, "a.mp4", "new")}, "5");
+    EXPECT_EQ(prompt.texts, (QStringList{kOverwrite, "Overwrite " + qpath(pspFile("m4v00005.mp4")) + " failed, " + reason(EIO) + "."}));
     EXPECT_EQ(readFileBytes(pspFile("m4v00005.mp4")), "old") << "a failed overwrite keeps the old video";
 
     // A copy that says it is done but is short.
     ops.fakeCopy = [](const QString& to, const platform::CopyProgress&) { std::ofstream(to.toStdString()) << "shor"; };
-    prompt.texts.clear();
     run(OP_MOVE_FROM_PSP, {video(true, "m4v00002.mp4", "short", false, "Trip")});
-    EXPECT_EQ(prompt.texts, QStringList{"Move " + q(pspFile("m4v00002.mp4")) + " failed, the copy is not as long as the source."});
+    EXPECT_EQ(prompt.texts, QStringList{"Move " + qpath(pspFile("m4v00002.mp4")) + " failed, the copy is not as long as the source."});
     EXPECT_EQ(readFileBytes(pspFile("m4v00002.mp4")), "short");
 }
 
 TEST_F(Engine, CancelStopsTheCopyAndStartsNoFurtherItem)
 {
     cancelAfterAnItem = true;
-    Recorded r = run(OP_COPY_TO_PSP, {local("a.mp4", "A"), local("b.mp4", "B")});
+    Recorded r = run(OP_COPY_TO_PSP, {video(false, "a.mp4", "A"), video(false, "b.mp4", "B")});
     EXPECT_EQ(r.targets, QStringList{"m4v00001.mp4"});
     EXPECT_TRUE(r.end.cancelled);
 
@@ -339,10 +328,9 @@ TEST_F(Engine, CancelStopsTheCopyAndStartsNoFurtherItem)
     cancelOnProgress = true;
     for (const TransferOp op : {OP_COPY_TO_PSP, OP_MOVE_FROM_PSP}) {
         cancel = false;
-        prompt.texts.clear();
         const bool fromPsp = op == OP_MOVE_FROM_PSP;
         const TransferItem item = video(fromPsp, "m4v00009.mp4", big, false, "Trip");
-        r = run(op, {item, local("b.mp4", "B")}, "9");
+        r = run(op, {item, video(false, "b.mp4", "B")}, "9");
         EXPECT_EQ(prompt.texts, fromPsp ? QStringList{} : QStringList{"Coyp file failed"});
         ASSERT_EQ(r.outcomes.size(), 1u);
         EXPECT_EQ(r.outcomes[0].status, ItemStatus::Cancelled);
@@ -363,7 +351,7 @@ TEST_F(Engine, ProgressIsCoalesced)
     };
     QElapsedTimer clock;
     clock.start();
-    const Recorded r = run(OP_COPY_TO_PSP, {local("a.mp4", "A"), local("b.mp4", "B")});
+    const Recorded r = run(OP_COPY_TO_PSP, {video(false, "a.mp4", "A"), video(false, "b.mp4", "B")});
     ASSERT_GE(r.progress.size(), 5u);
     EXPECT_LE(static_cast<qint64>(r.progress.size()), 7 + clock.elapsed() / 33);
     EXPECT_EQ(r.progress.front(), 0);

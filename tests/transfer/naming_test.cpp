@@ -1,3 +1,4 @@
+#include "StorageTestSupport.h"
 #include "TempDir.h"
 
 #include "platform/FileSystem.h"
@@ -13,11 +14,6 @@
 using namespace transfer;
 
 namespace {
-
-QString q(const std::filesystem::path& p)
-{
-    return QString::fromStdString(p.string());
-}
 
 // A listing in a fixed order, as the file system may yield it.
 class OrderedListing : public platform::FileSystem
@@ -68,7 +64,7 @@ TEST(NextName, FollowsTheHighestNumber)
         TempDir dir;
         for (const auto& name : c.files)
             dir.write(name, "");
-        EXPECT_EQ(GetNextPspFileName(q(dir.path()) + "/"), c.expected) << c.expected.toStdString();
+        EXPECT_EQ(GetNextPspFileName(qpath(dir.path()) + "/"), c.expected) << c.expected.toStdString();
     }
 }
 
@@ -108,7 +104,7 @@ TEST(PspTarget, UsesValidNumbersAndOtherwiseTheNextFreeName)
                  {"99999", "m4v99999", false},  {"100000", "m4v00006", true},  {"-1", "m4v00006", true},
                  {"99999999999", "m4v00006", true}};
     for (const auto& c : cases) {
-        const TargetNames names = PspTargetNames(c.text, q(dir.path()) + "/");
+        const TargetNames names = PspTargetNames(c.text, qpath(dir.path()) + "/");
         EXPECT_EQ(names.name, c.name + ".mp4") << c.text.toStdString();
         EXPECT_EQ(names.thumbnail, c.name + ".THM");
         EXPECT_EQ(names.invalidNumber, c.invalid);
@@ -162,7 +158,7 @@ TEST(ComputerTarget, NamesByTitleSafelyAndRenamesWhileTaken)
         std::optional<FatEverywhere> fat;
         if (c.fat)
             fat.emplace();
-        const TargetNames names = ComputerTargetNames(c.title, "/psp/" + c.video, q(dir.path()));
+        const TargetNames names = ComputerTargetNames(c.title, "/psp/" + c.video, qpath(dir.path()));
         EXPECT_EQ(names.name, c.name + ".mp4") << c.title.toStdString();
         EXPECT_EQ(names.thumbnail, c.name + ".THM");
     }
@@ -170,14 +166,14 @@ TEST(ComputerTarget, NamesByTitleSafelyAndRenamesWhileTaken)
     TempDir dir;
     for (int k = 0; k <= 256; ++k)
         dir.write(k == 0 ? "Holiday.mp4" : "Holiday(" + std::to_string(k) + ").mp4", "");
-    const TargetNames names = ComputerTargetNames("Holiday", "/psp/m4v00001.mp4", q(dir.path()));
+    const TargetNames names = ComputerTargetNames("Holiday", "/psp/m4v00001.mp4", qpath(dir.path()));
     EXPECT_EQ(names.name, "Holiday(256)(1).mp4");
 }
 
 TEST(ComputerTarget, LongTitlesAreShortenedToFitTheFileSystem)
 {
     TempDir dir;
-    const QString local = q(dir.path());
+    const QString local = qpath(dir.path());
     // 130 two-byte characters: 260 bytes before ".mp4".
     TargetNames names = ComputerTargetNames(QString(130, QChar(0x00e9)), "/psp/m4v00001.mp4", local);
     EXPECT_EQ(names.name, QString(125, QChar(0x00e9)) + ".mp4");
