@@ -110,14 +110,9 @@ TEST_F(CliTransfer, FailuresNameTheFileAndSetTheStatus)
 TEST_F(CliTransfer, WrongArgumentsAreRefused)
 {
     const std::vector<std::vector<std::string>> cases = {
-        {"copy-to-psp"},
-        {"copy-to-psp", "--yes", "--no", "a.mp4"},
-        {"copy-to-psp", "--next-num", "x1", "a.mp4"},
-        {"copy-to-psp", "--next-num"},
-        {"move-to-psp", "--force", "a.mp4"},
-        {"copy-from-psp", "pc"},
-        {"move-from-psp", "pc", "../../etc/passwd"},
-        {"delete", "--next-num", "1", "m4v00001.mp4"},
+        {"copy-to-psp"}, {"copy-to-psp", "--yes", "--no", "a.mp4"}, {"copy-to-psp", "--next-num", "x1", "a.mp4"},
+        {"copy-to-psp", "--next-num"}, {"move-to-psp", "--force", "a.mp4"}, {"copy-from-psp", "pc"},
+        {"move-from-psp", "pc", "../../etc/passwd"}, {"delete", "--next-num", "1", "m4v00001.mp4"},
         {"delete", "sub/m4v00001.mp4"},
     };
     for (const auto& args : cases) {

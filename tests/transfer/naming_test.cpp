@@ -13,6 +13,11 @@
 
 using namespace transfer;
 
+void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace {
 
 // A listing in a fixed order, as the file system may yield it.
