@@ -1,12 +1,16 @@
 #include "FakeVolumes.h"
+#include "StorageTestSupport.h"
 #include "TempDir.h"
 
 #include "platform/FatAttributes.h"
 #include "platform/Volumes.h"
+#include "storage/DemoStick.h"
 #include "storage/PspDrives.h"
+#include "transfer/PspNaming.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QHash>
 
 #include <filesystem>
@@ -15,11 +19,6 @@ namespace fs = std::filesystem;
 using namespace storage;
 
 namespace {
-
-QString q(const fs::path& p)
-{
-    return QString::fromStdString(p.string());
-}
 
 // Gives chosen entries extra attribute bits; the rest keep their real ones.
 class MarkedAttributes : public platform::EntryAttributes
@@ -30,10 +29,7 @@ public:
 
     std::uint32_t attributes(const QString& path) const override
     {
-        QString key = path;
-        while (key.endsWith('/'))
-            key.chop(1);
-        return EntryAttributes::attributes(path) | marks.value(key);
+        return EntryAttributes::attributes(path) | marks.value(path.endsWith('/') ? path.chopped(1) : path);
     }
     bool makeDirectory(const QString& path) const override
     {
@@ -44,7 +40,7 @@ public:
     bool refuseMkdir = false;
 };
 
-// A stick folder: the named folders are made below it.
+// A stick folder with the named folders below it.
 struct Stick
 {
     TempDir dir;
@@ -53,72 +49,55 @@ struct Stick
         for (const char* f : folders)
             fs::create_directories(dir.path() / f);
     }
-    QString root() const { return q(dir.path()) + "/"; }
+    QString root() const { return qpath(dir.path()) + "/"; }
+    QString at(const char* relative) const { return root() + relative; }
 };
 
 } // namespace
 
-TEST(IsPSPDrive, NeedsAPspFolderWithAKnownSubfolder)
+TEST(IsPSPDrive, NeedsAPlainPspFolderWithAKnownSubfolder)
 {
-    FakeVolumes volumes;
+    using namespace platform::attr;
     const struct
     {
         std::initializer_list<const char*> folders;
         bool psp;
         const char* why;
+        // Given these attribute bits; without, a link to "real" where that exists, else a file.
+        const char* entry = nullptr;
+        std::uint32_t bits = 0;
     } cases[] = {
         {{"PSP/PHOTO"}, true, "PHOTO"},
         {{"PSP/music"}, true, "music"},
         {{"PSP/Music"}, true, "Music in mixed case"},
-        {{"PSP/MUSIC"}, true, "MUSIC in upper case"},
         {{"PSP/SaveData"}, true, "savedata in any case"},
         {{"psp/PHOTO"}, false, "lower-case psp"},
-        {{"Psp/PHOTO"}, false, "mixed-case Psp"},
         {{"PSP/GAME"}, false, "only a game folder"},
         {{"PSP"}, false, "an empty PSP folder"},
         {{"MP_ROOT/100MNV01"}, false, "videos but no PSP folder"},
-        {{}, false, "an empty drive"},
+        {{"PSP"}, false, "a file named music", "PSP/music"},
+        {{"real/PHOTO"}, false, "PSP as a link", "PSP"},
+        {{"PSP/PHOTO"}, false, "PSP with the archive mark", "PSP", Archive},
+        {{"PSP/PHOTO"}, false, "read-only PSP", "PSP", ReadOnly},
+        {{"PSP/PHOTO"}, false, "hidden PHOTO", "PSP/PHOTO", Hidden},
+        {{"PSP/PHOTO", "PSP/SAVEDATA"}, true, "a second, plain subfolder counts", "PSP/PHOTO", Hidden},
     };
     for (const auto& c : cases) {
+        FakeVolumes volumes;
+        MarkedAttributes marked;
         Stick stick(c.folders);
         volumes.add(stick.root(), true);
+        if (c.bits)
+            marked.marks[stick.at(c.entry)] = c.bits;
+        else if (c.entry && fs::exists(stick.dir.path() / "real"))
+            fs::create_directory_symlink(stick.dir.path() / "real", stick.dir.path() / c.entry);
+        else if (c.entry)
+            stick.dir.write(c.entry, "a file, not a folder");
         EXPECT_EQ(IsPSPDrive(stick.root()), c.psp) << c.why;
     }
 }
 
-TEST(IsPSPDrive, NeedsPlainFolders)
-{
-    FakeVolumes volumes;
-    {
-        Stick stick({"PSP/PHOTO"});
-        volumes.add(stick.root(), true);
-        stick.dir.write("PSP/music", "a file, not a folder");
-        fs::remove_all(stick.dir.path() / "PSP/PHOTO");
-        EXPECT_FALSE(IsPSPDrive(stick.root())) << "a file named music";
-    }
-    {
-        Stick stick({"real/PHOTO"});
-        volumes.add(stick.root(), true);
-        fs::create_directory_symlink(stick.dir.path() / "real", stick.dir.path() / "PSP");
-        EXPECT_FALSE(IsPSPDrive(stick.root())) << "PSP as a link";
-    }
-    {
-        Stick stick({"PSP/PHOTO"});
-        volumes.add(stick.root(), true);
-        MarkedAttributes marked;
-        marked.marks[q(stick.dir.path() / "PSP")] = platform::attr::Archive;
-        EXPECT_FALSE(IsPSPDrive(stick.root())) << "PSP with the archive mark";
-        marked.marks.clear();
-        marked.marks[q(stick.dir.path() / "PSP/PHOTO")] = platform::attr::Hidden;
-        EXPECT_FALSE(IsPSPDrive(stick.root())) << "hidden PHOTO";
-        fs::create_directories(stick.dir.path() / "PSP/SAVEDATA");
-        EXPECT_TRUE(IsPSPDrive(stick.root())) << "a second, plain subfolder counts";
-        marked.marks[q(stick.dir.path() / "PSP")] = platform::attr::ReadOnly;
-        EXPECT_FALSE(IsPSPDrive(stick.root())) << "read-only PSP";
-    }
-}
-
-TEST(IsPSPDrive, NeedsARemovableDrive)
+TEST(IsPSPDrive, NeedsARemovableDriveAndTheFirstInMountPointOrderIsTaken)
 {
     FakeVolumes volumes;
     Stick fixed({"PSP/PHOTO", "MP_ROOT/100MNV01"});
@@ -128,31 +107,15 @@ TEST(IsPSPDrive, NeedsARemovableDrive)
     EXPECT_FALSE(IsPSPDrive(unknown.root())) << "a folder that is no volume";
     EXPECT_FALSE(IsPSPDrive(""));
     EXPECT_FALSE(IsPSPDrive("/no/such/drive/"));
-}
 
-TEST(IsPSPDrive, DeclaredFolderIsARemovableDrive)
-{
-    platform::clearDeclaredVolumes();
-    Stick stick({"PSP/PHOTO"});
-    EXPECT_FALSE(IsPSPDrive(stick.root()));
-    platform::declareVolume(stick.root());
-    EXPECT_TRUE(IsPSPDrive(stick.root()));
-    EXPECT_TRUE(IsPSPDrive(q(stick.dir.path()))) << "the root without its separator";
-    EXPECT_EQ(FirstPSPRoot(), stick.root());
-    platform::clearDeclaredVolumes();
-}
-
-TEST(FirstPSP, IsTheFirstInMountPointOrder)
-{
-    FakeVolumes volumes;
     Stick a({"PSP/PHOTO"});
     Stick b({"PSP/music"});
     Stick notPsp({"PSP/GAME"});
     volumes.add(notPsp.root(), true);
     volumes.add(a.root(), true);
     volumes.add(b.root(), true);
-    const QString expected = std::min(a.root(), b.root());
-    EXPECT_EQ(FirstPSPRoot(), expected);
+    EXPECT_EQ(FirstPSPRoot(), std::min(a.root(), b.root()));
+    EXPECT_TRUE(IsPSPDrive(a.root().chopped(1))) << "the root without its separator";
 }
 
 TEST(PspFolder, PathsAndTheirRoots)
@@ -161,50 +124,74 @@ TEST(PspFolder, PathsAndTheirRoots)
     EXPECT_EQ(PspFolderOf("/media/PSP"), "/media/PSP/MP_ROOT/100MNV01/");
     EXPECT_EQ(RootOfPspPath("/media/PSP/MP_ROOT/100MNV01/"), "/media/PSP/");
     EXPECT_EQ(RootOfPspPath("/media/PSP/MP_ROOT/100MNV01"), "");
-    EXPECT_EQ(RootOfPspPath(""), "");
 }
 
-TEST(PspFolder, IsMadeWhereMissing)
+TEST(PspFolder, IsMadeWhereMissingOrSaysWhichStepFailed)
 {
+    const struct
     {
-        Stick stick({"PSP/PHOTO"});
-        QString path;
-        ASSERT_EQ(MakePspFolder(stick.root(), path), PspFolderResult::Ok);
-        EXPECT_EQ(path, stick.root() + "MP_ROOT/100MNV01/");
-        EXPECT_TRUE(fs::is_directory(stick.dir.path() / "MP_ROOT/100MNV01"));
-    }
-    {
-        Stick stick({"MP_ROOT"});
-        QString path;
-        ASSERT_EQ(MakePspFolder(stick.root(), path), PspFolderResult::Ok);
-        EXPECT_TRUE(fs::is_directory(stick.dir.path() / "MP_ROOT/100MNV01"));
-    }
-    {
-        Stick stick({"MP_ROOT/100MNV01"});
-        stick.dir.write("MP_ROOT/100MNV01/m4v00001.mp4", "video");
-        QString path;
-        ASSERT_EQ(MakePspFolder(stick.root(), path), PspFolderResult::Ok);
-        EXPECT_EQ(readFileBytes(stick.dir.path() / "MP_ROOT/100MNV01/m4v00001.mp4"), "video");
-    }
-}
-
-TEST(PspFolder, FailuresAAndB)
-{
-    {
-        Stick stick({});
-        stick.dir.write("MP_ROOT", "a plain file");
+        std::initializer_list<const char*> folders;
+        bool mpRootIsAFile, refuseMkdir;
+        PspFolderResult result;
+    } cases[] = {
+        {{"PSP/PHOTO"}, false, false, PspFolderResult::Ok},
+        {{"MP_ROOT"}, false, false, PspFolderResult::Ok},
+        {{"MP_ROOT/100MNV01"}, false, false, PspFolderResult::Ok},
+        {{}, true, false, PspFolderResult::FailureB},
+        {{"PSP/PHOTO"}, false, true, PspFolderResult::FailureA},
+        {{"MP_ROOT"}, false, true, PspFolderResult::FailureB},
+    };
+    for (const auto& c : cases) {
+        Stick stick(c.folders);
+        MarkedAttributes marked;
+        marked.refuseMkdir = c.refuseMkdir;
+        const bool hadFolder = fs::is_directory(stick.dir.path() / "MP_ROOT/100MNV01");
+        if (c.mpRootIsAFile)
+            stick.dir.write("MP_ROOT", "a plain file");
+        if (hadFolder)
+            stick.dir.write("MP_ROOT/100MNV01/m4v00001.mp4", "video");
         QString path = "unchanged";
-        EXPECT_EQ(MakePspFolder(stick.root(), path), PspFolderResult::FailureB);
-        EXPECT_EQ(path, "unchanged");
-        EXPECT_EQ(readFileBytes(stick.dir.path() / "MP_ROOT"), "a plain file");
+        EXPECT_EQ(MakePspFolder(stick.root(), path), c.result) << c.folders.size() << c.refuseMkdir;
+        const bool ok = c.result == PspFolderResult::Ok;
+        EXPECT_EQ(path, ok ? stick.at("MP_ROOT/100MNV01/") : "unchanged");
+        EXPECT_EQ(fs::is_directory(stick.dir.path() / "MP_ROOT/100MNV01"), ok);
+        if (c.mpRootIsAFile || hadFolder) {
+            EXPECT_EQ(readFileBytes(stick.dir.path() / (hadFolder ? "MP_ROOT/100MNV01/m4v00001.mp4" : "MP_ROOT")),
+                      hadFolder ? "video" : "a plain file");
+        }
     }
-    {
-        Stick stick({"PSP/PHOTO"});
-        MarkedAttributes refusing;
-        refusing.refuseMkdir = true;
-        QString path;
-        EXPECT_EQ(MakePspFolder(stick.root(), path), PspFolderResult::FailureA);
-        fs::create_directories(stick.dir.path() / "MP_ROOT");
-        EXPECT_EQ(MakePspFolder(stick.root(), path), PspFolderResult::FailureB);
-    }
+}
+
+TEST(DemoStick, IsAPspWithVideosAndKeepsTheUsersChangesWhenMadeAgain)
+{
+    TempDir base;
+    DemoPaths demo = MakeDemo(qpath(base.path()), QStringLiteral(REELKEEPER_APPDIR "/demo"));
+    ASSERT_FALSE(demo.stickRoot.isEmpty());
+    EXPECT_EQ(demo.stickRoot, qpath(base.path()) + "/stick/");
+    EXPECT_EQ(demo.localFolder, qpath(base.path()) + "/computer");
+    platform::clearDeclaredVolumes();
+    platform::declareVolume(demo.stickRoot);
+    EXPECT_TRUE(IsPSPDrive(demo.stickRoot));
+    platform::clearDeclaredVolumes();
+
+    const QString videos = PspFolderOf(demo.stickRoot);
+    EXPECT_EQ(QDir(videos).entryList({"*.mp4"}, QDir::Files).size(), 3);
+    EXPECT_EQ(QDir(videos).entryList({"*.THM"}, QDir::Files).size(), 3);
+    EXPECT_EQ(transfer::GetNextPspFileName(videos), "m4v00004.mp4");
+    EXPECT_FALSE(fs::exists(base.path() / "stick.new"));
+
+    fs::remove((videos + "m4v00001.mp4").toStdString());
+    fs::remove_all(demo.localFolder.toStdString());
+    demo = MakeDemo(qpath(base.path()), QStringLiteral(REELKEEPER_APPDIR "/demo"));
+    EXPECT_FALSE(fs::exists((videos + "m4v00001.mp4").toStdString())) << "the stick the user changed stays";
+    EXPECT_EQ(QDir(demo.localFolder).entryList({"*.mp4"}, QDir::Files).size(), 2) << "the missing folder is made again";
+}
+
+TEST(DemoStick, MissingSourceLeavesNothingHalfMade)
+{
+    TempDir base;
+    const DemoPaths demo = MakeDemo(qpath(base.path()), qpath(base.path() / "no-such-source"));
+    EXPECT_TRUE(demo.stickRoot.isEmpty());
+    EXPECT_FALSE(fs::exists(base.path() / "stick"));
+    EXPECT_FALSE(fs::exists(base.path() / "stick.new"));
 }
