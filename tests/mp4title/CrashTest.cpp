@@ -4,19 +4,13 @@
 // and a truthful report.
 
 #include "mp4title/Title.h"
-#include "mp4title/TitleCalls.h"
 
-#include "Mp4Builder.h"
-#include "TempDir.h"
-#include "TitleCheck.h"
 #include "TitleTestSupport.h"
 
 #include <gtest/gtest.h>
 
 using titlecheck::Inject;
-using titletest::retitleChecked;
-using titletest::setTitle;
-using titletest::titleOf;
+using namespace titletest;
 
 namespace {
 
@@ -32,19 +26,18 @@ std::string withTitle()
     return mp4::pspVideo(mp4::usmt(u"Hello there"));
 }
 
-std::string fastStartWithRoom()
-{
-    return mp4::ftyp() + mp4::atom("moov", mp4::mvhd() + mp4::usmt(u"Hello") + mp4::atom("free", std::string(300, '\0')))
-        + mp4::atom("mdat", std::string(64, 'm'));
-}
-
 const Kind kKinds[] = {
     {"Create", [] { return mp4::pspVideo(""); }, nullptr, "New title"},
     {"Grow", withTitle, nullptr, "Hello there, world"},
     {"ShrinkIntoFreeSpace", withTitle, "Long title", "Hi"},
     {"Clear", withTitle, "Long title", ""},
-    {"FastStart", [] { return readFileBytes(titletest::kData / "faststart.mp4"); }, nullptr, "Moved"},
-    {"FastStartInPlace", fastStartWithRoom, nullptr, "In place"},
+    {"FastStart", [] { return readFileBytes(kData / "faststart.mp4"); }, nullptr, "Moved"},
+    {"FastStartInPlace",
+     [] {
+         return mp4::ftyp() + mp4::atom("moov", mp4::mvhd() + mp4::usmt(u"Hello") + mp4::atom("free", std::string(300, '\0')))
+             + mp4::atom("mdat", std::string(64, 'm'));
+     },
+     nullptr, "In place"},
     {"AmongDecoys",
      [] {
          const std::string decoy = mp4::usmtWithEntries({mp4::mtdtEntry(1, 0x2A0E, 1, mp4::utf16be(u"Decoy"))});
@@ -52,7 +45,7 @@ const Kind kKinds[] = {
      },
      nullptr, "Other"},
     {"AfterLeftovers", [] { return withTitle() + mp4::usmt(u"Half").substr(0, 40); }, nullptr, "Next one"},
-    {"Ffmpeg", [] { return readFileBytes(titletest::kData / "hello.mp4"); }, nullptr, "Goodbye"},
+    {"Ffmpeg", [] { return readFileBytes(kData / "hello.mp4"); }, nullptr, "Goodbye"},
 };
 
 void PrintTo(const Kind& kind, std::ostream* out)

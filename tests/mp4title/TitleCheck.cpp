@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 namespace titlecheck {
 
@@ -27,75 +26,56 @@ struct Head {
 // The atom at `pos` of a parent ending at `end`; "" or what is wrong.
 std::string headAt(const std::string& b, int64_t pos, int64_t end, Head& h)
 {
+    const std::string at = " at " + std::to_string(pos);
     if (end - pos < 8)
-        return "bytes that form no atom at " + std::to_string(pos);
+        return "bytes that form no atom" + at;
     h.type = b.substr(static_cast<size_t>(pos + 4), 4);
     h.size = static_cast<int64_t>(beAt(b, pos, 4));
-    h.head = 8;
-    if (h.size == 1) {
-        if (end - pos < 16)
-            return "a cut 64-bit head at " + std::to_string(pos);
+    h.head = h.size == 1 ? 16 : 8;
+    if (h.size == 1 && end - pos < 16)
+        return "a cut 64-bit head" + at;
+    if (h.size == 1)
         h.size = static_cast<int64_t>(beAt(b, pos + 8, 8) & 0x7FFFFFFFFFFFFFFFull);
-        h.head = 16;
-    } else if (h.size == 0) {
+    else if (h.size == 0)
         h.size = end - pos;
-    }
     if (h.size < h.head)
-        return "a size field below its head at " + std::to_string(pos);
-    if (h.size > end - pos)
-        return h.type + " at " + std::to_string(pos) + " runs past its parent";
-    return "";
-}
-
-bool isUsmt(const std::string& b, int64_t payload, int64_t size)
-{
-    static const char kUuid[] = "USMT\x21\xD2\x4F\xCE\xBB\x88\x69\x5C\xFA\xC9\xC7\x40";
-    return size >= 24 && b.compare(static_cast<size_t>(payload), 16, kUuid, 16) == 0
-        && b.compare(static_cast<size_t>(payload + 20), 4, "MTDT") == 0;
+        return "a size field below its head" + at;
+    return h.size > end - pos ? h.type + at + " runs past its parent" : "";
 }
 
 std::string checkRange(const std::string& b, int64_t pos, int64_t end, int depth)
 {
+    static const char kUsmt[] = "USMT\x21\xD2\x4F\xCE\xBB\x88\x69\x5C\xFA\xC9\xC7\x40";
     static const char* const kContainers[] = {"moov", "trak", "mdia", "minf", "stbl", "dinf", "edts"};
-    while (pos < end) {
-        Head h;
+    for (Head h; pos < end; pos += h.size) {
         if (std::string p = headAt(b, pos, end, h); !p.empty())
             return p;
         const int64_t payload = pos + h.head;
-        const bool container = std::find(std::begin(kContainers), std::end(kContainers), h.type) != std::end(kContainers);
-        if (container && depth < 32) {
+        if (std::find(std::begin(kContainers), std::end(kContainers), h.type) != std::end(kContainers) && depth < 32) {
             if (std::string p = checkRange(b, payload, pos + h.size, depth + 1); !p.empty())
                 return p;
-        } else if (h.type == "uuid" && depth > 0 && isUsmt(b, payload, h.size - h.head)) {
+        } else if (h.type == "uuid" && depth > 0 && h.size - h.head >= 24 && b.compare(payload, 16, kUsmt, 16) == 0
+                   && b.compare(payload + 20, 4, "MTDT") == 0) {
             const int64_t mtdt = static_cast<int64_t>(beAt(b, payload + 16, 4));
             if (mtdt < 10 || mtdt > h.size - h.head - 16)
                 return "an MTDT atom that does not fit its title atom at " + std::to_string(pos);
-            for (int64_t e = payload + 26; e + 10 <= payload + 16 + mtdt;) {
-                const int64_t size = static_cast<int64_t>(beAt(b, e, 2));
-                if (size < 10)
-                    break;
+            for (int64_t e = payload + 26, size; e + 10 <= payload + 16 + mtdt && (size = beAt(b, e, 2)) >= 10; e += size)
                 if (e + size > payload + 16 + mtdt)
                     return "an MTDT entry that runs past its atom at " + std::to_string(e);
-                e += size;
-            }
         }
-        pos += h.size;
     }
     return "";
 }
 
+// The payloads (start, size) of the top-level atoms of a type.
 std::vector<std::pair<int64_t, int64_t>> topLevel(const std::string& b, const char* type)
 {
     std::vector<std::pair<int64_t, int64_t>> out;
     const auto end = static_cast<int64_t>(b.size());
-    for (int64_t pos = 0; pos < end;) {
-        Head h;
-        if (!headAt(b, pos, end, h).empty())
-            break;
+    Head h;
+    for (int64_t pos = 0; pos < end && headAt(b, pos, end, h).empty(); pos += h.size)
         if (h.type == type)
-            out.emplace_back(pos + h.head, h.size - h.head); // the payload
-        pos += h.size;
-    }
+            out.emplace_back(pos + h.head, h.size - h.head);
     return out;
 }
 
@@ -110,8 +90,7 @@ bool failsNow(FileOp::Kind kind)
     if (kind == FileOp::Sync && g_mode == Inject::NoSync)
         return false;
     ++g_count;
-    return (g_mode == Inject::FailFrom && g_failAt > 0 && g_count >= g_failAt)
-        || (g_mode == Inject::FailOnce && g_count == g_failAt);
+    return (g_mode == Inject::FailFrom && g_failAt > 0 && g_count >= g_failAt) || (g_mode == Inject::FailOnce && g_count == g_failAt);
 }
 
 int writeAt(int fd, const void* buf, size_t size, int64_t pos)
@@ -143,18 +122,6 @@ int truncateFile(int fd, int64_t size)
     return title_default_file_ops.truncate(fd, size);
 }
 
-void apply(std::string& file, const FileOp& op)
-{
-    if (op.kind == FileOp::Truncate) {
-        file.resize(static_cast<size_t>(op.pos), '\0');
-    } else if (op.kind == FileOp::Write) {
-        const auto end = static_cast<size_t>(op.pos) + op.bytes.size();
-        if (file.size() < end)
-            file.resize(end, '\0');
-        file.replace(static_cast<size_t>(op.pos), op.bytes.size(), op.bytes);
-    }
-}
-
 } // namespace
 
 std::string structureProblem(const std::string& bytes)
@@ -165,9 +132,7 @@ std::string structureProblem(const std::string& bytes)
 bool mediaKept(const std::string& before, const std::string& after)
 {
     for (const auto& [pos, size] : topLevel(before, "mdat"))
-        if (after.size() < static_cast<size_t>(pos + size)
-            || after.compare(static_cast<size_t>(pos), static_cast<size_t>(size), before, static_cast<size_t>(pos),
-                             static_cast<size_t>(size)) != 0)
+        if (after.size() < static_cast<size_t>(pos + size) || after.compare(pos, size, before, pos, size) != 0)
             return false;
     return true;
 }
@@ -192,11 +157,6 @@ void disarm()
     title_file_ops = title_default_file_ops;
 }
 
-int opCount()
-{
-    return g_count;
-}
-
 const std::vector<FileOp>& opLog()
 {
     return g_log;
@@ -205,7 +165,7 @@ const std::vector<FileOp>& opLog()
 size_t unsyncedOps(const std::vector<FileOp>& log, size_t issued)
 {
     size_t n = 0;
-    for (size_t i = issued; i > 0 && log[i - 1].kind != FileOp::Sync; --i)
+    while (n < issued && log[issued - n - 1].kind != FileOp::Sync)
         ++n;
     return n;
 }
@@ -214,9 +174,18 @@ std::string crashState(const std::string& original, const std::vector<FileOp>& l
 {
     const size_t synced = issued - unsyncedOps(log, issued);
     std::string file = original;
-    for (size_t i = 0; i < issued; ++i)
-        if (i < synced || (keep >> (i - synced)) & 1u)
-            apply(file, log[i]);
+    for (size_t i = 0; i < issued; ++i) {
+        const FileOp& op = log[i];
+        if (i >= synced && !((keep >> (i - synced)) & 1u))
+            continue;
+        const auto end = static_cast<size_t>(op.pos) + op.bytes.size();
+        if (op.kind == FileOp::Truncate)
+            file.resize(static_cast<size_t>(op.pos), '\0');
+        if (op.kind == FileOp::Write) {
+            file.resize(std::max(file.size(), end), '\0');
+            file.replace(static_cast<size_t>(op.pos), op.bytes.size(), op.bytes);
+        }
+    }
     return file;
 }
 

@@ -36,7 +36,6 @@ enum class Inject {
 };
 void arm(Inject mode, int n = 0);
 void disarm();
-int opCount();
 const std::vector<FileOp>& opLog(); // the operations that were done
 
 // The file a crash leaves after the first `issued` operations of `log`: all of

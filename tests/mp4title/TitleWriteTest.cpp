@@ -1,44 +1,33 @@
-#include "mp4title/TitleCalls.h"
+#include "mp4title/Title.h"
 
-#include "Mp4Builder.h"
-#include "TempDir.h"
-#include "TitleCheck.h"
 #include "TitleTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <ctime>
-#include <fcntl.h>
 #include <random>
 #include <sys/mount.h>
-#include <unistd.h>
 
-using titletest::hasLiveTitleAtom;
-using titletest::kData;
-using titletest::retitleChecked;
-using titletest::setTitle;
-using titletest::titleOf;
-using titletest::withTitleEntryData;
+using namespace titletest;
 
 namespace {
 
 class TitleWrite : public ::testing::Test
 {
 protected:
-    // Sets the title and expects 0 with the outcome, and the file untouched.
-    void expectRefused(const std::string& before, const std::string& title, int outcome)
-    {
-        const auto f = dir.write("v.mp4", before);
-        EXPECT_EQ(setTitle(f, title), 0) << title;
-        EXPECT_EQ(title_outcome, outcome) << title;
-        EXPECT_EQ(readFileBytes(f), before) << title;
-    }
-
     TempDir dir;
 };
 
 const std::string kHello = mp4::usmt(u"Hello");
+
+std::string tracks(int n)
+{
+    std::string out;
+    for (int i = 0; i < n; ++i)
+        out += mp4::trak();
+    return out;
+}
 
 std::string fastStart(const std::string& moovTail)
 {
@@ -131,12 +120,9 @@ TEST_F(TitleWrite, TheUsualLayoutComesBack)
 
 TEST_F(TitleWrite, ClearRemovesEveryTitleAtomAReaderWouldTake)
 {
-    std::string tracks;
-    for (int i = 0; i < 20; ++i)
-        tracks += mp4::trak();
     const std::string small = mp4::usmtWithEntries({mp4::mtdtEntry(1, 0x2A0E, 1, mp4::utf16be(u"Decoy"))});
     ASSERT_LE(small.size(), 100u);
-    for (const std::string& bytes : {mp4::pspVideo(tracks + kHello), mp4::pspVideo(small), mp4::pspVideo(kHello + small),
+    for (const std::string& bytes : {mp4::pspVideo(tracks(20) + kHello), mp4::pspVideo(small), mp4::pspVideo(kHello + small),
                                      mp4::pspVideo(mp4::atom("trak", small) + kHello)}) {
         const auto f = dir.write("v.mp4", bytes);
         ASSERT_TRUE(hasLiveTitleAtom(bytes));
@@ -151,41 +137,64 @@ TEST_F(TitleWrite, ClearRemovesEveryTitleAtomAReaderWouldTake)
     EXPECT_EQ(after.find("free" + mp4::usmtUuid()), std::string::npos);
 }
 
-TEST_F(TitleWrite, WhatNoSafeWriteHandlesIsRefused)
+TEST_F(TitleWrite, WhatNoSafeWriteHandlesIsRefusedWithItsReason)
 {
-    std::string tracks;
-    for (int i = 0; i < 20; ++i)
-        tracks += mp4::trak();
-    const std::string hello = mp4::pspVideo(kHello);
-    const std::string cutFastStart = fastStart(kHello);
+    const std::string hello = mp4::pspVideo(kHello), cut = fastStart(kHello), back = "A title written there would not be read back: ";
+    const std::string tooLong = "The title is longer than 255 bytes.", badText = "The title is not valid UTF-8 text.";
+    const std::string fragmented = "The file is fragmented (it has moof or mvex atoms); its title is not changed.";
+    const std::string badSize = "The file is damaged: an atom has a size field below 8.";
     const struct {
         std::string bytes;
         std::string title;
-        int outcome;
+        int outcome; // -1: refused before SetTitleName
+        std::string reason;
     } cases[] = {
-        {hello, std::string(256, 'x'), TITLE_TOO_LONG},
-        {hello, "\xC3", TITLE_BAD_TEXT},
-        {hello, "ok \xFF", TITLE_BAD_TEXT},
-        {hello, "\xC0\xAF", TITLE_BAD_TEXT},      // overlong
-        {hello, "\xED\xA0\x80", TITLE_BAD_TEXT},  // a surrogate
-        {hello, "\xF4\x90\x80\x80", TITLE_BAD_TEXT}, // beyond U+10FFFF
-        {mp4::ftyp() + mp4::atom64("moov", mp4::mvhd() + kHello), "Other", TITLE_LARGE_SIZE},
-        {mp4::pspVideo(kHello) + mp4::atom("moof", "x"), "Other", TITLE_FRAGMENTED},
-        {mp4::pspVideo(mp4::atom("mvex", mp4::atom("trex", std::string(24, '\0')))), "New", TITLE_FRAGMENTED},
-        {mp4::ftyp() + mp4::atom("dinf", mp4::atom("moov", mp4::mvhd() + kHello)), "Other", TITLE_MOOV_NESTED},
-        {mp4::ftyp() + mp4::atom("free", "abc"), "New", TITLE_NO_MOOV},
-        {mp4::pspVideo(std::string("\0\0\0", 3)), "New", TITLE_BAD_MOOV},
-        {cutFastStart.substr(0, cutFastStart.size() - 10), "Other", TITLE_CUT_SHORT},
-        {fastStart(kHello) + mp4::be32(3) + "junk", "Other", TITLE_BAD_SIZE_FIELD},
-        {fastStart(kHello) + mp4::atom("minf", mp4::be32(4000) + "dinf"), "Other", TITLE_STRAY_ATOMS},
+        {hello, std::string(256, 'x'), TITLE_TOO_LONG, tooLong},
+        {hello, std::string("a\0b", 3), -1, "The title contains a zero byte."},
+        {hello, "\xC3", TITLE_BAD_TEXT, badText},
+        {hello, "Caf\xE9", TITLE_BAD_TEXT, badText},
+        {hello, "\xC0\xAF", TITLE_BAD_TEXT, badText},         // overlong
+        {hello, "\xED\xA0\x80", TITLE_BAD_TEXT, badText},     // a surrogate
+        {hello, "\xF4\x90\x80\x80", TITLE_BAD_TEXT, badText}, // beyond U+10FFFF
+        {"not a video, only some text in a file", "x", TITLE_NOT_MP4, "The file is not an MP4 video."},
+        {mp4::ftyp() + mp4::atom64("moov", mp4::mvhd() + kHello), "x", TITLE_LARGE_SIZE,
+         "The file uses a 64-bit atom size where the title would have to be written."},
+        {hello + mp4::atom("moof", "x"), "x", TITLE_FRAGMENTED, fragmented},
+        {mp4::pspVideo(mp4::atom("mvex", mp4::atom("trex", std::string(24, '\0')))), "x", TITLE_FRAGMENTED, fragmented},
+        {mp4::ftyp() + mp4::atom("dinf", mp4::atom("moov", mp4::mvhd() + kHello)), "x", TITLE_MOOV_NESTED,
+         "The file's moov atom is not at its top level."},
+        {mp4::ftyp() + mp4::atom("free", "abc"), "x", TITLE_NO_MOOV, "The file has no moov atom (it is not a complete MP4 video)."},
+        {mp4::pspVideo(std::string("\0\0\0", 3)), "x", TITLE_BAD_MOOV,
+         "The file's moov atom is damaged: its atoms do not add up to its size."},
+        {cut.substr(0, cut.size() - 10), "x", TITLE_CUT_SHORT, "The file is cut short: an atom runs past its end."},
+        {fastStart(kHello) + mp4::be32(3) + "junk", "x", TITLE_BAD_SIZE_FIELD, badSize},
+        {mp4::pspVideo(mp4::be32(4) + "free"), "x", TITLE_BAD_SIZE_FIELD, badSize},
+        {fastStart(kHello) + mp4::atom("minf", mp4::be32(4000) + "dinf"), "x", TITLE_STRAY_ATOMS,
+         back + "the file has header atoms after its moov atom."},
         // A title after a 21st track, or after a broken atom, would not be read.
-        {mp4::pspVideo(tracks), "New", TITLE_NOT_READ_BACK},
-        {mp4::pspVideo(mp4::be32(4) + "free"), "New", TITLE_BAD_SIZE_FIELD},
-        {mp4::pspVideo(mp4::be32(4) + "free" + mp4::trak()), "New", TITLE_NOT_READ_BACK},
+        {mp4::pspVideo(tracks(20)), "x", TITLE_NOT_READ_BACK, back + "the moov atom has more than 20 tracks."},
+        {mp4::pspVideo(mp4::be32(5) + "free" + mp4::trak()), "x", TITLE_NOT_READ_BACK,
+         back + "an atom in the moov atom has a size field below 8."},
     };
-    for (const auto& c : cases)
-        expectRefused(c.bytes, c.title, c.outcome);
-    EXPECT_EQ(title_walk_error, MOV_ERR_BAD_SIZE);
+    for (const auto& c : cases) {
+        const auto f = dir.write("v.mp4", c.bytes);
+        title_outcome = -1;
+        const auto w = mp4title::writeTitle(f.string(), c.title);
+        EXPECT_FALSE(w.ok) << c.reason;
+        EXPECT_EQ(w.reason, c.reason);
+        EXPECT_EQ(title_outcome, c.outcome) << c.reason;
+        EXPECT_EQ(readFileBytes(f), c.bytes) << c.reason;
+    }
+    EXPECT_EQ(mp4title::writeTitle((dir.path() / "missing.mp4").string(), "x").reason, "The file does not exist.");
+    EXPECT_EQ(title_outcome, TITLE_CANNOT_OPEN);
+    EXPECT_EQ(title_errno, ENOENT);
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "missing.mp4"));
+    const std::string whole = readFileBytes(kData / "hello.mp4");
+    for (size_t n = 0; n < whole.size(); n += 5) {
+        const auto f = dir.write("cut.mp4", whole.substr(0, n));
+        EXPECT_EQ(setTitle(f, "Changed"), 0) << n;
+        EXPECT_EQ(readFileBytes(f), whole.substr(0, n)) << n;
+    }
 }
 
 TEST_F(TitleWrite, StaysCompactOverManyRetitles)
@@ -211,38 +220,23 @@ TEST_F(TitleWrite, StaysCompactOverManyRetitles)
     titlecheck::disarm();
 }
 
-TEST_F(TitleWrite, GarbageAndTruncatedFilesAreNotTouched)
-{
-    const std::string whole = readFileBytes(kData / "hello.mp4");
-    for (size_t n = 0; n < whole.size(); n += 5) {
-        const std::string cut = whole.substr(0, n);
-        const auto f = dir.write("cut" + std::to_string(n) + ".mp4", cut);
-        EXPECT_EQ(setTitle(f, "Changed"), 0) << n;
-        EXPECT_EQ(readFileBytes(f), cut) << n;
-    }
-    expectRefused("not a video, only some text in a file", "New", TITLE_NOT_MP4);
-    EXPECT_EQ(setTitle(dir.path() / "missing.mp4", "New"), 0);
-    EXPECT_EQ(title_outcome, TITLE_CANNOT_OPEN);
-    EXPECT_EQ(title_errno, ENOENT);
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "missing.mp4"));
-}
-
 TEST_F(TitleWrite, FilesOfSeveralGiB)
 {
-    const std::string head = mp4::ftyp();
-    const int64_t mdat = int64_t(3) << 30;
-    const int64_t moovAt = static_cast<int64_t>(head.size()) + mdat;
-    const auto f = dir.path() / "big.mp4";
-    const std::string mdatHead = mp4::be32(static_cast<uint32_t>(mdat)) + "mdat";
-    titletest::writeSparse(f, head + mdatHead, moovAt, mp4::atom("moov", mp4::mvhd()));
-    for (const char* title : {"Created far out", "Short", "Longer again", ""}) {
-        ASSERT_EQ(setTitle(f, title), 1);
-        EXPECT_EQ(titleOf(f), title);
-        const auto size = static_cast<int64_t>(std::filesystem::file_size(f));
-        EXPECT_EQ(titletest::be32At(titletest::readRange(f, moovAt, 4), 0), size - moovAt);
+    // A 3 GiB mdat with a 32-bit size and a 5 GiB one with a 64-bit size: moov lies beyond 2 and 4 GiB.
+    const std::string head = mp4::ftyp(), moov = mp4::atom("moov", mp4::mvhd());
+    for (const std::string& mdatHead : {mp4::be32(3u << 30) + "mdat", mp4::be32(1) + "mdat" + mp4::be64(uint64_t(5) << 30)}) {
+        const int64_t moovAt = static_cast<int64_t>(head.size()) + (mdatHead.size() == 8 ? int64_t(3) << 30 : int64_t(5) << 30);
+        const auto f = dir.path() / "big.mp4";
+        titletest::writeSparse(f, head + mdatHead, moovAt, moov);
+        for (const char* title : {"Created far out", "Short", "Longer again", ""}) {
+            ASSERT_EQ(setTitle(f, title), 1);
+            EXPECT_EQ(titleOf(f), title);
+            const auto size = static_cast<int64_t>(std::filesystem::file_size(f));
+            EXPECT_EQ(titletest::be32At(titletest::readRange(f, moovAt, 4), 0), size - moovAt);
+        }
+        EXPECT_EQ(titletest::readRange(f, moovAt, 1000), moov);
+        EXPECT_EQ(titletest::readRange(f, 0, head.size() + mdatHead.size()), head + mdatHead);
     }
-    EXPECT_EQ(titletest::readRange(f, moovAt, 1000), mp4::atom("moov", mp4::mvhd()));
-    EXPECT_EQ(titletest::readRange(f, 0, head.size() + 8), head + mdatHead);
 }
 
 // A small tmpfs that fills up gives real "no space" errors.
@@ -251,7 +245,6 @@ class FullDisk : public TitleWrite
 protected:
     void SetUp() override
     {
-        m_mount = dir.path() / "disk";
         std::filesystem::create_directory(m_mount);
         if (::mount("tmpfs", m_mount.c_str(), "tmpfs", 0, "size=64k") != 0)
             GTEST_SKIP() << "cannot mount a tmpfs here";
@@ -263,23 +256,13 @@ protected:
             ::umount2(m_mount.c_str(), MNT_DETACH);
     }
 
-    // A video of a whole page, then the disk filled up.
+    // A video of a whole page, perhaps retitled once, then the disk filled up.
     std::filesystem::path fullDiskWith(const std::string& moovTail, const std::string& firstTitle = "")
     {
-        const size_t plain = mp4::pspVideo(moovTail, 0).size();
-        const auto f = m_mount / "v.mp4";
         std::filesystem::remove(m_mount / "filler");
-        std::filesystem::remove(f);
-        {
-            const std::string bytes = mp4::pspVideo(moovTail, 4096 - plain);
-            const int fd = ::open(f.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
-            EXPECT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-            ::close(fd);
-        }
-        if (!firstTitle.empty()) {
-            EXPECT_EQ(setTitle(f, firstTitle), 1);
-        }
-        const int fd = ::open((m_mount / "filler").c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+        const auto f = dir.write("disk/v.mp4", mp4::pspVideo(moovTail, 4096 - mp4::pspVideo(moovTail, 0).size()));
+        EXPECT_TRUE(firstTitle.empty() || setTitle(f, firstTitle) == 1);
+        const int fd = ::open((m_mount / "filler").c_str(), O_CREAT | O_WRONLY, 0644);
         const std::string block(4096, 'f');
         while (::write(fd, block.data(), block.size()) > 0) {
         }
@@ -287,7 +270,7 @@ protected:
         return f;
     }
 
-    std::filesystem::path m_mount;
+    const std::filesystem::path m_mount = dir.path() / "disk";
     bool m_mounted = false;
 };
 
