@@ -48,11 +48,6 @@ const Kind kKinds[] = {
     {"Ffmpeg", [] { return readFileBytes(kData / "hello.mp4"); }, nullptr, "Goodbye"},
 };
 
-void PrintTo(const Kind& kind, std::ostream* out)
-{
-    *out << kind.name;
-}
-
 class CrashTest : public ::testing::TestWithParam<Kind>
 {
 protected:
