@@ -16,27 +16,15 @@ using titletest::withTitleEntryData;
 
 namespace {
 
-class ByteStreamTest : public ::testing::Test
+TEST(ByteStream, ProtocolsReadsAndSeeks)
 {
-protected:
-    void SetUp() override
-    {
-        register_all();
-        edit_mode = 0;
-        for (int i = 0; i < 100000; ++i)
-            content += static_cast<char>(i * 7);
-        file = dir.write("data.bin", content);
-    }
-
-    unsigned char at(size_t pos) const { return static_cast<unsigned char>(content[pos]); }
-
+    register_all();
     TempDir dir;
-    std::filesystem::path file;
     std::string content;
-};
-
-TEST_F(ByteStreamTest, ProtocolsAndModes)
-{
+    for (int i = 0; i < 100000; ++i)
+        content += static_cast<char>(i * 7);
+    const auto file = dir.write("data.bin", content);
+    const auto at = [&](size_t pos) { return static_cast<unsigned char>(content[pos]); };
     ProtocolHandle* h = nullptr;
     ASSERT_EQ(protocol_open(&h, ("file:" + file.string()).c_str(), URL_RDONLY), 0);
     EXPECT_STREQ(h->protocol->name, "file");
@@ -51,22 +39,6 @@ TEST_F(ByteStreamTest, ProtocolsAndModes)
     EXPECT_EQ(protocol_open(&h, "E:video.mp4", URL_RDONLY), MP4_ERR_IO);
     EXPECT_EQ(protocol_open(&h, (dir.str() + "/missing.mp4").c_str(), URL_RDONLY), MP4_ERR_IO);
 
-    // A read-write stream still reads after a flush.
-    ByteStream s;
-    edit_mode = 1;
-    ASSERT_EQ(stream_open(&s, file.c_str(), URL_RDWR), 0);
-    edit_mode = 0;
-    write_tag(&s, "moov");
-    stream_flush(&s);
-    auto* handle = static_cast<ProtocolHandle*>(s.opaque);
-    ASSERT_EQ(protocol_seek(handle, 0, SEEK_SET), 0);
-    EXPECT_EQ(protocol_read(handle, b, 4), 4);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(b), 4), "moov");
-    stream_close(&s);
-}
-
-TEST_F(ByteStreamTest, ReadsAndSeeks)
-{
     ByteStream s;
     ASSERT_EQ(stream_open(&s, file.c_str(), URL_RDONLY), 0);
     std::string got(content.size(), '\0');
@@ -80,7 +52,6 @@ TEST_F(ByteStreamTest, ReadsAndSeeks)
     // read_be32 two bytes before the end: the bytes that exist, then zeros.
     stream_seek(&s, static_cast<int64_t>(content.size()) - 2, SEEK_SET);
     EXPECT_EQ(read_be32(&s), (unsigned(at(content.size() - 2)) << 24) | (unsigned(at(content.size() - 1)) << 16));
-
     // Seeks within the buffer and beyond it.
     stream_seek(&s, 0, SEEK_SET);
     read_u8(&s);
@@ -91,6 +62,18 @@ TEST_F(ByteStreamTest, ReadsAndSeeks)
     EXPECT_EQ(stream_seek(&s, 0, SEEK_END), MP4_ERR_INVAL);
     EXPECT_EQ(stream_seek(&s, 90000, SEEK_SET), 90000);
     EXPECT_EQ(read_u8(&s), at(90000));
+    stream_close(&s);
+
+    // A read-write stream still reads after a flush.
+    edit_mode = 1;
+    ASSERT_EQ(stream_open(&s, file.c_str(), URL_RDWR), 0);
+    edit_mode = 0;
+    write_tag(&s, "moov");
+    stream_flush(&s);
+    auto* handle = static_cast<ProtocolHandle*>(s.opaque);
+    ASSERT_EQ(protocol_seek(handle, 0, SEEK_SET), 0);
+    EXPECT_EQ(protocol_read(handle, b, 4), 4);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(b), 4), "moov");
     stream_close(&s);
 }
 
