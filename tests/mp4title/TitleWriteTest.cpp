@@ -280,8 +280,6 @@ TEST_F(FullDisk, AWriteWithoutRoomIsUndoneAndReported)
     EXPECT_EQ(titleOf(f), "");
 }
 
-using Clock = std::chrono::steady_clock;
-
 template <typename Body>
 pid_t spawn(Body body)
 {
@@ -304,26 +302,26 @@ TEST(TitleFacade, StatusesAndPlainWrites)
     const auto f = dir.write("a.mp4", mp4::pspVideo(mp4::usmt(u"Hello")));
     dir.write("c.mp4", "plain text, not a video");
     dir.write("d.mp4", mp4::ftyp() + mp4::atom("free", "x"));
+    dir.write("e.mp4", "");
+    // A folder or a named pipe that carries a video's name is refused at once,
+    // never waited on (a pipe without a writer would block a read).
+    ASSERT_EQ(::mkfifo((dir.str() + "/pipe.mp4").c_str(), 0666), 0);
+    std::filesystem::create_directory(dir.path() / "folder.mp4");
     const auto read = [&](const std::string& name) { return mp4title::readTitle(dir.str() + "/" + name); };
+    using S = mp4title::ReadStatus;
+    for (const auto& [name, status] : {std::pair{"a.mp4", S::Ok}, {"missing.mp4", S::CannotOpen}, {"c.mp4", S::NotMp4}, {"d.mp4", S::NoMoov},
+                                       {"e.mp4", S::NotMp4}, {"pipe.mp4", S::CannotOpen}, {"folder.mp4", S::CannotOpen}})
+        EXPECT_EQ(read(name).status, status) << name;
+    EXPECT_EQ(mp4title::writeTitle(dir.str() + "/pipe.mp4", "x").reason, "It is not a regular file.");
+    EXPECT_EQ(mp4title::writeTitle(dir.str() + "/folder.mp4", "x").reason, "It is a folder, not a file.");
     EXPECT_EQ(read("a.mp4").title, "Hello");
     EXPECT_TRUE(mp4title::writeTitle(f.string(), "Bye").ok);
     EXPECT_EQ(read("a.mp4").title, "Bye");
     EXPECT_TRUE(mp4title::clearTitle(f.string()).ok);
     EXPECT_EQ(read("a.mp4").title, "");
-    using S = mp4title::ReadStatus;
-    for (const auto& [name, status] : {std::pair{"a.mp4", S::Ok}, {"missing.mp4", S::CannotOpen}, {"c.mp4", S::NotMp4}, {"d.mp4", S::NoMoov}})
-        EXPECT_EQ(read(name).status, status) << name;
     EXPECT_STREQ(mp4title::describe(S::NotMp4), "not an MP4 file");
     EXPECT_STREQ(mp4title::describe(S::CannotOpen), "cannot open");
     EXPECT_STREQ(mp4title::describe(S::InUse), "in use by another program");
-    // A folder or a named pipe that carries a video's name is refused at once,
-    // never waited on (a pipe without a writer would block a read).
-    ASSERT_EQ(::mkfifo((dir.str() + "/pipe.mp4").c_str(), 0666), 0);
-    std::filesystem::create_directory(dir.path() / "folder.mp4");
-    for (const char* name : {"pipe.mp4", "folder.mp4"})
-        EXPECT_EQ(read(name).status, mp4title::ReadStatus::CannotOpen);
-    EXPECT_EQ(mp4title::writeTitle(dir.str() + "/pipe.mp4", "x").reason, "It is not a regular file.");
-    EXPECT_EQ(mp4title::writeTitle(dir.str() + "/folder.mp4", "x").reason, "It is a folder, not a file.");
 }
 
 // As root a file's mode does not stop a write; an unprivileged child and a
@@ -359,9 +357,9 @@ TEST(TitleFacade, ABusyFileIsReportedAfterAShortWait)
     // Another open file (flock locks belong to it, not to the process).
     const int other = ::open(f.c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_EQ(::flock(other, LOCK_EX), 0);
-    const auto start = Clock::now();
+    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(mp4title::writeTitle(f.string(), "Mine").reason, "The file is in use by another program.");
-    const auto waited = Clock::now() - start;
+    const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_GE(waited, std::chrono::milliseconds(FILE_LOCK_WAIT_MS - 20));
     EXPECT_LT(waited, std::chrono::milliseconds(FILE_LOCK_WAIT_MS + 1500));
     EXPECT_EQ(mp4title::readTitle(f.string()).status, mp4title::ReadStatus::InUse);
