@@ -17,11 +17,7 @@ uint64_t beAt(const std::string& b, int64_t pos, int bytes)
     return v;
 }
 
-struct Head {
-    int64_t size = 0;
-    int head = 8;
-    std::string type;
-};
+struct Head { int64_t size = 0; int head = 8; std::string type; };
 
 // The atom at `pos` of a parent ending at `end`; "" or what is wrong.
 std::string headAt(const std::string& b, int64_t pos, int64_t end, Head& h)

@@ -18,10 +18,7 @@ namespace titletest {
 // The small ffmpeg-made PSP videos under tests/data/mp4.
 inline const std::filesystem::path kData = std::filesystem::path(REELKEEPER_TEST_DATA) / "mp4";
 
-struct RawRead {
-    int result = -1;
-    std::string buffer; // the 512-byte buffer after the call
-};
+struct RawRead { int result; std::string buffer; };
 
 // GetTitleName into a zero-filled 512-byte buffer.
 inline RawRead getTitle(const std::filesystem::path& path)
