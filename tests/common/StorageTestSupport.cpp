@@ -1,33 +1,16 @@
 #include "StorageTestSupport.h"
 
+#include "Mp4Builder.h"
+
 #include <QFile>
 
 #include <sys/time.h>
 
-namespace {
-
-std::string be32(std::uint32_t v)
-{
-    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)};
-}
-
-std::string box(const char* type, const std::string& body)
-{
-    return be32(static_cast<std::uint32_t>(8 + body.size())) + type + body;
-}
-
-} // namespace
-
 std::string minimalMp4(std::size_t size)
 {
-    const std::string ftyp = box("ftyp", std::string("MSNV") + be32(0x01000000) + "MSNVisom");
-    std::string mvhd(100, '\0');
-    mvhd[15] = 1;                     // time scale 1... enough for a reader
-    mvhd.replace(20, 4, be32(0x00010000)); // rate 1.0
-    const std::string moov = box("moov", box("mvhd", mvhd));
-    const std::size_t fixed = ftyp.size() + moov.size() + 8;
-    const std::string mdat = box("mdat", std::string(size > fixed ? size - fixed : 0, '\x11'));
-    return ftyp + mdat + moov;
+    const std::string moov = mp4::atom("moov", mp4::mvhd());
+    const std::size_t fixed = mp4::ftyp().size() + moov.size() + 8;
+    return mp4::ftyp() + mp4::atom("mdat", std::string(size > fixed ? size - fixed : 0, '\x11')) + moov;
 }
 
 QString qpath(const std::filesystem::path& path)

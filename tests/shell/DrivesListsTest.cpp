@@ -621,16 +621,3 @@ TEST_F(DrivesListsTest, MountWatcherFollowsDeclaredFoldersAndRealMounts)
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->PSPPath().isEmpty(); }, 3000));
     EXPECT_EQ(prompt.texts.back(), kDisconnected);
 }
-
-TEST(CommandLineVolumesTest, DeclaresEveryVolumeInOrder)
-{
-    const TempDir a;
-    const TempDir b;
-    shell::CommandLineOptions options;
-    options.volumes = {q(a.path()), q(b.path())};
-    QString startFolder = QStringLiteral("stale");
-    ASSERT_TRUE(shell::applyVolumeOptions(options, &startFolder, nullptr));
-    EXPECT_TRUE(startFolder.isEmpty());
-    EXPECT_EQ(platform::declaredVolumes(), (QStringList{platform::rootOf(q(a.path())), platform::rootOf(q(b.path()))}));
-    platform::clearDeclaredVolumes();
-}

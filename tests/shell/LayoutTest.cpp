@@ -54,19 +54,6 @@ TEST(LayoutTest, PlacesEveryControlToThePixel)
     EXPECT_EQ(r.at(shell::kStatusBarId), QRect(6, 471, 686, 25));
 }
 
-TEST(LayoutTest, HalvesDropTheirRemainderSeparately)
-{
-    // Odd client width and odd button width: CW/2 = 350 and C/2 = 47, taken apart.
-    const shell::LayoutSpacing spacing{0, 0, 0, 0, 0};
-    const auto r = shell::computeLayout(QSize(701, 401), QRect(0, 0, 701, 20), sampleItems(95), spacing);
-    EXPECT_EQ(r.at(1000), QRect(0, 103, 303, 401 - 80 - 23 - 23 - 25));
-    EXPECT_EQ(r.at(1001), QRect(397, 103, 303, 250));
-    EXPECT_EQ(r.at(1023).x() + r.at(1023).width(), 350 - 47);
-    EXPECT_EQ(r.at(1003).x(), 303);
-    EXPECT_EQ(r.at(1021).x() + r.at(1021).width(), 701);
-    EXPECT_EQ(r.at(shell::kStatusBarId), QRect(0, 376, 701, 25));
-}
-
 TEST(LayoutTest, DialogUnitsRoundEachEdge)
 {
     EXPECT_EQ(shell::dialogUnitsToPixels(QRect(8, 56, 21, 8)), QRect(12, 91, 32, 13));

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QtEndian>
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
@@ -93,27 +94,18 @@ inline QByteArray bitmap24(int width, int height, const std::function<QRgb(int x
 {
     const int rowSize = ((24 * width + 31) / 32) * 4;
     QByteArray bytes(54 + rowSize * height, '\0');
-    const auto put32 = [&bytes](int at, quint32 value) {
-        for (int i = 0; i < 4; ++i)
-            bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-    };
+    const quint32 header[][2] = {{2, quint32(bytes.size())}, {10, 54}, {14, 40}, {18, quint32(width)},
+                                 {22, quint32(height)}, {26, 1 | 24 << 16}};
     bytes[0] = 'B';
     bytes[1] = 'M';
-    put32(2, static_cast<quint32>(bytes.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<quint32>(width));
-    put32(22, static_cast<quint32>(height));
-    bytes[26] = 1;
-    bytes[28] = 24;
-    for (int y = 0; y < height; ++y) {
-        const int row = 54 + (height - 1 - y) * rowSize;
-        for (int x = 0; x < width; ++x) {
-            const QRgb colour = pixel(x, y);
-            bytes[row + 3 * x] = static_cast<char>(qBlue(colour));
-            bytes[row + 3 * x + 1] = static_cast<char>(qGreen(colour));
-            bytes[row + 3 * x + 2] = static_cast<char>(qRed(colour));
-        }
+    for (const auto& [at, value] : header)
+        qToLittleEndian(value, bytes.data() + at);
+    for (int i = 0; i < width * height; ++i) {
+        const QRgb c = pixel(i % width, i / width);
+        char* px = bytes.data() + 54 + (height - 1 - i / width) * rowSize + 3 * (i % width);
+        px[0] = char(qBlue(c));
+        px[1] = char(qGreen(c));
+        px[2] = char(qRed(c));
     }
     return bytes;
 }

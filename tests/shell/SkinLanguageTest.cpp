@@ -134,29 +134,36 @@ TEST_F(SkinTest, CornerBitmapsCutTheOutlineAtEverySize)
     }
 }
 
-TEST_F(SkinTest, SkinWithoutCornersGivesAPlainRectangle)
-{
-    pref.PutString(QStringLiteral("last_skin"), skinPath("Plain"));
-    auto window = openWindow();
-    EXPECT_FALSE(window->GetCornerRegions().any());
-    EXPECT_TRUE(window->mask().isEmpty());
-    // Values it lacks take the defaults.
-    EXPECT_EQ(window->GetChildBgColor(), 0u);
-    EXPECT_EQ(window->Header()->GetSplitPos(), 100);
-    EXPECT_EQ(window->GetMinWindowSize(), QSize(600, 450));
-    EXPECT_EQ(window->size(), QSize(672, 540)); // larger than the minimum: kept
-}
-
-TEST_F(SkinTest, SmallStoredRectangleGrowsToTheDefaultMinimumOfASkinNamingNone)
+TEST_F(SkinTest, SkinsWithoutCornersOrValuesTakeTheDefaults)
 {
     skins.write("Bare/skin.ini", "; no values at all\n");
-    pref.PutString(QStringLiteral("last_skin"), skinPath("Bare"));
-    pref.PutString(QStringLiteral("window_rect"), GlobalHelper::Rect2S(QRect(5, 6, 300, 200)));
-    auto window = openWindow();
-    EXPECT_EQ(skinMgr.GetCurrentSkinPath(), skinPath("Bare"));
-    // 510 by 400 when restored, then the skin's minimum, 620 by 466 by default; top-left kept.
-    EXPECT_EQ(window->GetMinWindowSize(), QSize(620, 466));
-    EXPECT_EQ(window->geometry(), QRect(5, 6, 620, 466));
+    // A plain skin larger than the template keeps the template size; a stored rectangle
+    // too small grows to 510 by 400, then to the skin's minimum (620 by 466 by default).
+    const struct
+    {
+        const char* skin;
+        QString storedRect;
+        QSize minimum;
+        QRect geometry;
+    } cases[] = {
+        {"Plain", QString(), QSize(600, 450), QRect()},
+        {"Bare", GlobalHelper::Rect2S(QRect(5, 6, 300, 200)), QSize(620, 466), QRect(5, 6, 620, 466)},
+    };
+    for (const auto& c : cases) {
+        pref.PutString(QStringLiteral("last_skin"), skinPath(c.skin));
+        pref.PutString(QStringLiteral("window_rect"), c.storedRect);
+        auto window = openWindow();
+        EXPECT_EQ(skinMgr.GetCurrentSkinPath(), skinPath(c.skin));
+        EXPECT_FALSE(window->GetCornerRegions().any());
+        EXPECT_TRUE(window->mask().isEmpty());
+        EXPECT_EQ(window->GetChildBgColor(), 0u);
+        EXPECT_EQ(window->Header()->GetSplitPos(), 100);
+        EXPECT_EQ(window->GetMinWindowSize(), c.minimum);
+        if (c.geometry.isNull())
+            EXPECT_EQ(window->size(), QSize(672, 540));
+        else
+            EXPECT_EQ(window->geometry(), c.geometry);
+    }
 }
 
 namespace {

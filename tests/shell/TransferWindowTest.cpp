@@ -123,15 +123,6 @@ TEST_F(TransferWindowTest, DeleteAnsweredNoChangesNothingAndKeepsTheBusyText)
     EXPECT_TRUE(fs::exists(videos / "M4V00001.MP4"));
     EXPECT_EQ(window->StatusBar()->GetText(2), QStringLiteral("Please do not plug off PSP."));
     EXPECT_FALSE(window->ProgressBar()->isVisible());
-
-    // Yes: the video and its thumbnail go.
-    prompt.texts.clear();
-    selectAll(window->PspList());
-    run(ControlId::Delete);
-    EXPECT_EQ(prompt.texts, QStringList{QStringLiteral("Delete the file?")});
-    EXPECT_FALSE(fs::exists(videos / "M4V00001.MP4"));
-    EXPECT_FALSE(fs::exists(videos / "M4V00001.THM"));
-    EXPECT_EQ(window->PspList()->count(), 0);
 }
 
 TEST_F(TransferWindowTest, CloseDuringACopyCancelsItAndClosesWhenTheWorkerHasEnded)
