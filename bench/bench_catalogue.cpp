@@ -11,6 +11,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "support/QtBenchMain.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -115,10 +117,5 @@ BENCHMARK(BM_FillList1000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterat
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks(argc, argv);
 }

@@ -7,6 +7,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "support/QtBenchMain.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -91,10 +93,5 @@ BENCHMARK(BM_IdleMountWatch)->Iterations(1)->Unit(benchmark::kMillisecond)->UseR
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks(argc, argv);
 }

@@ -12,6 +12,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "support/QtBenchMain.h"
+
 #include <filesystem>
 #include <fstream>
 
@@ -84,10 +86,5 @@ BENCHMARK(BM_WindowDuringCopy)->Arg(512)->Iterations(3)->Unit(benchmark::kMillis
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks(argc, argv);
 }
