@@ -110,7 +110,7 @@ int scanPattern(const QString& pattern, const ScanHooks& hooks)
         if (hooks.cancelled && hooks.cancelled())
             break;
         const QString& path = item.path;
-        if (seen.contains(path) || (hooks.isListed && hooks.isListed(path)))
+        if (seen.contains(path))
             continue;
         seen.insert(path);
 

@@ -47,8 +47,6 @@ struct ScannedVideo
 /** What a scan asks of its caller. */
 struct ScanHooks
 {
-    /** True when the path is already listed (the scan also skips its own duplicates). */
-    std::function<bool(const QString& path)> isListed;
     /** Asked before each video: true ends the scan (a newer scan took its place). */
     std::function<bool()> cancelled;
     /** Receives each video in listing order. */
