@@ -182,7 +182,6 @@ private:
     /** The one place that enables and disables the controls. */
     void UpdateControls();
     void InitPspDrive();
-    storage::PspFolderResult OpenFolderSteps(const QString& root, Caller caller);
     void SelectPspRoot(const QString& root);
     void FillLocalList(const QString& pattern);
     void FillPspList();

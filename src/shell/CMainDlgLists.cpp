@@ -68,11 +68,6 @@ void CMainDlg::InitPspDrive()
 
 storage::PspFolderResult CMainDlg::OpenPSPFolder(const QString& root, Caller caller)
 {
-    return OpenFolderSteps(root, caller);
-}
-
-storage::PspFolderResult CMainDlg::OpenFolderSteps(const QString& root, Caller caller)
-{
     // Every change is made before a message box is shown: a box lets other
     // events in, and they must find path, list, selector and space agreeing.
     QString pspPath;
