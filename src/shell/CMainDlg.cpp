@@ -136,7 +136,6 @@ void CMainDlg::CreateControls()
         connect(list, &CVideoListCtrl::itemSelectionChanged, this, &CMainDlg::ScheduleSpaceUpdate);
         connect(list, &CVideoListCtrl::fillingChanged, this, &CMainDlg::UpdateControls);
     }
-    connect(m_pLocalList, &CVideoListCtrl::fillFinished, this, &CMainDlg::OnLocalFillFinished);
     connect(m_pPspList, &CVideoListCtrl::fillFinished, this, &CMainDlg::OnPspFillFinished);
 }
 

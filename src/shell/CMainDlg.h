@@ -186,7 +186,6 @@ private:
     void FillLocalList(const QString& pattern);
     void FillPspList();
     void ClearPspList();
-    void OnLocalFillFinished();
     void OnPspFillFinished();
     void FillNextNum();
     void ScheduleSpaceUpdate();

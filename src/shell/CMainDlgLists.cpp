@@ -171,15 +171,10 @@ void CMainDlg::ClearPspList()
     m_pPspList->Clear();
 }
 
-void CMainDlg::OnLocalFillFinished()
-{
-    m_pLocalList->FitColumn();
-}
-
 void CMainDlg::OnPspFillFinished()
 {
-    m_pPspList->FitColumn();
-    // The list may belong to a folder that is no longer the PSP's (a newer fill follows then).
+    // The list fitted its column itself. It may belong to a folder that is no
+    // longer the PSP's (a newer fill follows then).
     if (m_strPSPPath.isEmpty() || m_pPspList->fillPattern() != m_strPSPPath + QStringLiteral("*.mp4"))
         return;
     FillNextNum();
