@@ -1,5 +1,7 @@
 #include "platform/FileSystem.h"
 
+#include "platform/Volumes.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -9,7 +11,9 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
+#include <filesystem>
 #include <memory>
 
 namespace platform {
@@ -46,6 +50,24 @@ bool globMatchAt(const QString& glob, qsizetype g, const QString& name, qsizetyp
         ++n;
     }
     return n == name.size();
+}
+
+// The lengths of the files below a folder; links are not followed.
+std::uint64_t bytesBelow(const QString& folder)
+{
+    namespace fs = std::filesystem;
+    std::uint64_t sum = 0;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(encode(folder).toStdString(), fs::directory_options::skip_permission_denied, error), end;
+         !error && it != end; it.increment(error)) {
+        std::error_code sizeError;
+        if (it->is_regular_file(sizeError) && !it->is_symlink(sizeError)) {
+            const auto size = it->file_size(sizeError);
+            if (!sizeError)
+                sum += size;
+        }
+    }
+    return sum;
 }
 
 } // namespace
@@ -138,6 +160,14 @@ std::optional<VolumeSpace> FileSystem::space(const QString& path) const
     result.freeToCaller = static_cast<std::uint64_t>(info.f_bavail) * info.f_frsize;
     result.total = static_cast<std::uint64_t>(info.f_blocks) * info.f_frsize;
     result.totalFree = static_cast<std::uint64_t>(info.f_bfree) * info.f_frsize;
+    if (const auto nominal = nominalCapacityFor(path)) {
+        // A folder standing in for a card: its own capacity, never more room than the disk has.
+        const std::uint64_t held = bytesBelow(nominal->first);
+        const std::uint64_t left = nominal->second > held ? nominal->second - held : 0;
+        result.total = nominal->second;
+        result.freeToCaller = std::min(left, result.freeToCaller);
+        result.totalFree = std::min(left, result.totalFree);
+    }
     return result;
 }
 

@@ -17,6 +17,7 @@ Volumes* g_current = &g_real;
 
 QMutex g_declaredMutex;
 QStringList g_declared;
+QList<std::pair<QString, std::uint64_t>> g_nominal; // root, bytes
 
 bool isFatType(const QByteArray& type)
 {
@@ -155,10 +156,30 @@ void declareVolume(const QString& dir)
         g_declared << root;
 }
 
+void setNominalCapacity(const QString& dir, std::uint64_t bytes)
+{
+    const QString root = rootOf(dir);
+    QMutexLocker lock(&g_declaredMutex);
+    g_nominal.removeIf([&](const auto& entry) { return entry.first == root; });
+    g_nominal.append({root, bytes});
+}
+
+std::optional<std::pair<QString, std::uint64_t>> nominalCapacityFor(const QString& path)
+{
+    const QString folder = rootOf(path);
+    QMutexLocker lock(&g_declaredMutex);
+    for (const auto& entry : g_nominal) {
+        if (g_declared.contains(entry.first) && folder.startsWith(entry.first))
+            return entry;
+    }
+    return std::nullopt;
+}
+
 void clearDeclaredVolumes()
 {
     QMutexLocker lock(&g_declaredMutex);
     g_declared.clear();
+    g_nominal.clear();
 }
 
 QStringList declaredVolumes()

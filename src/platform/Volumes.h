@@ -3,6 +3,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -52,6 +55,13 @@ void setVolumes(Volumes* replacement);
  * absolute and cleaned; declaring the same folder twice has no effect.
  */
 void declareVolume(const QString& dir);
+/**
+ * Gives a declared folder the capacity of a real card: its space is then
+ * reported as @p bytes in all, less what the folder holds.
+ */
+void setNominalCapacity(const QString& dir, std::uint64_t bytes);
+/** The nominal capacity of the declared folder holding @p path, with its root; nothing when none applies. */
+std::optional<std::pair<QString, std::uint64_t>> nominalCapacityFor(const QString& path);
 /** Forgets every declared volume. */
 void clearDeclaredVolumes();
 /** The declared volumes' roots (with trailing separator), in the order they were declared. */

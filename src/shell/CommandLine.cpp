@@ -71,6 +71,7 @@ bool applyVolumeOptions(const CommandLineOptions& options, QString* startFolder,
         return false;
     }
     platform::declareVolume(demo.stickRoot);
+    platform::setNominalCapacity(demo.stickRoot, storage::kDemoStickCapacity);
     if (startFolder)
         *startFolder = demo.localFolder;
     return true;

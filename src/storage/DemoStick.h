@@ -2,7 +2,12 @@
 
 #include <QString>
 
+#include <cstdint>
+
 namespace storage {
+
+/** The demo stick holds what a real 1 GiB Memory Stick would. */
+inline constexpr std::uint64_t kDemoStickCapacity = std::uint64_t(1) << 30;
 
 /** Where the demo lives. Both empty when it couldn't be made. */
 struct DemoPaths

@@ -1,6 +1,7 @@
 #include "TempDir.h"
 
 #include "platform/FatAttributes.h"
+#include "platform/FileSystem.h"
 #include "platform/Volumes.h"
 
 #include <gtest/gtest.h>
@@ -71,6 +72,32 @@ TEST(DeclaredVolumes, AreListedAsRemovableWhileTheyExist)
     EXPECT_TRUE(std::none_of(after.begin(), after.end(), [&](const VolumeInfo& v) { return v.root == root; }));
     EXPECT_FALSE(isRemovableRoot(root));
     clearDeclaredVolumes();
+}
+
+TEST(DeclaredVolumes, ANominalCapacityIsTheSpaceLessWhatTheFolderHolds)
+{
+    clearDeclaredVolumes();
+    TempDir dir;
+    dir.write("stick/MP_ROOT/100MNV01/M4V00001.MP4", std::string(300 << 10, 'v'));
+    dir.write("stick/PSP/x", std::string(100 << 10, 'x'));
+    dir.write("beside/big", std::string(700 << 10, 'b'));
+    fs::create_directory_symlink(dir.path() / "beside", dir.path() / "stick/link");
+    const QString videos = q(dir.path() / "stick/MP_ROOT/100MNV01/");
+    const auto real = fileSystem().space(videos);
+    ASSERT_TRUE(real);
+    setNominalCapacity(q(dir.path() / "stick"), 1 << 20);
+    EXPECT_EQ(fileSystem().space(videos)->total, real->total) << "only a declared folder has one";
+
+    declareVolume(q(dir.path() / "stick"));
+    auto space = fileSystem().space(videos);
+    EXPECT_EQ(space->total, 1u << 20);
+    EXPECT_EQ(space->freeToCaller, (1u << 20) - (400u << 10));
+    EXPECT_EQ(space->totalFree, space->freeToCaller);
+    EXPECT_EQ(fileSystem().space(q(dir.path() / "beside"))->total, real->total);
+    setNominalCapacity(q(dir.path() / "stick"), 200 << 10); // holds more than it may
+    EXPECT_EQ(fileSystem().space(videos)->freeToCaller, 0u);
+    clearDeclaredVolumes();
+    EXPECT_EQ(fileSystem().space(videos)->total, real->total);
 }
 
 TEST(Volumes, RootsAreCleanAbsoluteAndCompareExactly)

@@ -550,7 +550,9 @@ TEST_F(DrivesListsTest, DemoShowsItsVideosOnBothSidesAndKeepsTheStoredFolder)
     for (int row = 0; row < window->PspList()->count(); ++row)
         EXPECT_FALSE(window->PspList()->titleAt(row).isEmpty()) << row;
     EXPECT_FALSE(window->NextNumEdit()->text().isEmpty());
+    // The stick is as large as a real 1 GiB card, whatever the disk holding it.
     EXPECT_TRUE(spaceText(*window).startsWith(kSpacePrefix));
+    EXPECT_TRUE(spaceText(*window).contains(QStringLiteral("/1024(0) MB"))) << spaceText(*window).toStdString();
 
     // The demonstration folder never replaces the user's own folder; one chosen since does.
     EXPECT_TRUE(window->close());

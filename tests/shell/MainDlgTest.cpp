@@ -16,7 +16,6 @@
 
 #include <QAction>
 #include <QLineEdit>
-#include <QScreen>
 
 #include <QSignalSpy>
 
@@ -201,26 +200,6 @@ TEST(WindowPlacementTest, RestoreRules)
     EXPECT_EQ(restoredWindowRect(QRect(5000, 5000, 2500, 1500), screen), QRect(0, 0, 2500, 1500));
     // No screens known: only the first rules.
     EXPECT_EQ(restoredWindowRect(QRect(3000, -5, 300, 200), {}), QRect(3000, 0, 510, 400));
-}
-
-TEST_F(ShellTest, StoredRectangleIsRestoredByTheRules)
-{
-    pref.PutString(QStringLiteral("window_rect"), GlobalHelper::Rect2S(QRect(-30, 10, 650, 480)));
-    auto window = openWindow();
-    EXPECT_EQ(window->geometry(), QRect(0, 10, 650, 480));
-
-    // On a monitor that is no longer there.
-    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    pref.PutString(QStringLiteral("window_rect"),
-                   GlobalHelper::Rect2S(QRect(area.right() + 2000, area.top() + 5, 640, 480)));
-    auto away = openWindow();
-    EXPECT_TRUE(area.intersects(away->geometry()));
-    EXPECT_EQ(away->size(), QSize(640, 480));
-
-    // Garbage keeps the window as it opens.
-    pref.PutString(QStringLiteral("window_rect"), QStringLiteral("not a rectangle"));
-    auto garbage = openWindow();
-    EXPECT_EQ(garbage->size(), QSize(672, 540));
 }
 
 TEST_F(ShellTest, AboutBoxOpensFromTheButtonAndTheMenu)
