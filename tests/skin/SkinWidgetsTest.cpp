@@ -31,9 +31,8 @@ QString probeText() { return QCoreApplication::translate("LanguageProbe", "Path:
 struct TestDialog : UxSkinDialog
 {
     bool OnInitDialog() override { ++inits; return true; }
-    void RefreshLanguage() override { ++refreshes; }
     void OnSize(int, int cx, int cy) override { lastSize = QSize(cx, cy); }
-    int inits = 0, refreshes = 0;
+    int inits = 0;
     QSize lastSize;
 };
 
@@ -234,24 +233,6 @@ TEST_F(SkinDialog, PaintsTheSkinOrABuiltInLook)
     EXPECT_NE(pixelAt(d, QPoint(d.width() / 2, 8)), pixelAt(d, middle())); // a title bar is drawn
     QTest::mouseClick(&d, Qt::LeftButton, {}, d.closeButtonRect().center());
     EXPECT_FALSE(d.isVisible());
-}
-
-TEST_F(SkinDialog, SwitchingTheLanguageRetranslatesTheWindow)
-{
-    UxLanguage language;
-    language.Init(kAppDir, QStringLiteral("English"));
-    QCoreApplication::processEvents();
-    const int english = d.refreshes;
-    EXPECT_TRUE(language.SetLanguage(QStringLiteral("German")));
-    EXPECT_EQ(probeText(), QStringLiteral("Pfad:"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return d.refreshes > english; }));
-    EXPECT_EQ(d.systemAction(Sys::Close)->text(), QStringLiteral("&Schließen"));
-
-    const int german = d.refreshes;
-    EXPECT_TRUE(language.SetLanguage(QStringLiteral("English")));
-    EXPECT_EQ(probeText(), QStringLiteral("Path:"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return d.refreshes > german; }));
-    EXPECT_EQ(d.systemAction(Sys::Close)->text(), QStringLiteral("&Close"));
 }
 
 TEST(Language, ListsTheTranslationsAndRefusesUnknownOrBrokenOnes)
