@@ -2,7 +2,8 @@
 # Installs what is missing on a Debian 12 machine, builds Reelkeeper, then
 # either starts it (run), runs the whole test suite (test) or runs the suite
 # under AddressSanitizer and UndefinedBehaviorSanitizer (sanitize), or only the
-# title engine's tests and the fuzz corpus replays under them (sanitize-core).
+# title engine's and the thumbnail maker's tests and the fuzz corpus replays
+# under them (sanitize-core).
 set -euo pipefail
 
 mode="${1:-run}"
@@ -13,6 +14,7 @@ packages=(
     build-essential cmake ninja-build pkg-config git
     qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
     fonts-wqy-microhei
 )
 
@@ -60,7 +62,7 @@ sanitize)
     ;;
 sanitize-core)
     cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREELKEEPER_SANITIZE=ON -DREELKEEPER_BUILD_BENCH=OFF
-    cmake --build "$root/build-asan" -j "$(nproc)" --target mp4title_tests fuzz_title_replay fuzz_region_replay
+    cmake --build "$root/build-asan" -j "$(nproc)" --target mp4title_tests thumbnail_tests fuzz_title_replay fuzz_region_replay fuzz_thumbnail_replay
     ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 QT_QPA_PLATFORM=offscreen \
         ctest --test-dir "$root/build-asan" --output-on-failure -j "$(nproc)" -L core
     ;;

@@ -18,6 +18,9 @@ const char kUsage[] =
     "  ls FOLDER                 list the videos of a folder: name, title, size, date\n"
     "  drives [--volume DIR]...  list the drives and which of them hold a PSP\n"
     "  next-name FOLDER          print the next free PSP file name in a PSP video folder\n"
+    "  thumbnail [--force] VIDEO [OUT]\n"
+    "                            make the video's 160x120 PSP thumbnail from a key frame;\n"
+    "                            OUT defaults to the .THM beside VIDEO, kept without --force\n"
     "  copy-to-psp [--psp ROOT] [--next-num N] [--yes|--no] FILE...\n"
     "                            copy videos (each with its .THM) to the PSP under PSP names\n"
     "  move-to-psp [--psp ROOT] [--next-num N] [--yes|--no] FILE...\n"
@@ -72,6 +75,8 @@ int main(int argc, char** argv)
         return cli::runDrives(args);
     if (command == "next-name")
         return cli::runNextName(args);
+    if (command == "thumbnail")
+        return cli::runThumbnail(args);
     if (command == "copy-to-psp" || command == "move-to-psp" || command == "copy-from-psp"
         || command == "move-from-psp" || command == "delete")
         return cli::runTransfer(command, args);

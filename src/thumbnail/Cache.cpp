@@ -1,0 +1,74 @@
+#include "thumbnail/Cache.h"
+
+#include "platform/FileSystem.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QMutex>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace thumbnail {
+namespace {
+
+QMutex g_rootLock;
+QString g_root;
+
+bool store(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+}
+
+} // namespace
+
+QString cacheRoot()
+{
+    {
+        const QMutexLocker lock(&g_rootLock);
+        if (!g_root.isEmpty())
+            return g_root;
+    }
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
+        + QStringLiteral("/reelkeeper/thumbnails");
+}
+
+void setCacheRoot(const QString& root)
+{
+    const QMutexLocker lock(&g_rootLock);
+    g_root = root;
+}
+
+std::optional<QString> cachedPicture(const QString& video, const Limits& limits)
+{
+    const platform::FileSystem& fs = platform::fileSystem();
+    const std::optional<std::uint64_t> size = fs.fileSize(video);
+    const std::optional<std::time_t> written = fs.lastWriteTime(video);
+    if (!size || !written)
+        return std::nullopt;
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    hash.addData(QFile::encodeName(QFileInfo(video).absoluteFilePath()));
+    hash.addData(QByteArrayLiteral("\0"));
+    hash.addData(QByteArray::number(static_cast<qulonglong>(*size)) + '/' + QByteArray::number(static_cast<qlonglong>(*written)));
+    const QString root = cacheRoot();
+    const QString key = root + u'/' + QString::fromLatin1(hash.result().toHex());
+    const QString picture = key + QStringLiteral(".jpg");
+    const QString none = key + QStringLiteral(".none");
+    if (fs.fileSize(picture).value_or(0) > 0)
+        return picture;
+    if (fs.exists(none))
+        return std::nullopt;
+
+    Failure failure = Failure::None;
+    const std::optional<QByteArray> jpeg = makeThumbnail(video, nullptr, limits, &failure);
+    QDir().mkpath(root);
+    if (jpeg)
+        return store(picture, *jpeg) ? std::optional<QString>(picture) : std::nullopt;
+    // A file that can't be read now, or a busy machine, may do better next time.
+    if (failure == Failure::Content)
+        store(none, {});
+    return std::nullopt;
+}
+
+} // namespace thumbnail

@@ -1,0 +1,435 @@
+#include "thumbnail/Thumbnail.h"
+
+#include "platform/FileCopy.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRect>
+#include <QTemporaryFile>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/imgutils.h>
+#include <libavutil/log.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <mutex>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace thumbnail {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Mean luma (full range) below which a picture counts as black.
+constexpr int kBlackLuma = 24;
+// Larger pictures are refused before they are decoded.
+constexpr int kMaxPixels = 8192 * 4320;
+constexpr int kIoBufferSize = 32 * 1024;
+// The MP4 family only: the lists show *.mp4, and nothing else is parsed.
+constexpr char kFormats[] = "mov,mp4,m4a,3gp,3g2,mj2";
+
+struct Fail
+{
+    QString text;
+    Failure kind = Failure::Content;
+};
+
+// Where the demuxer's bytes come from: a descriptor or memory.
+struct Source
+{
+    int fd = -1;
+    const char* data = nullptr;
+    std::int64_t size = 0;
+    std::int64_t pos = 0;
+    Clock::time_point deadline;
+    bool readFailed = false;
+};
+
+int readSource(void* opaque, uint8_t* buf, int want)
+{
+    auto* s = static_cast<Source*>(opaque);
+    if (Clock::now() > s->deadline)
+        return AVERROR_EXIT;
+    const std::int64_t n = std::min<std::int64_t>(want, s->size - s->pos);
+    if (n <= 0)
+        return AVERROR_EOF;
+    if (s->data) {
+        std::memcpy(buf, s->data + s->pos, static_cast<size_t>(n));
+        s->pos += n;
+        return static_cast<int>(n);
+    }
+    ssize_t got;
+    do
+        got = ::pread(s->fd, buf, static_cast<size_t>(n), s->pos);
+    while (got < 0 && errno == EINTR);
+    if (got < 0) {
+        s->readFailed = true;
+        return AVERROR(errno);
+    }
+    if (got == 0)
+        return AVERROR_EOF;
+    s->pos += got;
+    return static_cast<int>(got);
+}
+
+int64_t seekSource(void* opaque, int64_t offset, int whence)
+{
+    auto* s = static_cast<Source*>(opaque);
+    if (whence & AVSEEK_SIZE)
+        return s->size;
+    std::int64_t base = 0;
+    switch (whence & ~AVSEEK_FORCE) {
+    case SEEK_SET: base = 0; break;
+    case SEEK_CUR: base = s->pos; break;
+    case SEEK_END: base = s->size; break;
+    default: return AVERROR(EINVAL);
+    }
+    if (offset > INT64_MAX - base || base + offset < 0)
+        return AVERROR(EINVAL);
+    s->pos = base + offset;
+    return s->pos;
+}
+
+int interrupted(void* opaque)
+{
+    return Clock::now() > static_cast<const Source*>(opaque)->deadline ? 1 : 0;
+}
+
+struct FormatFree { void operator()(AVFormatContext* c) const { avformat_close_input(&c); } };
+struct CodecFree { void operator()(AVCodecContext* c) const { avcodec_free_context(&c); } };
+struct FrameFree { void operator()(AVFrame* f) const { av_frame_free(&f); } };
+struct PacketFree { void operator()(AVPacket* p) const { av_packet_free(&p); } };
+struct SwsFree { void operator()(SwsContext* c) const { sws_freeContext(c); } };
+struct IoFree
+{
+    void operator()(AVIOContext* io) const
+    {
+        if (io)
+            av_freep(&io->buffer);
+        avio_context_free(&io);
+    }
+};
+using FormatPtr = std::unique_ptr<AVFormatContext, FormatFree>;
+using CodecPtr = std::unique_ptr<AVCodecContext, CodecFree>;
+using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
+
+// The picture area inside 160 x 120 for a display aspect, even-sized and centred.
+QRect fitRect(int width, int height, AVRational sar)
+{
+    double aspect = static_cast<double>(width) / height;
+    if (sar.num > 0 && sar.den > 0)
+        aspect = aspect * sar.num / sar.den;
+    int w = kWidth;
+    int h = kHeight;
+    if (aspect > static_cast<double>(kWidth) / kHeight)
+        h = std::clamp(static_cast<int>(kWidth / aspect + 0.5) & ~1, 2, kHeight);
+    else
+        w = std::clamp(static_cast<int>(kHeight * aspect + 0.5) & ~1, 2, kWidth);
+    return QRect(((kWidth - w) / 2) & ~1, ((kHeight - h) / 2) & ~1, w, h);
+}
+
+// Scales a decoded frame into a black 160 x 120 YUVJ420P picture; its mean
+// luma over the picture area goes to luma.
+FramePtr letterbox(const AVFrame* in, int* luma)
+{
+    if (in->width <= 0 || in->height <= 0)
+        return nullptr;
+    FramePtr out(av_frame_alloc());
+    out->format = AV_PIX_FMT_YUVJ420P;
+    out->width = kWidth;
+    out->height = kHeight;
+    if (av_frame_get_buffer(out.get(), 0) < 0)
+        return nullptr;
+    for (int y = 0; y < kHeight; ++y)
+        std::memset(out->data[0] + y * out->linesize[0], 0, kWidth);
+    for (int plane = 1; plane < 3; ++plane)
+        for (int y = 0; y < kHeight / 2; ++y)
+            std::memset(out->data[plane] + y * out->linesize[plane], 128, kWidth / 2);
+
+    const QRect r = fitRect(in->width, in->height, in->sample_aspect_ratio);
+    const std::unique_ptr<SwsContext, SwsFree> sws(
+        sws_getContext(in->width, in->height, static_cast<AVPixelFormat>(in->format), r.width(), r.height(),
+                       AV_PIX_FMT_YUVJ420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
+    if (!sws)
+        return nullptr;
+    uint8_t* dst[4] = {out->data[0] + r.y() * out->linesize[0] + r.x(),
+                       out->data[1] + r.y() / 2 * out->linesize[1] + r.x() / 2,
+                       out->data[2] + r.y() / 2 * out->linesize[2] + r.x() / 2, nullptr};
+    if (sws_scale(sws.get(), in->data, in->linesize, 0, in->height, dst, out->linesize) <= 0)
+        return nullptr;
+    std::int64_t sum = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            sum += out->data[0][y * out->linesize[0] + x];
+    *luma = static_cast<int>(sum / (static_cast<std::int64_t>(r.width()) * r.height()));
+    return out;
+}
+
+std::optional<QByteArray> encodeJpeg(AVFrame* picture)
+{
+    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_MJPEG);
+    if (!codec)
+        return std::nullopt;
+    CodecPtr enc(avcodec_alloc_context3(codec));
+    enc->width = kWidth;
+    enc->height = kHeight;
+    enc->pix_fmt = AV_PIX_FMT_YUVJ420P;
+    enc->time_base = {1, 25};
+    enc->sample_aspect_ratio = {1, 1}; // square pixels; also makes the encoder write the JFIF header
+    enc->flags |= AV_CODEC_FLAG_QSCALE | AV_CODEC_FLAG_BITEXACT;
+    enc->global_quality = FF_QP2LAMBDA * 3;
+    if (avcodec_open2(enc.get(), codec, nullptr) < 0)
+        return std::nullopt;
+    picture->quality = enc->global_quality;
+    picture->pts = 0;
+    if (avcodec_send_frame(enc.get(), picture) < 0 || avcodec_send_frame(enc.get(), nullptr) < 0)
+        return std::nullopt;
+    const std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
+    if (avcodec_receive_packet(enc.get(), packet.get()) < 0)
+        return std::nullopt;
+    return QByteArray(reinterpret_cast<const char*>(packet->data), packet->size);
+}
+
+// The whole decode over one source; the caller owns the source.
+std::optional<QByteArray> decode(Source& source, const Limits& limits, Fail& fail)
+{
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); }); // reasons are ours, not the library's
+    const auto timedOut = [&] {
+        fail = {QStringLiteral("Making the picture took too long."), Failure::Passing};
+        return std::nullopt;
+    };
+
+    auto* buffer = static_cast<uint8_t*>(av_malloc(kIoBufferSize));
+    std::unique_ptr<AVIOContext, IoFree> io(
+        avio_alloc_context(buffer, kIoBufferSize, 0, &source, &readSource, nullptr, &seekSource));
+    if (!io) {
+        av_free(buffer);
+        fail = {QStringLiteral("Out of memory."), Failure::Passing};
+        return std::nullopt;
+    }
+    AVFormatContext* raw = avformat_alloc_context();
+    raw->pb = io.get();
+    raw->flags |= AVFMT_FLAG_CUSTOM_IO;
+    raw->interrupt_callback = {&interrupted, &source};
+    raw->format_whitelist = av_strdup(kFormats);
+    if (avformat_open_input(&raw, nullptr, nullptr, nullptr) < 0) {
+        if (source.readFailed)
+            fail = {QStringLiteral("The file could not be read."), Failure::Passing};
+        else if (Clock::now() > source.deadline)
+            return timedOut();
+        else
+            fail = {QStringLiteral("The file is not an MP4 video.")};
+        return std::nullopt;
+    }
+    const FormatPtr format(raw);
+    if (avformat_find_stream_info(format.get(), nullptr) < 0 && Clock::now() > source.deadline)
+        return timedOut();
+    const int index = av_find_best_stream(format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (index < 0) {
+        fail = {QStringLiteral("The file holds no video.")};
+        return std::nullopt;
+    }
+    AVStream* stream = format->streams[index];
+    const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
+    if (!codec) {
+        fail = {QStringLiteral("The video's format is not supported.")};
+        return std::nullopt;
+    }
+    CodecPtr dec(avcodec_alloc_context3(codec));
+    if (!dec || avcodec_parameters_to_context(dec.get(), stream->codecpar) < 0) {
+        fail = {QStringLiteral("The video's format is not supported.")};
+        return std::nullopt;
+    }
+    dec->thread_count = 1; // a list fill may run two of these beside the window
+    dec->max_pixels = kMaxPixels;
+    dec->skip_frame = AVDISCARD_NONKEY;
+    if (avcodec_open2(dec.get(), codec, nullptr) < 0) {
+        fail = {QStringLiteral("The video's format is not supported.")};
+        return std::nullopt;
+    }
+    // Only the video's key frames are read at all.
+    for (unsigned i = 0; i < format->nb_streams; ++i)
+        format->streams[i]->discard = static_cast<int>(i) == index ? AVDISCARD_NONKEY : AVDISCARD_ALL;
+
+    // A tenth into the video; with no length known, the first key frame.
+    std::int64_t target = AV_NOPTS_VALUE;
+    std::int64_t duration = stream->duration;
+    AVRational base = stream->time_base;
+    if (duration <= 0 && format->duration > 0) {
+        duration = format->duration;
+        base = AV_TIME_BASE_Q;
+    }
+    if (duration > 0 && base.num > 0 && base.den > 0) {
+        target = av_rescale_q(duration / 10, base, stream->time_base);
+        if (stream->start_time != AV_NOPTS_VALUE)
+            target += stream->start_time;
+        if (av_seek_frame(format.get(), index, target, AVSEEK_FLAG_BACKWARD) < 0)
+            av_seek_frame(format.get(), index, INT64_MIN, AVSEEK_FLAG_BACKWARD);
+    }
+
+    const std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
+    const FramePtr frame(av_frame_alloc());
+    FramePtr best;
+    FramePtr early; // the last picture before the target, for a video that ends first
+    int bestLuma = -1;
+    int earlyLuma = -1;
+    int tries = 0;
+    int packets = 0;
+    int frames = 0;
+    bool done = false;
+    bool ended = false;
+    const auto take = [&]() {
+        // Pictures waiting in the decoder.
+        for (;;) {
+            const int got = avcodec_receive_frame(dec.get(), frame.get());
+            if (got < 0)
+                return;
+            if (++frames > limits.maxFrames) {
+                done = true;
+                return;
+            }
+            const std::int64_t pts = frame->best_effort_timestamp;
+            int luma = 0;
+            FramePtr picture = letterbox(frame.get(), &luma);
+            av_frame_unref(frame.get());
+            if (!picture)
+                continue;
+            if (target != AV_NOPTS_VALUE && pts != AV_NOPTS_VALUE && pts < target) {
+                early = std::move(picture);
+                earlyLuma = luma;
+                continue;
+            }
+            ++tries;
+            if (luma > bestLuma) {
+                best = std::move(picture);
+                bestLuma = luma;
+            }
+            if (bestLuma >= kBlackLuma || tries >= limits.maxTries) {
+                done = true;
+                return;
+            }
+        }
+    };
+    while (!done && !ended) {
+        if (Clock::now() > source.deadline)
+            return timedOut();
+        const int read = av_read_frame(format.get(), packet.get());
+        if (read < 0) {
+            if (read == AVERROR_EXIT)
+                return timedOut();
+            ended = true;
+            avcodec_send_packet(dec.get(), nullptr);
+        } else {
+            const bool ours = packet->stream_index == index;
+            if (ours && ++packets > limits.maxPackets)
+                ended = true;
+            else if (ours)
+                avcodec_send_packet(dec.get(), packet.get());
+            av_packet_unref(packet.get());
+            if (ended)
+                avcodec_send_packet(dec.get(), nullptr);
+        }
+        take();
+    }
+    if (!best || (early && bestLuma < kBlackLuma && earlyLuma > bestLuma))
+        best = std::move(early);
+    if (!best) {
+        if (source.readFailed)
+            fail = {QStringLiteral("The file could not be read."), Failure::Passing};
+        else
+            fail = {QStringLiteral("No picture could be decoded from the video.")};
+        return std::nullopt;
+    }
+    auto jpeg = encodeJpeg(best.get());
+    if (!jpeg)
+        fail = {QStringLiteral("The picture could not be encoded."), Failure::Passing};
+    return jpeg;
+}
+
+std::optional<QByteArray> finish(std::optional<QByteArray> jpeg, const Fail& fail, QString* error, Failure* failure)
+{
+    if (error)
+        *error = jpeg ? QString() : fail.text;
+    if (failure)
+        *failure = jpeg ? Failure::None : fail.kind;
+    return jpeg;
+}
+
+} // namespace
+
+std::optional<QByteArray> makeThumbnail(const QString& video, QString* error, const Limits& limits, Failure* failure)
+{
+    Fail fail;
+    const QByteArray name = QFile::encodeName(video);
+    // Non-blocking, so that a named pipe can't hold the worker.
+    const int fd = name.isEmpty() ? -1 : ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        fail = {QStringLiteral("The file could not be opened: %1.").arg(QString::fromLocal8Bit(std::strerror(errno))),
+                Failure::Passing};
+        return finish(std::nullopt, fail, error, failure);
+    }
+    struct stat info {};
+    std::optional<QByteArray> jpeg;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        fail = {QStringLiteral("The file is not an MP4 video.")};
+    } else {
+        Source source;
+        source.fd = fd;
+        source.size = info.st_size;
+        source.deadline = Clock::now() + limits.timeLimit;
+        jpeg = decode(source, limits, fail);
+    }
+    ::close(fd);
+    return finish(std::move(jpeg), fail, error, failure);
+}
+
+std::optional<QByteArray> makeThumbnailFromBytes(const QByteArray& video, QString* error, const Limits& limits,
+                                                 Failure* failure)
+{
+    Fail fail;
+    Source source;
+    source.data = video.constData();
+    source.size = video.size();
+    source.deadline = Clock::now() + limits.timeLimit;
+    auto jpeg = decode(source, limits, fail);
+    return finish(std::move(jpeg), fail, error, failure);
+}
+
+bool writeJpeg(const QByteArray& jpeg, const QString& out, bool replace, QString* error)
+{
+    // The bytes go through the copy routine, which owns the temporary-sync-rename steps.
+    QTemporaryFile staging(QDir::tempPath() + QStringLiteral("/reelkeeper-thumbnail-XXXXXX.jpg"));
+    if (!staging.open() || staging.write(jpeg) != jpeg.size() || !staging.flush()) {
+        if (error)
+            *error = staging.errorString();
+        return false;
+    }
+    const platform::CopyResult copied = platform::fileOps().copyFile(staging.fileName(), out, !replace);
+    if (copied.ok())
+        return true;
+    if (error) {
+        *error = copied.status == platform::CopyStatus::TargetExists
+            ? QStringLiteral("The file exists already.")
+            : QString::fromLocal8Bit(std::strerror(copied.error));
+    }
+    return false;
+}
+
+bool writeThumbnail(const QString& video, const QString& out, QString* error, bool replace)
+{
+    const std::optional<QByteArray> jpeg = makeThumbnail(video, error);
+    return jpeg && writeJpeg(*jpeg, out, replace, error);
+}
+
+} // namespace thumbnail
