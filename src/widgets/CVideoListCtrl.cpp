@@ -2,6 +2,7 @@
 
 #include "platform/Prompt.h"
 #include "storage/Catalogue.h"
+#include "thumbnail/Cache.h"
 #include "widgets/Thumbnail.h"
 #include "widgets/VideoListModel.h"
 #include "widgets/VideoRowDelegate.h"
@@ -68,6 +69,13 @@ struct CVideoListCtrl::Batch
     int withoutPicture = 0; // videos that got no picture at all
 };
 
+struct CVideoListCtrl::PictureBatch
+{
+    int generation = 0;
+    bool last = false;
+    std::vector<std::pair<QString, QImage>> pictures; // video path, 44 x 33 thumbnail
+};
+
 void CVideoListCtrl::FillList(const QString& pattern)
 {
     m_strPattern = pattern;
@@ -112,9 +120,12 @@ void CVideoListCtrl::scan(CVideoListCtrl* list, QString pattern, int generation,
         posted = true;
     };
 
+    QStringList withoutThumbnail;
     storage::ScanHooks hooks;
     hooks.cancelled = [&] { return newest->load() != generation; };
     hooks.add = [&](storage::ScannedVideo&& video) {
+        if (video.thumbnailPath.isEmpty() && video.length)
+            withoutThumbnail.append(video.path);
         auto entry = std::make_unique<VideoEntry>();
         entry->strPath = video.path;
         entry->strDate = video.dateText;
@@ -139,6 +150,47 @@ void CVideoListCtrl::scan(CVideoListCtrl* list, QString pattern, int generation,
     };
     storage::scanPattern(pattern, hooks);
     post(true);
+    makePictures(list, withoutThumbnail, generation, *newest);
+}
+
+void CVideoListCtrl::makePictures(CVideoListCtrl* list, const QStringList& videos, int generation,
+                                  const std::atomic<int>& newest)
+{
+    using Clock = std::chrono::steady_clock;
+    constexpr std::size_t kBatchPictures = 64;
+    constexpr auto kBatchTime = std::chrono::milliseconds(40);
+    auto batch = std::make_shared<PictureBatch>();
+    batch->generation = generation;
+    auto lastPost = Clock::now();
+    const auto post = [&](bool last) {
+        batch->last = last;
+        QMetaObject::invokeMethod(list, [list, batch] { list->receivePictures(*batch); }, Qt::QueuedConnection);
+        batch = std::make_shared<PictureBatch>();
+        batch->generation = generation;
+        lastPost = Clock::now();
+    };
+    for (const QString& video : videos) {
+        if (newest.load() != generation)
+            return; // superseded: its pictures would be dropped anyway
+        // A video that gives no picture keeps the default one.
+        if (const std::optional<QString> picture = thumbnail::cachedPicture(video)) {
+            if (std::optional<QImage> thumb = widgets::BuildThumbnail(*picture))
+                batch->pictures.emplace_back(video, std::move(*thumb));
+        }
+        if (batch->pictures.size() >= kBatchPictures || (!batch->pictures.empty() && Clock::now() - lastPost >= kBatchTime))
+            post(false);
+    }
+    post(true);
+}
+
+void CVideoListCtrl::receivePictures(PictureBatch& batch)
+{
+    if (batch.generation != m_nGeneration)
+        return;
+    for (auto& [path, picture] : batch.pictures)
+        m_pModel->setThumbnail(path, std::move(picture));
+    if (batch.last)
+        emit picturesFinished();
 }
 
 void CVideoListCtrl::receiveBatch(Batch& batch)

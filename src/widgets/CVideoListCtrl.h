@@ -36,8 +36,10 @@ public:
     /**
      * Clears the list and fills it from a folder + "/" + "*.mp4" pattern. The
      * scan (titles, sizes, dates, thumbnails) runs on a worker; rows arrive in
-     * batches and fillFinished() tells when the list is complete. A new fill
-     * supersedes a running one: rows of the older scan are dropped.
+     * batches and fillFinished() tells when the list is complete. Then the same
+     * worker gives videos without a thumbnail a picture of their own (from the
+     * cache or decoded), also in batches, until picturesFinished(). A new fill
+     * supersedes a running one: rows and pictures of the older scan are dropped.
      */
     void FillList(const QString& pattern);
     /** Deletes every row and drops a fill that is still running. */
@@ -70,6 +72,11 @@ signals:
     void itemSelectionChanged();
     /** The newest fill has ended: every row of its folder is in the list. */
     void fillFinished();
+    /**
+     * The newest fill's pictures made from the videos themselves (for videos
+     * without a thumbnail) are all in; they follow the rows, from the same worker.
+     */
+    void picturesFinished();
     /** isFilling() changed. */
     void fillingChanged();
 
@@ -80,8 +87,12 @@ protected:
 
 private:
     struct Batch;
+    struct PictureBatch;
     static void scan(CVideoListCtrl* list, QString pattern, int generation, std::shared_ptr<std::atomic<int>> newest);
+    static void makePictures(CVideoListCtrl* list, const QStringList& videos, int generation,
+                             const std::atomic<int>& newest);
     void receiveBatch(Batch& batch);
+    void receivePictures(PictureBatch& batch);
     void endEdit();
 
     VideoListModel* m_pModel = nullptr;

@@ -76,7 +76,7 @@ void VideoListModel::clear()
         return;
     beginResetModel();
     m_rows.clear();
-    m_paths.clear();
+    m_rowOfPath.clear();
     endResetModel();
 }
 
@@ -84,20 +84,20 @@ void VideoListModel::append(const QString& title, std::unique_ptr<VideoEntry> en
 {
     const int row = rowCount();
     beginInsertRows({}, row, row);
-    m_paths.insert(entry->strPath);
+    m_rowOfPath.insert(entry->strPath, row);
     m_rows.push_back(Row{title, std::move(entry)});
     endInsertRows();
 }
 
 void VideoListModel::appendRows(std::vector<NewRow>&& rows)
 {
-    std::erase_if(rows, [this](const NewRow& row) { return m_paths.contains(row.entry->strPath); });
+    std::erase_if(rows, [this](const NewRow& row) { return m_rowOfPath.contains(row.entry->strPath); });
     if (rows.empty())
         return;
     const int first = rowCount();
     beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
     for (NewRow& row : rows) {
-        m_paths.insert(row.entry->strPath);
+        m_rowOfPath.insert(row.entry->strPath, rowCount());
         m_rows.push_back(Row{std::move(row.title), std::move(row.entry)});
     }
     endInsertRows();
@@ -119,7 +119,17 @@ QString VideoListModel::titleAt(int row) const
 
 bool VideoListModel::containsPath(const QString& path) const
 {
-    return m_paths.contains(path);
+    return m_rowOfPath.contains(path);
+}
+
+void VideoListModel::setThumbnail(const QString& path, QImage thumbnail)
+{
+    const auto found = m_rowOfPath.constFind(path);
+    if (found == m_rowOfPath.constEnd())
+        return;
+    m_rows[static_cast<size_t>(*found)].entry->pThumb = std::make_unique<QImage>(std::move(thumbnail));
+    const QModelIndex changed = index(*found, 0);
+    emit dataChanged(changed, changed, {Qt::DecorationRole});
 }
 
 QString VideoListModel::toolTipAt(int row) const

@@ -3,7 +3,8 @@
 #include "widgets/VideoEntry.h"
 
 #include <QAbstractListModel>
-#include <QSet>
+#include <QHash>
+#include <QImage>
 
 #include <memory>
 #include <vector>
@@ -46,6 +47,8 @@ public:
     const VideoEntry* entryAt(int row) const;
     QString titleAt(int row) const;
     bool containsPath(const QString& path) const;
+    /** Gives the row of a path a new thumbnail; nothing when no row has the path. */
+    void setThumbnail(const QString& path, QImage thumbnail);
     /** "Name:" + first 12 characters of the file name + "\n" + " Size:" + size, at most 79 characters. */
     QString toolTipAt(int row) const;
 
@@ -56,5 +59,5 @@ private:
         std::unique_ptr<VideoEntry> entry;
     };
     std::vector<Row> m_rows;
-    QSet<QString> m_paths;
+    QHash<QString, int> m_rowOfPath; // rows are only appended or all cleared, so rows stay put
 };

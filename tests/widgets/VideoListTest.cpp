@@ -5,6 +5,7 @@
 
 #include "mp4title/Title.h"
 #include "storage/Catalogue.h"
+#include "thumbnail/Cache.h"
 #include "widgets/CVideoListCtrl.h"
 #include "widgets/VideoListModel.h"
 #include "widgets/VideoRowDelegate.h"
@@ -173,6 +174,31 @@ TEST_F(VideoListTest, DefaultPictureComesFromTheCurrentFolderThenTheShippedOneEl
     fill();
     EXPECT_EQ(list.count(), 3);
     EXPECT_EQ(prompt.texts, QStringList(2, QStringLiteral("Default Picture Doesn't exist!")));
+}
+
+// After its row, a video without a thumbnail gets a picture made from it; the next fill takes it from the cache.
+TEST_F(VideoListTest, VideoWithoutThumbnailShowsItsOwnPictureCachedForTheNextFill)
+{
+    const auto clip = dir.path() / "clip.mp4";
+    std::filesystem::copy_file(REELKEEPER_TEST_DATA "/thumbnail/wide.mp4", clip);
+    const auto bad = dir.write("bad.mp4", minimalMp4());
+    QSignalSpy pictures(&list, &CVideoListCtrl::picturesFinished);
+    fill();
+    ASSERT_TRUE(pictures.count() == 1 || pictures.wait(10000));
+    ASSERT_TRUE(list.entryAt(rowOf(bad))->pThumb && list.entryAt(rowOf(clip))->pThumb);
+    const QImage own = *list.entryAt(rowOf(clip))->pThumb;
+    EXPECT_EQ(own.size(), QSize(44, 33));
+    EXPECT_NE(own, *list.entryAt(rowOf(bad))->pThumb); // the default stays for what can't be decoded
+
+    const auto cached = thumbnail::cachedPicture(qpath(clip));
+    ASSERT_TRUE(cached);
+    const std::filesystem::path cachedPath = cached->toStdString();
+    std::filesystem::last_write_time(cachedPath, std::filesystem::file_time_type{});
+    pictures.clear();
+    fill();
+    ASSERT_TRUE(pictures.count() == 1 || pictures.wait(10000));
+    EXPECT_EQ(*list.entryAt(rowOf(clip))->pThumb, own);
+    EXPECT_EQ(std::filesystem::last_write_time(cachedPath), std::filesystem::file_time_type{});
 }
 
 TEST_F(VideoListTest, SelectionIsHighlightedToTwoPixelsShortOfTheClientWidthButNotUnderAnEditor)
