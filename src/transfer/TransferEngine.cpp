@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Prompt.h"
 #include "storage/PspDrives.h"
+#include "thumbnail/Cache.h"
 #include "transfer/PspNaming.h"
 
 #include <QDir>
@@ -243,7 +244,6 @@ void TransferEngine::landed(ItemOutcome& outcome, const QString& target, const Q
     const platform::FileSystem& fs = platform::fileSystem();
     outcome.target = target;
     const QString thumbnail = thumbnailOf(outcome.source);
-    // A video without a thumbnail travels alone, without a word.
     bool thumbnailCopied = false;
     if (!thumbnail.isEmpty() && fs.exists(thumbnail)) {
         const platform::CopyResult copied = copyThumbnail(thumbnail, thumbnailTarget);
@@ -253,6 +253,11 @@ void TransferEngine::landed(ItemOutcome& outcome, const QString& target, const Q
             outcome.reason = reasonOf(copied);
             outcome.message = failedText("Copy", thumbnail, outcome.reason);
         }
+    } else if (m_request.op == OP_COPY_TO_PSP || m_request.op == OP_MOVE_TO_PSP) {
+        // The PSP gets a picture made from the video (cached, else decoded here);
+        // failing that the video travels alone, without a word, as it always did.
+        if (const std::optional<QString> picture = thumbnail::cachedPicture(outcome.source))
+            copyThumbnail(*picture, thumbnailTarget);
     }
     if (move) {
         // The source goes only when its copy is whole: complete, on the device, as long as it.

@@ -4,6 +4,7 @@
 #include "TempDir.h"
 
 #include "platform/FileCopy.h"
+#include "thumbnail/Cache.h"
 #include "transfer/TransferEngine.h"
 
 #include <gtest/gtest.h>
@@ -191,6 +192,39 @@ TEST_F(Engine, MoveToPspTakesTheThumbnailAlongAndLeavesOtherFilesAlone)
     EXPECT_EQ(std::distance(fs::directory_iterator(computer.path()), {}), 2) << "odd.d and odd.THM stay";
     EXPECT_TRUE(r.end.rebuildLocal && r.end.rebuildPsp);
 }
+
+// A video without a thumbnail gets one made from it beside its PSP copy; its own
+// thumbnail wins; one that can't be made, or written, is silent; the computer's folder gets nothing.
+class MadeThumbnail : public Engine, public ::testing::WithParamInterface<TransferOp>
+{
+protected:
+    void SetUp() override
+    {
+        Engine::SetUp();
+        thumbnail::setCacheRoot(qpath(cache.path()));
+    }
+    void TearDown() override { thumbnail::setCacheRoot({}); }
+    TempDir cache;
+};
+
+TEST_P(MadeThumbnail, BesideThePspCopyOnly)
+{
+    const std::string clip = readFileBytes(REELKEEPER_TEST_DATA "/thumbnail/wide.mp4");
+    FaultyFileOps ops;
+    ops.copyFault = [](const QString&, const QString& to) { return to.endsWith("m4v00004.THM") ? ENOSPC : 0; };
+    const Recorded r = run(GetParam(), {video(false, "clip.mp4", clip), video(false, "own.mp4", clip, true),
+                                        video(false, "text.mp4", "not a video"), video(false, "full.mp4", clip)});
+    EXPECT_TRUE(prompt.texts.isEmpty()) << prompt.texts.join('|').toStdString();
+    for (const ItemOutcome& outcome : r.outcomes)
+        EXPECT_EQ(outcome.status, ItemStatus::Done);
+    EXPECT_EQ(readFileBytes(pspFile("m4v00001.THM")).substr(0, 4), "\xFF\xD8\xFF\xE0");
+    EXPECT_EQ(readFileBytes(pspFile("m4v00002.THM")), "thumb of own.mp4");
+    EXPECT_FALSE(fs::exists(pspFile("m4v00003.THM")) || fs::exists(pspFile("m4v00004.THM")));
+    const auto left = std::distance(fs::directory_iterator(computer.path()), {});
+    EXPECT_EQ(left, GetParam() == OP_COPY_TO_PSP ? 5 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(ToPsp, MadeThumbnail, ::testing::Values(OP_COPY_TO_PSP, OP_MOVE_TO_PSP));
 
 TEST_F(Engine, StartChecks)
 {
