@@ -64,8 +64,43 @@ std::filesystem::path makeFolder(int videos, bool thumbnails)
     return root;
 }
 
-// The window thread's view of a fill: a 1 ms timer records the longest gap between its
-// ticks (the longest stall), and the time to the first and to the last row.
+// The window thread's view of one fill, until the list sends done: a 1 ms timer
+// records the longest gap between its ticks (the longest stall), and the times
+// to the first row, to the last row and to done, in milliseconds.
+struct FillTimes
+{
+    double firstRow = 0, lastRow = 0, done = 0, longestStall = 0;
+};
+
+FillTimes timeFill(CVideoListCtrl& list, const QString& pattern, void (CVideoListCtrl::*done)())
+{
+    QEventLoop loop;
+    QElapsedTimer clock;
+    QElapsedTimer sinceTick;
+    qint64 longest = 0, first = -1, lastRow = 0;
+    QTimer ticker;
+    ticker.setInterval(1);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longest = std::max(longest, sinceTick.nsecsElapsed());
+        sinceTick.restart();
+    });
+    const auto rows = QObject::connect(list.model(), &QAbstractItemModel::rowsInserted, [&] {
+        if (first < 0)
+            first = clock.nsecsElapsed();
+    });
+    const auto end = QObject::connect(&list, &CVideoListCtrl::fillFinished, [&] { lastRow = clock.nsecsElapsed(); });
+    const auto quit = QObject::connect(&list, done, &loop, &QEventLoop::quit);
+    clock.start();
+    sinceTick.start();
+    ticker.start();
+    list.FillList(pattern);
+    loop.exec();
+    const FillTimes times{first / 1e6, lastRow / 1e6, clock.nsecsElapsed() / 1e6, longest / 1e6};
+    for (const auto& connection : {rows, end, quit})
+        QObject::disconnect(connection);
+    return times;
+}
+
 void BM_FillList1000(benchmark::State& state)
 {
     const auto folder = makeFolder(1000, true);
@@ -73,42 +108,18 @@ void BM_FillList1000(benchmark::State& state)
     CVideoListCtrl list;
     list.resize(320, 480);
     list.show();
-    QEventLoop loop;
-    QObject::connect(&list, &CVideoListCtrl::fillFinished, &loop, &QEventLoop::quit);
-    double stallMs = 0;
-    double firstMs = 0;
-    double lastMs = 0;
+    FillTimes sum;
     for (auto _ : state) {
-        QElapsedTimer clock;
-        QElapsedTimer sinceTick;
-        qint64 longest = 0;
-        qint64 first = -1;
-        QTimer ticker;
-        ticker.setInterval(1);
-        QObject::connect(&ticker, &QTimer::timeout, [&] {
-            longest = std::max(longest, sinceTick.nsecsElapsed());
-            sinceTick.restart();
-        });
-        const auto rows = QObject::connect(list.model(), &QAbstractItemModel::rowsInserted, [&] {
-            if (first < 0)
-                first = clock.nsecsElapsed();
-        });
-        clock.start();
-        sinceTick.start();
-        ticker.start();
-        list.FillList(pattern);
-        loop.exec();
-        lastMs += clock.nsecsElapsed() / 1e6;
-        ticker.stop();
-        QObject::disconnect(rows);
-        firstMs += first / 1e6;
-        stallMs = std::max(stallMs, longest / 1e6);
+        const FillTimes t = timeFill(list, pattern, &CVideoListCtrl::fillFinished);
+        sum.firstRow += t.firstRow;
+        sum.lastRow += t.lastRow;
+        sum.longestStall = std::max(sum.longestStall, t.longestStall);
         if (list.count() != 1000)
             state.SkipWithError("not every video was listed");
     }
-    state.counters["first_row_ms"] = firstMs / state.iterations();
-    state.counters["last_row_ms"] = lastMs / state.iterations();
-    state.counters["longest_stall_ms"] = stallMs;
+    state.counters["first_row_ms"] = sum.firstRow / state.iterations();
+    state.counters["last_row_ms"] = sum.lastRow / state.iterations();
+    state.counters["longest_stall_ms"] = sum.longestStall;
     state.counters["videos_per_s"] = benchmark::Counter(1000.0 * state.iterations(), benchmark::Counter::kIsRate);
     std::filesystem::remove_all(folder);
 }
@@ -131,51 +142,27 @@ void BM_FillListMadePictures1000(benchmark::State& state)
     CVideoListCtrl list;
     list.resize(320, 480);
     list.show();
-    QEventLoop loop;
-    QObject::connect(&list, &CVideoListCtrl::picturesFinished, &loop, &QEventLoop::quit);
-    if (cached) {
-        list.FillList(pattern);
-        loop.exec();
-    }
-    double stallMs = 0, firstMs = 0, lastRowMs = 0, picturesMs = 0;
+    if (cached)
+        timeFill(list, pattern, &CVideoListCtrl::picturesFinished);
+    FillTimes sum;
     for (auto _ : state) {
         if (!cached) {
             state.PauseTiming();
             std::filesystem::remove_all(cache);
             state.ResumeTiming();
         }
-        QElapsedTimer clock, sinceTick;
-        qint64 longest = 0, first = -1, lastRow = 0;
-        QTimer ticker;
-        ticker.setInterval(1);
-        QObject::connect(&ticker, &QTimer::timeout, [&] {
-            longest = std::max(longest, sinceTick.nsecsElapsed());
-            sinceTick.restart();
-        });
-        const auto rows = QObject::connect(list.model(), &QAbstractItemModel::rowsInserted, [&] {
-            if (first < 0)
-                first = clock.nsecsElapsed();
-        });
-        const auto end = QObject::connect(&list, &CVideoListCtrl::fillFinished, [&] { lastRow = clock.nsecsElapsed(); });
-        clock.start();
-        sinceTick.start();
-        ticker.start();
-        list.FillList(pattern);
-        loop.exec();
-        picturesMs += clock.nsecsElapsed() / 1e6;
-        ticker.stop();
-        QObject::disconnect(rows);
-        QObject::disconnect(end);
-        firstMs += first / 1e6;
-        lastRowMs += lastRow / 1e6;
-        stallMs = std::max(stallMs, longest / 1e6);
+        const FillTimes t = timeFill(list, pattern, &CVideoListCtrl::picturesFinished);
+        sum.firstRow += t.firstRow;
+        sum.lastRow += t.lastRow;
+        sum.done += t.done;
+        sum.longestStall = std::max(sum.longestStall, t.longestStall);
     }
     const double n = static_cast<double>(state.iterations());
-    state.counters["first_row_ms"] = firstMs / n;
-    state.counters["last_row_ms"] = lastRowMs / n;
-    state.counters["pictures_done_ms"] = picturesMs / n;
-    state.counters["pictures_per_s"] = 1000.0 * n / (picturesMs / 1000.0);
-    state.counters["longest_stall_ms"] = stallMs;
+    state.counters["first_row_ms"] = sum.firstRow / n;
+    state.counters["last_row_ms"] = sum.lastRow / n;
+    state.counters["pictures_done_ms"] = sum.done / n;
+    state.counters["pictures_per_s"] = 1000.0 * n / (sum.done / 1000.0);
+    state.counters["longest_stall_ms"] = sum.longestStall;
     thumbnail::setCacheRoot({});
     std::filesystem::remove_all(folder);
     std::filesystem::remove_all(cache);

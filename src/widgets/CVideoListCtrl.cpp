@@ -98,32 +98,65 @@ void CVideoListCtrl::Clear()
     }
 }
 
+namespace {
+
+// A scan's results on their way to the list: queued calls carrying batches of
+// up to 64 items, or what 40 ms gathered. The list outlives every scan (its
+// destructor waits for them), and a posted batch dies with the list.
+template <class B>
+class Poster
+{
+public:
+    using Clock = std::chrono::steady_clock;
+
+    Poster(CVideoListCtrl* list, int generation, void (CVideoListCtrl::*receive)(B&))
+        : m_list(list), m_generation(generation), m_receive(receive)
+    {
+        renew();
+    }
+    B& batch() { return *m_batch; }
+    bool due(std::size_t items) const
+    {
+        return items >= 64 || (items > 0 && Clock::now() - m_lastPost >= std::chrono::milliseconds(40));
+    }
+    bool posted() const { return m_posted; }
+    void post(bool last)
+    {
+        m_batch->last = last;
+        QMetaObject::invokeMethod(
+            m_list, [list = m_list, receive = m_receive, batch = m_batch] { (list->*receive)(*batch); },
+            Qt::QueuedConnection);
+        renew();
+        m_posted = true;
+    }
+
+private:
+    void renew()
+    {
+        m_batch = std::make_shared<B>();
+        m_batch->generation = m_generation;
+        m_lastPost = Clock::now();
+    }
+
+    CVideoListCtrl* m_list;
+    int m_generation;
+    void (CVideoListCtrl::*m_receive)(B&);
+    std::shared_ptr<B> m_batch;
+    Clock::time_point m_lastPost;
+    bool m_posted = false;
+};
+
+} // namespace
+
 void CVideoListCtrl::scan(CVideoListCtrl* list, QString pattern, int generation, std::shared_ptr<std::atomic<int>> newest)
 {
-    using Clock = std::chrono::steady_clock;
-    constexpr std::size_t kBatchRows = 64;
-    constexpr auto kBatchTime = std::chrono::milliseconds(40);
-
     widgets::DefaultThumbnail defaultThumb(storage::defaultPictureCandidates());
-    auto batch = std::make_shared<Batch>();
-    batch->generation = generation;
-    auto lastPost = Clock::now();
-    bool posted = false;
-    // The list outlives every scan (its destructor waits for them), and a
-    // posted batch dies with the list.
-    const auto post = [&](bool last) {
-        batch->last = last;
-        QMetaObject::invokeMethod(list, [list, batch] { list->receiveBatch(*batch); }, Qt::QueuedConnection);
-        batch = std::make_shared<Batch>();
-        batch->generation = generation;
-        lastPost = Clock::now();
-        posted = true;
-    };
-
+    Poster<Batch> poster(list, generation, &CVideoListCtrl::receiveBatch);
     QStringList withoutThumbnail;
     storage::ScanHooks hooks;
     hooks.cancelled = [&] { return newest->load() != generation; };
     hooks.add = [&](storage::ScannedVideo&& video) {
+        Batch& batch = poster.batch();
         if (video.thumbnailPath.isEmpty() && video.length)
             withoutThumbnail.append(video.path);
         auto entry = std::make_unique<VideoEntry>();
@@ -136,51 +169,39 @@ void CVideoListCtrl::scan(CVideoListCtrl* list, QString pattern, int generation,
         } else {
             thumb = defaultThumb.get();
             if (!thumb)
-                ++batch->withoutPicture;
+                ++batch.withoutPicture;
         }
         if (thumb) {
             entry->pThumb = std::make_unique<QImage>(std::move(*thumb));
             if (video.length)
                 entry->strSize = storage::FormatSizeText(*video.length);
         }
-        batch->rows.push_back({std::move(video.title), std::move(entry)});
+        batch.rows.push_back({std::move(video.title), std::move(entry)});
         // The first row goes at once, the rest in batches.
-        if (!posted || batch->rows.size() >= kBatchRows || Clock::now() - lastPost >= kBatchTime)
-            post(false);
+        if (!poster.posted() || poster.due(batch.rows.size()))
+            poster.post(false);
     };
     storage::scanPattern(pattern, hooks);
-    post(true);
+    poster.post(true);
     makePictures(list, withoutThumbnail, generation, *newest);
 }
 
 void CVideoListCtrl::makePictures(CVideoListCtrl* list, const QStringList& videos, int generation,
                                   const std::atomic<int>& newest)
 {
-    using Clock = std::chrono::steady_clock;
-    constexpr std::size_t kBatchPictures = 64;
-    constexpr auto kBatchTime = std::chrono::milliseconds(40);
-    auto batch = std::make_shared<PictureBatch>();
-    batch->generation = generation;
-    auto lastPost = Clock::now();
-    const auto post = [&](bool last) {
-        batch->last = last;
-        QMetaObject::invokeMethod(list, [list, batch] { list->receivePictures(*batch); }, Qt::QueuedConnection);
-        batch = std::make_shared<PictureBatch>();
-        batch->generation = generation;
-        lastPost = Clock::now();
-    };
+    Poster<PictureBatch> poster(list, generation, &CVideoListCtrl::receivePictures);
     for (const QString& video : videos) {
         if (newest.load() != generation)
             return; // superseded: its pictures would be dropped anyway
         // A video that gives no picture keeps the default one.
         if (const std::optional<QString> picture = thumbnail::cachedPicture(video)) {
             if (std::optional<QImage> thumb = widgets::BuildThumbnail(*picture))
-                batch->pictures.emplace_back(video, std::move(*thumb));
+                poster.batch().pictures.emplace_back(video, std::move(*thumb));
         }
-        if (batch->pictures.size() >= kBatchPictures || (!batch->pictures.empty() && Clock::now() - lastPost >= kBatchTime))
-            post(false);
+        if (poster.due(poster.batch().pictures.size()))
+            poster.post(false);
     }
-    post(true);
+    poster.post(true);
 }
 
 void CVideoListCtrl::receivePictures(PictureBatch& batch)

@@ -1,4 +1,4 @@
-// Runs the shell tests headless, with settings in a temporary folder and the
+// Runs the shell tests headless, with settings and cache in temporary folders and the
 // application folder of the build.
 #include "TempDir.h"
 
@@ -13,6 +13,8 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const TempDir config;
     qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.str()));
+    const TempDir cache; // pictures made from the test videos
+    qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(cache.str()));
     qputenv("REELKEEPER_APPDIR", REELKEEPER_APPDIR);
     QApplication app(argc, argv);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(config.str()));

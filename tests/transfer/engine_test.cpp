@@ -4,7 +4,6 @@
 #include "TempDir.h"
 
 #include "platform/FileCopy.h"
-#include "thumbnail/Cache.h"
 #include "transfer/TransferEngine.h"
 
 #include <gtest/gtest.h>
@@ -197,14 +196,6 @@ TEST_F(Engine, MoveToPspTakesTheThumbnailAlongAndLeavesOtherFilesAlone)
 // thumbnail wins; one that can't be made, or written, is silent; the computer's folder gets nothing.
 class MadeThumbnail : public Engine, public ::testing::WithParamInterface<TransferOp>
 {
-protected:
-    void SetUp() override
-    {
-        Engine::SetUp();
-        thumbnail::setCacheRoot(qpath(cache.path()));
-    }
-    void TearDown() override { thumbnail::setCacheRoot({}); }
-    TempDir cache;
 };
 
 TEST_P(MadeThumbnail, BesideThePspCopyOnly)

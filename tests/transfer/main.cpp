@@ -1,3 +1,6 @@
+#include "TempDir.h"
+#include "thumbnail/Cache.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -7,6 +10,8 @@ int main(int argc, char** argv)
 {
     QStandardPaths::setTestModeEnabled(true);
     QCoreApplication app(argc, argv);
+    const TempDir cache; // pictures made for the test videos
+    thumbnail::setCacheRoot(QString::fromStdString(cache.str()));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
