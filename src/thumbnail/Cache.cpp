@@ -6,8 +6,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMutex>
-#include <QSaveFile>
 #include <QStandardPaths>
+#include <QTemporaryFile>
+
+#include <cstdio>
 
 namespace thumbnail {
 namespace {
@@ -15,10 +17,16 @@ namespace {
 QMutex g_rootLock;
 QString g_root;
 
+// Whole entries only, by rename; not synced: a cache entry lost to a crash is made again.
 bool store(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+    if (!file.open() || file.write(bytes) != bytes.size() || !file.flush())
+        return false;
+    if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
+        return false;
+    file.setAutoRemove(false);
+    return true;
 }
 
 } // namespace
