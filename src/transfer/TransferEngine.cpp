@@ -253,7 +253,7 @@ void TransferEngine::landed(ItemOutcome& outcome, const QString& target, const Q
             outcome.reason = reasonOf(copied);
             outcome.message = failedText("Copy", thumbnail, outcome.reason);
         }
-    } else if (m_request.op == OP_COPY_TO_PSP || m_request.op == OP_MOVE_TO_PSP) {
+    } else if ((m_request.op == OP_COPY_TO_PSP || m_request.op == OP_MOVE_TO_PSP) && !m_bCancel.load()) {
         // The PSP gets a picture made from the video (cached, else decoded here);
         // failing that the video travels alone, without a word, as it always did.
         if (const std::optional<QString> picture = thumbnail::cachedPicture(outcome.source))

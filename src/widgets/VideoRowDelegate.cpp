@@ -107,7 +107,12 @@ QWidget* VideoRowDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
 
 void VideoRowDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
 {
-    static_cast<QLineEdit*>(editor)->setText(cutToTitleLimit(index.data(Qt::EditRole).toString()));
+    // The view calls this again whenever the row changes (a picture arriving):
+    // what the user typed, and the cursor in an unchanged title, stay.
+    auto* line = static_cast<QLineEdit*>(editor);
+    const QString title = cutToTitleLimit(index.data(Qt::EditRole).toString());
+    if (!line->isModified() && line->text() != title)
+        line->setText(title);
 }
 
 void VideoRowDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const

@@ -199,6 +199,13 @@ TEST_F(VideoListTest, VideoWithoutThumbnailShowsItsOwnPictureCachedForTheNextFil
     ASSERT_TRUE(pictures.count() == 1 || pictures.wait(10000));
     EXPECT_EQ(*list.entryAt(rowOf(clip))->pThumb, own);
     EXPECT_EQ(std::filesystem::last_write_time(cachedPath), std::filesystem::file_time_type{});
+
+    // A picture arriving under an open title editor keeps what was typed.
+    ASSERT_TRUE(startEdit(rowOf(clip)));
+    typeText(editor(), QStringLiteral("Typed"));
+    list.videoModel()->setThumbnail(qpath(clip), own);
+    pressInEditor(Qt::Key_Return);
+    EXPECT_EQ(titleOf(clip), "Typed");
 }
 
 TEST_F(VideoListTest, SelectionIsHighlightedToTwoPixelsShortOfTheClientWidthButNotUnderAnEditor)
