@@ -135,6 +135,7 @@ void CMainDlg::CreateControls()
     for (CVideoListCtrl* list : {m_pLocalList, m_pPspList}) {
         connect(list, &CVideoListCtrl::itemSelectionChanged, this, &CMainDlg::ScheduleSpaceUpdate);
         connect(list, &CVideoListCtrl::fillingChanged, this, &CMainDlg::UpdateControls);
+        connect(list, &CVideoListCtrl::titleWritesChanged, this, &CMainDlg::UpdateControls);
     }
     connect(m_pPspList, &CVideoListCtrl::fillFinished, this, &CMainDlg::OnPspFillFinished);
 }
@@ -263,7 +264,9 @@ void CMainDlg::EnableInput(bool enable)
 void CMainDlg::UpdateControls()
 {
     const bool input = m_bInputEnabled && !IsTransferRunning();
-    const bool transfers = input && m_bTransferAllowed;
+    // A video whose title is still being written neither travels nor is listed again meanwhile.
+    const bool writing = IsWritingTitle();
+    const bool transfers = input && m_bTransferAllowed && !writing;
     const bool local = m_pLocalList->hasSelection();
     const bool psp = m_pPspList->hasSelection();
     m_pMoveTo->setEnabled(transfers && local && !m_bOverflow);
@@ -276,7 +279,12 @@ void CMainDlg::UpdateControls()
         widget->setEnabled(input);
     // One refresh at a time: never while a list is still filling, nor during the pause.
     const bool filling = m_pLocalList->isFilling() || m_pPspList->isFilling();
-    m_pRefresh->setEnabled(input && !filling && !m_pRefreshPause->isActive());
+    m_pRefresh->setEnabled(input && !filling && !writing && !m_pRefreshPause->isActive());
+}
+
+bool CMainDlg::IsWritingTitle() const
+{
+    return m_pLocalList->isWritingTitle() || m_pPspList->isWritingTitle();
 }
 
 void CMainDlg::OnRefresh()
@@ -292,7 +300,7 @@ void CMainDlg::OnRefresh()
 void CMainDlg::OnTransferCommand(int op)
 {
     // Only one worker ever runs: a second click before the controls went grey is refused.
-    if (IsTransferRunning())
+    if (IsTransferRunning() || IsWritingTitle())
         return;
     m_nTransferOp = op;
     *m_bCancel = false;

@@ -181,6 +181,7 @@ private:
 
     /** The one place that enables and disables the controls. */
     void UpdateControls();
+    bool IsWritingTitle() const;
     void InitPspDrive();
     void SelectPspRoot(const QString& root);
     void FillLocalList(const QString& pattern);

@@ -30,6 +30,7 @@ CVideoListCtrl::CVideoListCtrl(QWidget* parent)
     setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     setMouseTracking(true);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &CVideoListCtrl::itemSelectionChanged);
+    connect(m_pModel, &VideoListModel::titleWritesChanged, this, &CVideoListCtrl::titleWritesChanged);
     // Clearing the rows drops the selection without a selection signal; the
     // window still has to hear that nothing is selected any more.
     // Rows cleared under an open editor (a PSP taken away) drop the editor
@@ -248,6 +249,11 @@ void CVideoListCtrl::FitColumn()
 bool CVideoListCtrl::ContainsPath(const QString& path) const
 {
     return m_pModel->containsPath(path);
+}
+
+bool CVideoListCtrl::isWritingTitle() const
+{
+    return m_pModel->pendingTitleWrites() > 0;
 }
 
 int CVideoListCtrl::count() const

@@ -58,6 +58,8 @@ public:
     bool hasSelection() const;
     /** True while a fill of this list is running. */
     bool isFilling() const { return m_bFilling; }
+    /** True while an edited title is still being written into its video. */
+    bool isWritingTitle() const;
     /** The pattern of the newest fill. */
     QString fillPattern() const { return m_strPattern; }
     /** Column of the title being edited; -1 when no edit is in progress. */
@@ -79,6 +81,8 @@ signals:
     void picturesFinished();
     /** isFilling() changed. */
     void fillingChanged();
+    /** isWritingTitle() may have changed. */
+    void titleWritesChanged();
 
 protected:
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;

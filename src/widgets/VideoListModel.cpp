@@ -3,7 +3,13 @@
 #include "mp4title/Title.h"
 #include "platform/Prompt.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QFutureWatcher>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
 
 namespace {
 constexpr int kNameChars = 12;
@@ -49,18 +55,54 @@ bool VideoListModel::setData(const QModelIndex& index, const QVariant& value, in
     const QByteArray utf8 = text.toUtf8();
     if (utf8.size() > kMaxTitleBytes)
         return false;
-    const auto result = mp4title::writeTitle(QFile::encodeName(row.entry->strPath).toStdString(), utf8.toStdString());
+    // Shown at once; the write (with its syncs) runs off the window thread and the
+    // old title comes back if it fails.
+    const QString oldTitle = row.title;
+    const QString path = row.entry->strPath;
+    row.title = text;
+    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    auto* watcher = new QFutureWatcher<mp4title::WriteResult>(this);
+    connect(watcher, &QFutureWatcher<mp4title::WriteResult>::finished, this, [this, watcher, path, text, oldTitle] {
+        watcher->deleteLater();
+        titleWritten(path, text, oldTitle, watcher->result());
+    });
+    ++m_nTitleWrites;
+    emit titleWritesChanged();
+    watcher->setFuture(QtConcurrent::run(titleWriter(), [file = QFile::encodeName(path).toStdString(), utf8 = utf8.toStdString()] {
+        return mp4title::writeTitle(file, utf8);
+    }));
+    return true;
+}
+
+QThreadPool* VideoListModel::titleWriter()
+{
+    // One thread for every list: edits of one video are written in the order they were made.
+    static QThreadPool* pool = [] {
+        auto* writer = new QThreadPool(QCoreApplication::instance());
+        writer->setMaxThreadCount(1);
+        return writer;
+    }();
+    return pool;
+}
+
+void VideoListModel::titleWritten(const QString& path, const QString& title, const QString& oldTitle,
+                                  const mp4title::WriteResult& result)
+{
+    --m_nTitleWrites;
     if (!result.ok) {
+        const auto it = std::find_if(m_rows.begin(), m_rows.end(), [&](const Row& row) { return row.entry->strPath == path; });
+        if (it != m_rows.end() && it->title == title) {
+            it->title = oldTitle;
+            const QModelIndex changed = index(static_cast<int>(it - m_rows.begin()));
+            emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
+        }
         // The fixed message first; the reason below it says what to do.
         QString text = QString::fromLatin1(kWriteFailed);
         if (!result.reason.empty())
             text += QStringLiteral("\n\n") + QString::fromStdString(result.reason);
         platform::showMessage(text);
-        return false;
     }
-    row.title = text;
-    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
-    return true;
+    emit titleWritesChanged();
 }
 
 Qt::ItemFlags VideoListModel::flags(const QModelIndex& index) const

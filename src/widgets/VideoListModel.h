@@ -1,18 +1,21 @@
 #pragma once
 
+#include "mp4title/Title.h"
 #include "widgets/VideoEntry.h"
 
 #include <QAbstractListModel>
 #include <QHash>
 #include <QImage>
 
+class QThreadPool;
+
 #include <memory>
 #include <vector>
 
 /**
  * The rows of a video list: each row owns its title and its VideoEntry (with the
- * thumbnail); removing the row frees both. Editing a title writes it into the
- * video first and keeps the old title when that fails.
+ * thumbnail); removing the row frees both. An edited title shows at once and is
+ * written into the video on a worker; the old title comes back when that fails.
  */
 class VideoListModel final : public QAbstractListModel
 {
@@ -49,10 +52,19 @@ public:
     bool containsPath(const QString& path) const;
     /** Gives the row of a path a new thumbnail; nothing when no row has the path. */
     void setThumbnail(const QString& path, QImage thumbnail);
+    /** Title writes started and not yet ended. */
+    int pendingTitleWrites() const { return m_nTitleWrites; }
     /** "Name:" + first 12 characters of the file name + "\n" + " Size:" + size, at most 79 characters. */
     QString toolTipAt(int row) const;
 
+signals:
+    /** pendingTitleWrites() changed. */
+    void titleWritesChanged();
+
 private:
+    static QThreadPool* titleWriter();
+    void titleWritten(const QString& path, const QString& title, const QString& oldTitle, const mp4title::WriteResult& result);
+
     struct Row
     {
         QString title;
@@ -60,4 +72,5 @@ private:
     };
     std::vector<Row> m_rows;
     QHash<QString, int> m_rowOfPath; // rows are only appended or all cleared, so rows stay put
+    int m_nTitleWrites = 0;
 };

@@ -51,15 +51,6 @@ TEST_F(TitleCommand, SetAndClearRewriteInPlace)
     EXPECT_EQ(readFileBytes(f), mp4::pspVideo(""));
 }
 
-TEST_F(TitleCommand, FastStartFilesAreRetitled)
-{
-    const auto f = dir.write("fast.mp4", mp4::ftyp() + mp4::atom("moov", mp4::mvhd() + mp4::usmt(u"Hello")) + mp4::atom("mdat", "m"));
-    const CliRun r = run({"set", f.string(), "Other"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(run({"get", f.string()}).out, "Other\n");
-}
-
 TEST_F(TitleCommand, FailuresSayWhyAndLeaveTheFile)
 {
     const auto g = dir.write("g.mp4", mp4::pspVideo(mp4::usmt(u"Hello")));

@@ -326,22 +326,3 @@ TEST_F(ShellTest, EveryListedLanguageCanBeChosenBeyondFifteen)
     window->OnSysCommand(CMainDlg::IDM_LANGUAGE_FIRST);
     EXPECT_EQ(language.GetLanguage(), QStringLiteral("English"));
 }
-
-TEST_F(ShellTest, WindowOpensUsableWithoutAnySkinFolder)
-{
-    const TempDir empty;
-    const QByteArray saved = qgetenv("REELKEEPER_APPDIR");
-    qputenv("REELKEEPER_APPDIR", QByteArray::fromStdString(empty.str()));
-    {
-        auto window = openWindow();
-        EXPECT_TRUE(window->isVisible());
-        EXPECT_FALSE(window->GetCornerRegions().any());
-        EXPECT_GE(window->width(), 510);
-        EXPECT_GE(window->height(), 400);
-        EXPECT_EQ(window->Button(ControlId::About)->text(), QStringLiteral("About"));
-        EXPECT_GT(window->Button(ControlId::About)->width(), 0);
-        EXPECT_GT(window->LocalList()->height(), 0);
-        window->close();
-    }
-    qputenv("REELKEEPER_APPDIR", saved);
-}

@@ -13,6 +13,10 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -112,6 +116,31 @@ TEST_F(TransferWindowTest, CopyToThePspAndBackWithThumbnailsAndNextNum)
     EXPECT_FALSE(fs::exists(videos / "M4V00001.THM"));
     EXPECT_EQ(window->LocalList()->count(), 2);
     EXPECT_EQ(window->PspList()->count(), 1);
+}
+
+TEST_F(TransferWindowTest, ATitleStillBeingWrittenHoldsTransfersUntilItHasEnded)
+{
+    // Another program holds the video a moment, so the write is still waiting.
+    const int other = ::open((local / "b.mp4").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0);
+    CVideoListCtrl* list = window->LocalList();
+    list->setFocus();
+    list->setCurrentIndex(list->model()->index(0, 0));
+    QTest::keyClick(list, Qt::Key_F2);
+    QLineEdit* editor = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (editor = list->viewport()->findChild<QLineEdit*>()); }, 2000));
+    QTest::keyClicks(editor, QStringLiteral("Renamed"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list->isWritingTitle(); }, 2000));
+    selectAll(list);
+    QTest::qWait(50); // the selection's space update
+    EXPECT_FALSE(window->Button(ControlId::CopyToPsp)->isEnabled());
+    EXPECT_FALSE(window->Button(ControlId::Refresh)->isEnabled());
+    ::close(other);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !list->isWritingTitle(); }, 5000));
+    EXPECT_TRUE(window->Button(ControlId::CopyToPsp)->isEnabled());
+    EXPECT_EQ(mp4title::readTitle((local / "b.mp4").string()).title, "Renamed");
+    EXPECT_TRUE(prompt.texts.isEmpty()) << prompt.texts.join(u'|').toStdString();
 }
 
 TEST_F(TransferWindowTest, DeleteAnsweredNoChangesNothingAndKeepsTheBusyText)
