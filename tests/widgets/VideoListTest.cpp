@@ -58,12 +58,15 @@ protected:
         writePicture(std::filesystem::path(path).replace_extension(".THM"), 160, 120, Qt::red, "JPEG");
         return path;
     }
+    // Until the pictures made from the videos are in too: the scan's worker is done.
     void fill(const TempDir* folder = nullptr)
     {
         QSignalSpy finished(&list, &CVideoListCtrl::fillFinished);
+        QSignalSpy pictures(&list, &CVideoListCtrl::picturesFinished);
         list.FillList(storage::videoPattern(qpath((folder ? folder : &dir)->path())));
         EXPECT_TRUE(finished.wait(10000));
         EXPECT_FALSE(list.isFilling());
+        EXPECT_TRUE(pictures.count() == 1 || pictures.wait(10000));
     }
     int rowOf(const std::filesystem::path& path) const
     {
@@ -189,9 +192,7 @@ TEST_F(VideoListTest, VideoWithoutThumbnailShowsItsOwnPictureCachedForTheNextFil
     const auto clip = dir.path() / "clip.mp4";
     std::filesystem::copy_file(REELKEEPER_TEST_DATA "/thumbnail/wide.mp4", clip);
     const auto bad = dir.write("bad.mp4", minimalMp4());
-    QSignalSpy pictures(&list, &CVideoListCtrl::picturesFinished);
     fill();
-    ASSERT_TRUE(pictures.count() == 1 || pictures.wait(10000));
     ASSERT_TRUE(list.entryAt(rowOf(bad))->pThumb && list.entryAt(rowOf(clip))->pThumb);
     const QImage own = *list.entryAt(rowOf(clip))->pThumb;
     EXPECT_EQ(own.size(), QSize(44, 33));
@@ -201,9 +202,7 @@ TEST_F(VideoListTest, VideoWithoutThumbnailShowsItsOwnPictureCachedForTheNextFil
     ASSERT_TRUE(cached);
     const std::filesystem::path cachedPath = cached->toStdString();
     std::filesystem::last_write_time(cachedPath, std::filesystem::file_time_type{});
-    pictures.clear();
     fill();
-    ASSERT_TRUE(pictures.count() == 1 || pictures.wait(10000));
     EXPECT_EQ(*list.entryAt(rowOf(clip))->pThumb, own);
     EXPECT_EQ(std::filesystem::last_write_time(cachedPath), std::filesystem::file_time_type{});
 
