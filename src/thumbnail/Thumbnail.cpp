@@ -19,8 +19,9 @@ extern "C" {
 #include <cerrno>
 #include <cstring>
 #include <memory>
-#include <mutex>
+#include <optional>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,6 +38,82 @@ constexpr int kMaxPixels = 8192 * 4320;
 constexpr int kIoBufferSize = 32 * 1024;
 // The MP4 family only: the lists show *.mp4, and nothing else is parsed.
 constexpr char kFormats[] = "mov,mp4,m4a,3gp,3g2,mj2";
+
+// FFmpeg's libraries (and the hundred-odd they pull in) are loaded at the first
+// picture, not at every start of a program that links this target.
+#define REELKEEPER_FFMPEG_CALLS(X) \
+    X(avutil, av_malloc) \
+    X(avutil, av_free) \
+    X(avutil, av_freep) \
+    X(avutil, av_strdup) \
+    X(avutil, av_log_set_level) \
+    X(avutil, av_frame_alloc) \
+    X(avutil, av_frame_free) \
+    X(avutil, av_frame_get_buffer) \
+    X(avutil, av_frame_unref) \
+    X(avutil, av_rescale_q) \
+    X(swscale, sws_getContext) \
+    X(swscale, sws_scale) \
+    X(swscale, sws_freeContext) \
+    X(avcodec, av_packet_alloc) \
+    X(avcodec, av_packet_free) \
+    X(avcodec, av_packet_unref) \
+    X(avcodec, avcodec_find_decoder) \
+    X(avcodec, avcodec_find_encoder) \
+    X(avcodec, avcodec_alloc_context3) \
+    X(avcodec, avcodec_free_context) \
+    X(avcodec, avcodec_parameters_to_context) \
+    X(avcodec, avcodec_open2) \
+    X(avcodec, avcodec_send_packet) \
+    X(avcodec, avcodec_receive_frame) \
+    X(avcodec, avcodec_send_frame) \
+    X(avcodec, avcodec_receive_packet) \
+    X(avformat, avio_alloc_context) \
+    X(avformat, avio_context_free) \
+    X(avformat, avformat_alloc_context) \
+    X(avformat, avformat_open_input) \
+    X(avformat, avformat_close_input) \
+    X(avformat, avformat_find_stream_info) \
+    X(avformat, av_find_best_stream) \
+    X(avformat, av_seek_frame) \
+    X(avformat, av_read_frame)
+
+struct Ffmpeg
+{
+#define REELKEEPER_FFMPEG_POINTER(lib, name) decltype(&::name) name = nullptr;
+    REELKEEPER_FFMPEG_CALLS(REELKEEPER_FFMPEG_POINTER)
+#undef REELKEEPER_FFMPEG_POINTER
+};
+
+// Nothing when a library or one of its calls is missing.
+const Ffmpeg* loadFfmpeg()
+{
+    static const std::optional<Ffmpeg> loaded = []() -> std::optional<Ffmpeg> {
+        // Kept open for the life of the process.
+        void* avutil = ::dlopen(REELKEEPER_AVUTIL_SO, RTLD_NOW | RTLD_LOCAL);
+        void* swscale = avutil ? ::dlopen(REELKEEPER_SWSCALE_SO, RTLD_NOW | RTLD_LOCAL) : nullptr;
+        void* avcodec = swscale ? ::dlopen(REELKEEPER_AVCODEC_SO, RTLD_NOW | RTLD_LOCAL) : nullptr;
+        void* avformat = avcodec ? ::dlopen(REELKEEPER_AVFORMAT_SO, RTLD_NOW | RTLD_LOCAL) : nullptr;
+        if (!avformat)
+            return std::nullopt;
+        Ffmpeg f;
+#define REELKEEPER_FFMPEG_LOOKUP(lib, name) \
+    f.name = reinterpret_cast<decltype(f.name)>(::dlsym(lib, #name)); \
+    if (!f.name) \
+        return std::nullopt;
+        REELKEEPER_FFMPEG_CALLS(REELKEEPER_FFMPEG_LOOKUP)
+#undef REELKEEPER_FFMPEG_LOOKUP
+        f.av_log_set_level(AV_LOG_QUIET); // reasons are ours, not the library's
+        return f;
+    }();
+    return loaded ? &*loaded : nullptr;
+}
+
+// Only called once loadFfmpeg() has succeeded.
+const Ffmpeg& av()
+{
+    return *loadFfmpeg();
+}
 
 struct Fail
 {
@@ -105,18 +182,18 @@ int interrupted(void* opaque)
     return Clock::now() > static_cast<const Source*>(opaque)->deadline ? 1 : 0;
 }
 
-struct FormatFree { void operator()(AVFormatContext* c) const { avformat_close_input(&c); } };
-struct CodecFree { void operator()(AVCodecContext* c) const { avcodec_free_context(&c); } };
-struct FrameFree { void operator()(AVFrame* f) const { av_frame_free(&f); } };
-struct PacketFree { void operator()(AVPacket* p) const { av_packet_free(&p); } };
-struct SwsFree { void operator()(SwsContext* c) const { sws_freeContext(c); } };
+struct FormatFree { void operator()(AVFormatContext* c) const { av().avformat_close_input(&c); } };
+struct CodecFree { void operator()(AVCodecContext* c) const { av().avcodec_free_context(&c); } };
+struct FrameFree { void operator()(AVFrame* f) const { av().av_frame_free(&f); } };
+struct PacketFree { void operator()(AVPacket* p) const { av().av_packet_free(&p); } };
+struct SwsFree { void operator()(SwsContext* c) const { av().sws_freeContext(c); } };
 struct IoFree
 {
     void operator()(AVIOContext* io) const
     {
         if (io)
-            av_freep(&io->buffer);
-        avio_context_free(&io);
+            av().av_freep(&io->buffer);
+        av().avio_context_free(&io);
     }
 };
 using FormatPtr = std::unique_ptr<AVFormatContext, FormatFree>;
@@ -144,11 +221,11 @@ FramePtr letterbox(const AVFrame* in, int* luma)
 {
     if (in->width <= 0 || in->height <= 0)
         return nullptr;
-    FramePtr out(av_frame_alloc());
+    FramePtr out(av().av_frame_alloc());
     out->format = AV_PIX_FMT_YUVJ420P;
     out->width = kWidth;
     out->height = kHeight;
-    if (av_frame_get_buffer(out.get(), 0) < 0)
+    if (av().av_frame_get_buffer(out.get(), 0) < 0)
         return nullptr;
     for (int y = 0; y < kHeight; ++y)
         std::memset(out->data[0] + y * out->linesize[0], 0, kWidth);
@@ -158,14 +235,14 @@ FramePtr letterbox(const AVFrame* in, int* luma)
 
     const QRect r = fitRect(in->width, in->height, in->sample_aspect_ratio);
     const std::unique_ptr<SwsContext, SwsFree> sws(
-        sws_getContext(in->width, in->height, static_cast<AVPixelFormat>(in->format), r.width(), r.height(),
+        av().sws_getContext(in->width, in->height, static_cast<AVPixelFormat>(in->format), r.width(), r.height(),
                        AV_PIX_FMT_YUVJ420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
     if (!sws)
         return nullptr;
     uint8_t* dst[4] = {out->data[0] + r.y() * out->linesize[0] + r.x(),
                        out->data[1] + r.y() / 2 * out->linesize[1] + r.x() / 2,
                        out->data[2] + r.y() / 2 * out->linesize[2] + r.x() / 2, nullptr};
-    if (sws_scale(sws.get(), in->data, in->linesize, 0, in->height, dst, out->linesize) <= 0)
+    if (av().sws_scale(sws.get(), in->data, in->linesize, 0, in->height, dst, out->linesize) <= 0)
         return nullptr;
     std::int64_t sum = 0;
     for (int y = r.top(); y <= r.bottom(); ++y)
@@ -177,10 +254,10 @@ FramePtr letterbox(const AVFrame* in, int* luma)
 
 std::optional<QByteArray> encodeJpeg(AVFrame* picture)
 {
-    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_MJPEG);
+    const AVCodec* codec = av().avcodec_find_encoder(AV_CODEC_ID_MJPEG);
     if (!codec)
         return std::nullopt;
-    CodecPtr enc(avcodec_alloc_context3(codec));
+    CodecPtr enc(av().avcodec_alloc_context3(codec));
     enc->width = kWidth;
     enc->height = kHeight;
     enc->pix_fmt = AV_PIX_FMT_YUVJ420P;
@@ -188,14 +265,14 @@ std::optional<QByteArray> encodeJpeg(AVFrame* picture)
     enc->sample_aspect_ratio = {1, 1}; // square pixels; also makes the encoder write the JFIF header
     enc->flags |= AV_CODEC_FLAG_QSCALE | AV_CODEC_FLAG_BITEXACT;
     enc->global_quality = FF_QP2LAMBDA * 3;
-    if (avcodec_open2(enc.get(), codec, nullptr) < 0)
+    if (av().avcodec_open2(enc.get(), codec, nullptr) < 0)
         return std::nullopt;
     picture->quality = enc->global_quality;
     picture->pts = 0;
-    if (avcodec_send_frame(enc.get(), picture) < 0 || avcodec_send_frame(enc.get(), nullptr) < 0)
+    if (av().avcodec_send_frame(enc.get(), picture) < 0 || av().avcodec_send_frame(enc.get(), nullptr) < 0)
         return std::nullopt;
-    const std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
-    if (avcodec_receive_packet(enc.get(), packet.get()) < 0)
+    const std::unique_ptr<AVPacket, PacketFree> packet(av().av_packet_alloc());
+    if (av().avcodec_receive_packet(enc.get(), packet.get()) < 0)
         return std::nullopt;
     return QByteArray(reinterpret_cast<const char*>(packet->data), packet->size);
 }
@@ -203,27 +280,29 @@ std::optional<QByteArray> encodeJpeg(AVFrame* picture)
 // The whole decode over one source; the caller owns the source.
 std::optional<QByteArray> decode(Source& source, const Limits& limits, Fail& fail)
 {
-    static std::once_flag quiet;
-    std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); }); // reasons are ours, not the library's
+    if (!loadFfmpeg()) {
+        fail = {QStringLiteral("FFmpeg's libraries could not be loaded."), Failure::Passing};
+        return std::nullopt;
+    }
     const auto timedOut = [&] {
         fail = {QStringLiteral("Making the picture took too long."), Failure::Passing};
         return std::nullopt;
     };
 
-    auto* buffer = static_cast<uint8_t*>(av_malloc(kIoBufferSize));
+    auto* buffer = static_cast<uint8_t*>(av().av_malloc(kIoBufferSize));
     std::unique_ptr<AVIOContext, IoFree> io(
-        avio_alloc_context(buffer, kIoBufferSize, 0, &source, &readSource, nullptr, &seekSource));
+        av().avio_alloc_context(buffer, kIoBufferSize, 0, &source, &readSource, nullptr, &seekSource));
     if (!io) {
-        av_free(buffer);
+        av().av_free(buffer);
         fail = {QStringLiteral("Out of memory."), Failure::Passing};
         return std::nullopt;
     }
-    AVFormatContext* raw = avformat_alloc_context();
+    AVFormatContext* raw = av().avformat_alloc_context();
     raw->pb = io.get();
     raw->flags |= AVFMT_FLAG_CUSTOM_IO;
     raw->interrupt_callback = {&interrupted, &source};
-    raw->format_whitelist = av_strdup(kFormats);
-    if (avformat_open_input(&raw, nullptr, nullptr, nullptr) < 0) {
+    raw->format_whitelist = av().av_strdup(kFormats);
+    if (av().avformat_open_input(&raw, nullptr, nullptr, nullptr) < 0) {
         if (source.readFailed)
             fail = {QStringLiteral("The file could not be read."), Failure::Passing};
         else if (Clock::now() > source.deadline)
@@ -233,28 +312,28 @@ std::optional<QByteArray> decode(Source& source, const Limits& limits, Fail& fai
         return std::nullopt;
     }
     const FormatPtr format(raw);
-    if (avformat_find_stream_info(format.get(), nullptr) < 0 && Clock::now() > source.deadline)
+    if (av().avformat_find_stream_info(format.get(), nullptr) < 0 && Clock::now() > source.deadline)
         return timedOut();
-    const int index = av_find_best_stream(format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    const int index = av().av_find_best_stream(format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (index < 0) {
         fail = {QStringLiteral("The file holds no video.")};
         return std::nullopt;
     }
     AVStream* stream = format->streams[index];
-    const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
+    const AVCodec* codec = av().avcodec_find_decoder(stream->codecpar->codec_id);
     if (!codec) {
         fail = {QStringLiteral("The video's format is not supported.")};
         return std::nullopt;
     }
-    CodecPtr dec(avcodec_alloc_context3(codec));
-    if (!dec || avcodec_parameters_to_context(dec.get(), stream->codecpar) < 0) {
+    CodecPtr dec(av().avcodec_alloc_context3(codec));
+    if (!dec || av().avcodec_parameters_to_context(dec.get(), stream->codecpar) < 0) {
         fail = {QStringLiteral("The video's format is not supported.")};
         return std::nullopt;
     }
     dec->thread_count = 1; // a list fill may run two of these beside the window
     dec->max_pixels = kMaxPixels;
     dec->skip_frame = AVDISCARD_NONKEY;
-    if (avcodec_open2(dec.get(), codec, nullptr) < 0) {
+    if (av().avcodec_open2(dec.get(), codec, nullptr) < 0) {
         fail = {QStringLiteral("The video's format is not supported.")};
         return std::nullopt;
     }
@@ -271,15 +350,15 @@ std::optional<QByteArray> decode(Source& source, const Limits& limits, Fail& fai
         base = AV_TIME_BASE_Q;
     }
     if (duration > 0 && base.num > 0 && base.den > 0) {
-        target = av_rescale_q(duration / 10, base, stream->time_base);
+        target = av().av_rescale_q(duration / 10, base, stream->time_base);
         if (stream->start_time != AV_NOPTS_VALUE)
             target += stream->start_time;
-        if (av_seek_frame(format.get(), index, target, AVSEEK_FLAG_BACKWARD) < 0)
-            av_seek_frame(format.get(), index, INT64_MIN, AVSEEK_FLAG_BACKWARD);
+        if (av().av_seek_frame(format.get(), index, target, AVSEEK_FLAG_BACKWARD) < 0)
+            av().av_seek_frame(format.get(), index, INT64_MIN, AVSEEK_FLAG_BACKWARD);
     }
 
-    const std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
-    const FramePtr frame(av_frame_alloc());
+    const std::unique_ptr<AVPacket, PacketFree> packet(av().av_packet_alloc());
+    const FramePtr frame(av().av_frame_alloc());
     FramePtr best;
     FramePtr early; // the last picture before the target, for a video that ends first
     int bestLuma = -1;
@@ -292,7 +371,7 @@ std::optional<QByteArray> decode(Source& source, const Limits& limits, Fail& fai
     const auto take = [&]() {
         // Pictures waiting in the decoder.
         for (;;) {
-            const int got = avcodec_receive_frame(dec.get(), frame.get());
+            const int got = av().avcodec_receive_frame(dec.get(), frame.get());
             if (got < 0)
                 return;
             if (++frames > limits.maxFrames) {
@@ -302,7 +381,7 @@ std::optional<QByteArray> decode(Source& source, const Limits& limits, Fail& fai
             const std::int64_t pts = frame->best_effort_timestamp;
             int luma = 0;
             FramePtr picture = letterbox(frame.get(), &luma);
-            av_frame_unref(frame.get());
+            av().av_frame_unref(frame.get());
             if (!picture)
                 continue;
             if (target != AV_NOPTS_VALUE && pts != AV_NOPTS_VALUE && pts < target) {
@@ -324,21 +403,21 @@ std::optional<QByteArray> decode(Source& source, const Limits& limits, Fail& fai
     while (!done && !ended) {
         if (Clock::now() > source.deadline)
             return timedOut();
-        const int read = av_read_frame(format.get(), packet.get());
+        const int read = av().av_read_frame(format.get(), packet.get());
         if (read < 0) {
             if (read == AVERROR_EXIT)
                 return timedOut();
             ended = true;
-            avcodec_send_packet(dec.get(), nullptr);
+            av().avcodec_send_packet(dec.get(), nullptr);
         } else {
             const bool ours = packet->stream_index == index;
             if (ours && ++packets > limits.maxPackets)
                 ended = true;
             else if (ours)
-                avcodec_send_packet(dec.get(), packet.get());
-            av_packet_unref(packet.get());
+                av().avcodec_send_packet(dec.get(), packet.get());
+            av().av_packet_unref(packet.get());
             if (ended)
-                avcodec_send_packet(dec.get(), nullptr);
+                av().avcodec_send_packet(dec.get(), nullptr);
         }
         take();
     }
