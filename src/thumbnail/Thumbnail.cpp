@@ -347,7 +347,7 @@ std::optional<QByteArray> decode(Source& source, const Limits& limits, Fail& fai
     AVRational base = stream->time_base;
     if (duration <= 0 && format->duration > 0) {
         duration = format->duration;
-        base = AV_TIME_BASE_Q;
+        base = AVRational{1, AV_TIME_BASE};
     }
     if (duration > 0 && base.num > 0 && base.den > 0) {
         target = av().av_rescale_q(duration / 10, base, stream->time_base);
