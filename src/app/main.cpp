@@ -21,10 +21,10 @@ void describeCommandLine(QCommandLineParser& parser)
     shell::addCommandLineOptions(parser);
 }
 
-// --help and --version must work without a display (packaging, scripts, a text
-// console), so they are answered before QApplication opens the window system.
-// Returns false when the command line asks for neither; Qt's own options such as
-// -platform make this parse fail and are left to QApplication.
+// --help, --help-all and --version must work without a display (packaging,
+// scripts, a text console), so they are answered before QApplication opens the
+// window system. Returns false when the command line asks for none of them; Qt's
+// own options such as -platform make this parse fail and are left to QApplication.
 bool answeredWithoutDisplay(int& argc, char* argv[])
 {
     QStringList arguments;
@@ -35,8 +35,17 @@ bool answeredWithoutDisplay(int& argc, char* argv[])
     if (!shell::parseCommandLine(parser, arguments, nullptr))
         return false;
     const bool help = parser.isSet(QStringLiteral("help"));
-    if (!help && !parser.isSet(QStringLiteral("version")))
-        return false;
+    const bool version = parser.isSet(QStringLiteral("version"));
+    if (!help && !version) {
+        if (!parser.isSet(QStringLiteral("help-all")))
+            return false;
+        // Only the GUI application object lists Qt's GUI options; the offscreen
+        // platform lets it exist without a display.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication gui(argc, argv);
+        parser.process(gui);
+        return true;
+    }
     // The help text names the program as QCoreApplication saw it.
     QCoreApplication core(argc, argv);
     if (help)

@@ -30,6 +30,7 @@ appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" >/dev/n
 bare="env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u REELKEEPER_APPDIR"
 [ "$($bare "$prefix/bin/reelkeeper" --version)" = "reelkeeper $version" ] || fail "reelkeeper --version"
 $bare "$prefix/bin/reelkeeper" --help | grep -q -- "--screenshot <FILE>" || fail "reelkeeper --help"
+$bare "$prefix/bin/reelkeeper" --help-all | grep -q -- "-platform <" || fail "reelkeeper --help-all"
 [ "$($bare "$prefix/bin/reelkeeper-cli" --version)" = "reelkeeper-cli $version" ] || fail "reelkeeper-cli --version"
 
 # The installed program finds its skin: its window differs from the one drawn
