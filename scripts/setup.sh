@@ -14,6 +14,7 @@ packages=(
     qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-wqy-microhei
+    desktop-file-utils appstream dpkg-dev file
 )
 
 install_missing() {
