@@ -12,6 +12,7 @@
 #include "skin/UxSkinMgr.h"
 #include "skin/UxStatic.h"
 #include "storage/Catalogue.h"
+#include "transfer/TransferEngine.h"
 #include "widgets/CDriveComboEx.h"
 #include "widgets/CPSPPrgCtrl.h"
 #include "widgets/CPSPVolCtrl.h"
@@ -137,6 +138,7 @@ void CMainDlg::CreateControls()
         connect(list, &CVideoListCtrl::fillingChanged, this, &CMainDlg::UpdateControls);
     }
     connect(m_pPspList, &CVideoListCtrl::fillFinished, this, &CMainDlg::OnPspFillFinished);
+    ConnectDrops();
 }
 
 QWidget* CMainDlg::Control(ControlId id) const
@@ -260,10 +262,17 @@ void CMainDlg::EnableInput(bool enable)
     UpdateControls();
 }
 
+CMainDlg::ControlState CMainDlg::CurrentControlState() const
+{
+    ControlState state;
+    state.input = m_bInputEnabled && !IsTransferRunning();
+    state.transfers = state.input && m_bTransferAllowed;
+    return state;
+}
+
 void CMainDlg::UpdateControls()
 {
-    const bool input = m_bInputEnabled && !IsTransferRunning();
-    const bool transfers = input && m_bTransferAllowed;
+    const auto [input, transfers] = CurrentControlState();
     const bool local = m_pLocalList->hasSelection();
     const bool psp = m_pPspList->hasSelection();
     m_pMoveTo->setEnabled(transfers && local && !m_bOverflow);
@@ -291,13 +300,18 @@ void CMainDlg::OnRefresh()
 
 void CMainDlg::OnTransferCommand(int op)
 {
+    BeginTransfer(op, {});
+}
+
+void CMainDlg::BeginTransfer(int op, std::vector<transfer::TransferItem> items)
+{
     // Only one worker ever runs: a second click before the controls went grey is refused.
     if (IsTransferRunning())
         return;
     m_nTransferOp = op;
     *m_bCancel = false;
     EnableInput(false);
-    StartTransfer(op);
+    StartTransfer(op, std::move(items));
 }
 
 void CMainDlg::OnTransferEnded()
