@@ -95,6 +95,10 @@ TEST_P(DragDropTest, AcceptsOnlyLocalVideosFromElsewhereWhileIdle)
 {
     open(GetParam().setting);
     EXPECT_EQ(drag(GetParam().ontoPsp, GetParam().items), GetParam().accepted);
+    if (GetParam().accepted) { // and the drop goes through, without a word
+        dropAndWait(GetParam().ontoPsp, GetParam().items);
+        EXPECT_TRUE(prompt.texts.isEmpty()) << prompt.texts.join(u'|').toStdString();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, DragDropTest, testing::Values(
