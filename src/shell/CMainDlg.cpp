@@ -267,16 +267,17 @@ CMainDlg::ControlState CMainDlg::CurrentControlState() const
     ControlState state;
     state.input = m_bInputEnabled && !IsTransferRunning();
     state.transfers = state.input && m_bTransferAllowed;
+    state.toPsp = state.transfers && !m_bOverflow;
     return state;
 }
 
 void CMainDlg::UpdateControls()
 {
-    const auto [input, transfers] = CurrentControlState();
+    const auto [input, transfers, toPsp] = CurrentControlState();
     const bool local = m_pLocalList->hasSelection();
     const bool psp = m_pPspList->hasSelection();
-    m_pMoveTo->setEnabled(transfers && local && !m_bOverflow);
-    m_pCopyTo->setEnabled(transfers && local && !m_bOverflow);
+    m_pMoveTo->setEnabled(toPsp && local);
+    m_pCopyTo->setEnabled(toPsp && local);
     m_pMoveFrom->setEnabled(transfers && psp);
     m_pCopyFrom->setEnabled(transfers && psp);
     m_pDelete->setEnabled(transfers && psp);

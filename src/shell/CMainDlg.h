@@ -186,6 +186,7 @@ private:
     {
         bool input = false;     // input enabled and no transfer running
         bool transfers = false; // and transfers allowed (EnableTransferButtons)
+        bool toPsp = false;     // and the computer list's selection fits on the PSP
     };
     ControlState CurrentControlState() const;
     /** The one place that enables and disables the controls. */

@@ -33,6 +33,9 @@ int CMainDlg::DropOperation(const CVideoListCtrl* target, const QMimeData& data,
     const bool fromPsp = m_pPspList->isOwnDrag(data);
     if ((toPsp || fromPsp) && (!state.transfers || m_strPSPPath.isEmpty()))
         return OP_NONE;
+    // The computer list's rows are its selection: they go only when "Copy->" could take them.
+    if (toPsp && !state.toPsp && m_pLocalList->isOwnDrag(data))
+        return OP_NONE;
     const QString folder = toPsp ? m_strPSPPath : m_pFolderEdit->text();
     if (storage::droppedVideos(data.urls(), folder).isEmpty())
         return OP_NONE;

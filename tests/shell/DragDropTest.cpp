@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-enum class Setting { Ready, NoPsp, InputOff, OtherFolderTyped };
+enum class Setting { Ready, NoPsp, InputOff, OtherFolderTyped, StickFull };
 // items: files below "outside", whole URLs, or "@psp" / "@computer" for all rows of a list.
 struct DropCase { const char* name; bool ontoPsp; QStringList items; Setting setting; bool accepted; };
 void PrintTo(const DropCase& c, std::ostream* out) { *out << c.name; }
@@ -35,6 +35,11 @@ protected:
         window->EnableInput(setting != Setting::InputOff);
         if (setting == Setting::OtherFolderTyped)
             window->FolderEdit()->setText(qpath(outside)); // the list still shows its own folder
+        if (setting == Setting::StickFull) {
+            files.volume = platform::VolumeSpace{0, 1ull << 30, 0};
+            window->LocalList()->selectAll();
+            settle(*window);
+        }
         prompt.texts.clear();
     }
     void TearDown() override
@@ -83,6 +88,7 @@ protected:
     }
 
     TempDir temp;
+    FakeFileSystem files;
     const fs::path videos = temp.path() / "stick" / "MP_ROOT" / "100MNV01";
     const fs::path outside = temp.path() / "outside";
     const fs::path local = temp.path() / "local";
@@ -114,7 +120,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, DragDropTest, testing::Values(
     DropCase{"PspOntoItself", true, {"@psp"}, Setting::Ready, false},
     DropCase{"ComputerOntoItself", false, {"@computer"}, Setting::OtherFolderTyped, false},
     DropCase{"PspOntoComputer", false, {"@psp"}, Setting::Ready, true},
-    DropCase{"ComputerOntoPsp", true, {"@computer"}, Setting::Ready, true}),
+    DropCase{"ComputerOntoPsp", true, {"@computer"}, Setting::Ready, true},
+    DropCase{"ComputerRowsThatDoNotFit", true, {"@computer"}, Setting::StickFull, false}),
     [](const testing::TestParamInfo<DropCase>& info) { return std::string(info.param.name); });
 
 TEST_F(DragDropTest, DropsCopyBackIntoTheComputerFolderAndCopyOrMoveOntoThePsp)
