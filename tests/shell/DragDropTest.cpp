@@ -13,8 +13,9 @@ namespace fs = std::filesystem;
 namespace {
 
 enum class Setting { Ready, NoPsp, InputOff, OtherFolderTyped, StickFull };
-// items: files below "outside", whole URLs, or "@psp" / "@computer" for all rows of a list.
-struct DropCase { const char* name; bool ontoPsp; QStringList items; Setting setting; bool accepted; };
+// items: files below "outside", whole URLs, or "@psp" / "@computer" for all rows of a list;
+// lands: what an accepted drop makes, below the temporary folder.
+struct DropCase { const char* name; bool ontoPsp; QStringList items; Setting setting; const char* lands = nullptr; };
 void PrintTo(const DropCase& c, std::ostream* out) { *out << c.name; }
 
 class DragDropTest : public ShellTest, public testing::WithParamInterface<DropCase>
@@ -99,55 +100,50 @@ protected:
 
 TEST_P(DragDropTest, AcceptsOnlyLocalVideosFromElsewhereWhileIdle)
 {
-    open(GetParam().setting);
-    EXPECT_EQ(drag(GetParam().ontoPsp, GetParam().items), GetParam().accepted);
-    if (GetParam().accepted) { // and the drop goes through, without a word
-        dropAndWait(GetParam().ontoPsp, GetParam().items);
+    const DropCase& c = GetParam();
+    open(c.setting);
+    EXPECT_EQ(drag(c.ontoPsp, c.items), c.lands != nullptr);
+    if (c.lands) { // and the drop goes through, without a word
+        dropAndWait(c.ontoPsp, c.items);
+        EXPECT_TRUE(fs::exists(temp.path() / c.lands)) << c.lands;
         EXPECT_TRUE(prompt.texts.isEmpty()) << prompt.texts.join(u'|').toStdString();
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, DragDropTest, testing::Values(
-    DropCase{"VideoOntoPsp", true, {"c.mp4"}, Setting::Ready, true},
-    DropCase{"UpperCaseOntoComputer", false, {"D.MP4"}, Setting::Ready, true},
-    DropCase{"NoPspComputerListStillTakes", false, {"c.mp4"}, Setting::NoPsp, true},
-    DropCase{"NoPsp", true, {"c.mp4"}, Setting::NoPsp, false},
-    DropCase{"InputOff", false, {"c.mp4"}, Setting::InputOff, false},
-    DropCase{"OneNotAVideo", true, {"c.mp4", "note.txt"}, Setting::Ready, false},
-    DropCase{"FolderNamedLikeAVideo", true, {"dir.mp4"}, Setting::Ready, false},
-    DropCase{"AlreadyInTheFolder", false, {"../local/b.mp4"}, Setting::Ready, false},
-    DropCase{"NotLocal", true, {"https://example.org/c.mp4"}, Setting::Ready, false},
-    DropCase{"PspOntoItself", true, {"@psp"}, Setting::Ready, false},
-    DropCase{"ComputerOntoItself", false, {"@computer"}, Setting::OtherFolderTyped, false},
-    DropCase{"PspOntoComputer", false, {"@psp"}, Setting::Ready, true},
-    DropCase{"ComputerOntoPsp", true, {"@computer"}, Setting::Ready, true},
-    DropCase{"ComputerRowsThatDoNotFit", true, {"@computer"}, Setting::StickFull, false}),
+    DropCase{"VideoOntoPsp", true, {"c.mp4"}, Setting::Ready, "stick/MP_ROOT/100MNV01/m4v00002.THM"},
+    DropCase{"UpperCaseOntoComputer", false, {"D.MP4"}, Setting::Ready, "local/D.MP4"},
+    DropCase{"NoPspComputerListStillTakes", false, {"c.mp4"}, Setting::NoPsp, "local/c.THM"},
+    DropCase{"NoPsp", true, {"c.mp4"}, Setting::NoPsp},
+    DropCase{"InputOff", false, {"c.mp4"}, Setting::InputOff},
+    DropCase{"OneNotAVideo", true, {"c.mp4", "note.txt"}, Setting::Ready},
+    DropCase{"FolderNamedLikeAVideo", true, {"dir.mp4"}, Setting::Ready},
+    DropCase{"AlreadyInTheFolder", false, {"../local/b.mp4"}, Setting::Ready},
+    DropCase{"NotLocal", true, {"https://example.org/c.mp4"}, Setting::Ready},
+    DropCase{"PspOntoItself", true, {"@psp"}, Setting::Ready},
+    DropCase{"ComputerOntoItself", false, {"@computer"}, Setting::OtherFolderTyped},
+    DropCase{"PspOntoComputerByTitle", false, {"@psp"}, Setting::Ready, "local/Hello.THM"},
+    DropCase{"ComputerOntoPsp", true, {"@computer"}, Setting::Ready, "stick/MP_ROOT/100MNV01/m4v00002.mp4"},
+    DropCase{"ComputerRowsThatDoNotFit", true, {"@computer"}, Setting::StickFull}),
     [](const testing::TestParamInfo<DropCase>& info) { return std::string(info.param.name); });
 
-TEST_F(DragDropTest, DropsCopyBackIntoTheComputerFolderAndCopyOrMoveOntoThePsp)
+TEST_F(DragDropTest, ShiftMovesOntoThePspAndTheComputerListAsksBeforeReplacing)
 {
     open();
     EXPECT_EQ(mime({"@psp"})->urls(), QList<QUrl>{QUrl::fromLocalFile(qpath(videos / "M4V00001.MP4"))});
     EXPECT_EQ(window->PspList()->model()->supportedDragActions(), Qt::CopyAction);
-    dropAndWait(false, {"@psp"});
-    EXPECT_EQ(readFileBytes(local / "Hello.THM"), "thumbnail one") << "named by its title, as with <-Copy";
-
     dropAndWait(true, {"c.mp4"}, Qt::ShiftModifier);
-    dropAndWait(true, {"D.MP4"});
     EXPECT_TRUE(prompt.texts.isEmpty()) << prompt.texts.join(u'|').toStdString();
     EXPECT_EQ(readFileBytes(videos / "m4v00002.mp4") + readFileBytes(videos / "m4v00002.THM"), "c.mp4c.THM");
-    EXPECT_FALSE(fs::exists(outside / "c.mp4") || fs::exists(outside / "c.THM")) << "moved with Shift";
-    EXPECT_EQ(readFileBytes(videos / "m4v00003.mp4"), "D.MP4");
-    EXPECT_EQ(window->NextNumEdit()->text(), QStringLiteral("00004"));
+    EXPECT_FALSE(fs::exists(outside / "c.mp4") || fs::exists(outside / "c.THM"));
+    EXPECT_EQ(window->NextNumEdit()->text(), QStringLiteral("00003"));
 
-    // Files land under their own names; one already there is replaced only when the user says so.
     prompt.answers.push_back(platform::PromptAnswer::No);
     dropAndWait(false, {"D.MP4", "b.mp4"});
     EXPECT_EQ(prompt.texts, QStringList{QStringLiteral("The file name you have specified already exists in the "
                                                        "target directory. \nOverwrite it anyway?")});
-    EXPECT_EQ(readFileBytes(local / "D.MP4"), "D.MP4") << "copied, not moved";
-    EXPECT_TRUE(fs::exists(outside / "D.MP4"));
+    EXPECT_EQ(readFileBytes(local / "D.MP4"), "D.MP4");
+    EXPECT_TRUE(fs::exists(outside / "D.MP4")) << "copied, not moved";
     EXPECT_EQ(readFileBytes(local / "b.mp4"), minimalMp4());
-    EXPECT_EQ(window->LocalList()->count(), 3);
-    EXPECT_EQ(window->PspList()->count(), 3);
+    EXPECT_EQ(window->LocalList()->count(), 2);
 }
