@@ -25,9 +25,10 @@ void CMainDlg::ConnectDrops()
 
 int CMainDlg::DropOperation(const CVideoListCtrl* target, const QMimeData& data, Qt::KeyboardModifiers modifiers) const
 {
-    // The same state as the buttons: nothing while a transfer runs or input is off.
+    // The same state as the buttons: nothing while a transfer runs, input is off
+    // or a title is still being written (no transfer could start).
     const ControlState state = CurrentControlState();
-    if (!state.input || target->isOwnDrag(data))
+    if (!state.input || IsWritingTitle() || target->isOwnDrag(data))
         return OP_NONE;
     const bool toPsp = target == m_pPspList;
     const bool fromPsp = m_pPspList->isOwnDrag(data);
