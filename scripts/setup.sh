@@ -16,6 +16,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
     fonts-wqy-microhei
+    desktop-file-utils appstream dpkg-dev file
 )
 
 install_missing() {

@@ -13,16 +13,62 @@
 
 #include <cstdio>
 
-int main(int argc, char* argv[])
-{
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("reelkeeper"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Reelkeeper"));
-    QApplication::setApplicationVersion(QStringLiteral(REELKEEPER_VERSION));
+namespace {
 
-    QCommandLineParser parser;
+void describeCommandLine(QCommandLineParser& parser)
+{
     parser.setApplicationDescription(QStringLiteral("Manages the MP4 videos on a PSP's memory stick."));
     shell::addCommandLineOptions(parser);
+}
+
+// --help, --help-all and --version must work without a display (packaging,
+// scripts, a text console), so they are answered before QApplication opens the
+// window system. Returns false when the command line asks for none of them; Qt's
+// own options such as -platform make this parse fail and are left to QApplication.
+bool answeredWithoutDisplay(int& argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    QCommandLineParser parser;
+    describeCommandLine(parser);
+    if (!shell::parseCommandLine(parser, arguments, nullptr))
+        return false;
+    const bool help = parser.isSet(QStringLiteral("help"));
+    const bool version = parser.isSet(QStringLiteral("version"));
+    if (!help && !version) {
+        if (!parser.isSet(QStringLiteral("help-all")))
+            return false;
+        // Only the GUI application object lists Qt's GUI options; the offscreen
+        // platform lets it exist without a display.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication gui(argc, argv);
+        parser.process(gui);
+        return true;
+    }
+    // The help text names the program as QCoreApplication saw it.
+    QCoreApplication core(argc, argv);
+    if (help)
+        parser.showHelp(0);
+    parser.showVersion();
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication::setApplicationName(QStringLiteral("reelkeeper"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(REELKEEPER_VERSION));
+    if (answeredWithoutDisplay(argc, argv))
+        return 0;
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("Reelkeeper"));
+    // Lets the desktop match the window to the installed launcher and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.reelkeeper.Reelkeeper"));
+
+    QCommandLineParser parser;
+    describeCommandLine(parser);
     QString error;
     const auto options = shell::parseCommandLine(parser, QApplication::arguments(), &error);
     if (!options) {

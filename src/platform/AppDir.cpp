@@ -25,7 +25,7 @@ QString appDir()
     // program finds it in <prefix>/share/reelkeeper beside <prefix>/bin.
     if (QFileInfo::exists(exeDir + QStringLiteral("/Default.THM")) || QFileInfo::exists(exeDir + QStringLiteral("/Skin")))
         return exeDir;
-    const QString installed = QFileInfo(exeDir + QStringLiteral("/../share/reelkeeper")).absoluteFilePath();
+    const QString installed = QFileInfo(exeDir + QStringLiteral("/" REELKEEPER_APPDIR_FROM_BIN)).absoluteFilePath();
     return QFileInfo::exists(installed) ? installed : exeDir;
 }
 

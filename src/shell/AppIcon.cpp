@@ -7,13 +7,12 @@
 #include <cmath>
 
 namespace shell {
-namespace {
 
-QPixmap drawReel(int size)
+QImage appIconImage(int size)
 {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     const QPointF c(size / 2.0, size / 2.0);
     const double r = size * 0.46;
@@ -30,16 +29,15 @@ QPixmap drawReel(int size)
         p.drawEllipse(c + QPointF(std::cos(a), std::sin(a)) * r * 0.55, r * 0.2, r * 0.2);
     }
     p.drawEllipse(c, r * 0.12, r * 0.12);
-    return pixmap;
+    p.end();
+    return image;
 }
-
-} // namespace
 
 QIcon appIcon()
 {
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128})
-        icon.addPixmap(drawReel(size));
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(QPixmap::fromImage(appIconImage(size)));
     return icon;
 }
 

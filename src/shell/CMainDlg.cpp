@@ -12,6 +12,7 @@
 #include "skin/UxSkinMgr.h"
 #include "skin/UxStatic.h"
 #include "storage/Catalogue.h"
+#include "transfer/TransferEngine.h"
 #include "widgets/CDriveComboEx.h"
 #include "widgets/CPSPPrgCtrl.h"
 #include "widgets/CPSPVolCtrl.h"
@@ -138,6 +139,7 @@ void CMainDlg::CreateControls()
         connect(list, &CVideoListCtrl::titleWritesChanged, this, &CMainDlg::UpdateControls);
     }
     connect(m_pPspList, &CVideoListCtrl::fillFinished, this, &CMainDlg::OnPspFillFinished);
+    ConnectDrops();
 }
 
 QWidget* CMainDlg::Control(ControlId id) const
@@ -261,16 +263,24 @@ void CMainDlg::EnableInput(bool enable)
     UpdateControls();
 }
 
+CMainDlg::ControlState CMainDlg::CurrentControlState() const
+{
+    ControlState state;
+    state.input = m_bInputEnabled && !IsTransferRunning();
+    // A video whose title is still being written neither travels nor is listed again meanwhile.
+    state.transfers = state.input && m_bTransferAllowed && !IsWritingTitle();
+    state.toPsp = state.transfers && !m_bOverflow;
+    return state;
+}
+
 void CMainDlg::UpdateControls()
 {
-    const bool input = m_bInputEnabled && !IsTransferRunning();
-    // A video whose title is still being written neither travels nor is listed again meanwhile.
+    const auto [input, transfers, toPsp] = CurrentControlState();
     const bool writing = IsWritingTitle();
-    const bool transfers = input && m_bTransferAllowed && !writing;
     const bool local = m_pLocalList->hasSelection();
     const bool psp = m_pPspList->hasSelection();
-    m_pMoveTo->setEnabled(transfers && local && !m_bOverflow);
-    m_pCopyTo->setEnabled(transfers && local && !m_bOverflow);
+    m_pMoveTo->setEnabled(toPsp && local);
+    m_pCopyTo->setEnabled(toPsp && local);
     m_pMoveFrom->setEnabled(transfers && psp);
     m_pCopyFrom->setEnabled(transfers && psp);
     m_pDelete->setEnabled(transfers && psp);
@@ -299,13 +309,18 @@ void CMainDlg::OnRefresh()
 
 void CMainDlg::OnTransferCommand(int op)
 {
+    BeginTransfer(op, {});
+}
+
+void CMainDlg::BeginTransfer(int op, std::vector<transfer::TransferItem> items)
+{
     // Only one worker ever runs: a second click before the controls went grey is refused.
     if (IsTransferRunning() || IsWritingTitle())
         return;
     m_nTransferOp = op;
     *m_bCancel = false;
     EnableInput(false);
-    StartTransfer(op);
+    StartTransfer(op, std::move(items));
 }
 
 void CMainDlg::OnTransferEnded()

@@ -26,6 +26,7 @@ class CVideoListCtrl;
 class QAction;
 class QLineEdit;
 class QMenu;
+class QMimeData;
 class QTimer;
 class UxAppPref;
 class UxButton;
@@ -35,6 +36,7 @@ class UxSkinMgr;
 class UxStatic;
 namespace transfer {
 struct TransferEnd;
+struct TransferItem;
 }
 
 /**
@@ -179,6 +181,14 @@ private:
     std::map<int, QRect> CurrentRects() const;
     shell::LayoutSpacing Spacing() const;
 
+    /** What the user may start now; UpdateControls and the drops both follow it. */
+    struct ControlState
+    {
+        bool input = false;     // input enabled and no transfer running
+        bool transfers = false; // and transfers allowed (EnableTransferButtons)
+        bool toPsp = false;     // and the computer list's selection fits on the PSP
+    };
+    ControlState CurrentControlState() const;
     /** The one place that enables and disables the controls. */
     void UpdateControls();
     bool IsWritingTitle() const;
@@ -192,7 +202,16 @@ private:
     void ScheduleSpaceUpdate();
     void FolderEntered();
     void BrowseLocalFolder();
-    void StartTransfer(int op);
+    /** Locks the input and starts op on the items, or on the source list's selection when there are none. */
+    void BeginTransfer(int op, std::vector<transfer::TransferItem> items);
+    void StartTransfer(int op, std::vector<transfer::TransferItem> items);
+    void ConnectDrops();
+    /**
+     * The transfer a drop of data onto a list would start (Shift makes a drop onto
+     * the PSP list a move), or OP_NONE when the list refuses it.
+     */
+    int DropOperation(const CVideoListCtrl* target, const QMimeData& data, Qt::KeyboardModifiers modifiers) const;
+    void OnListDrop(CVideoListCtrl* target, const QMimeData* data, Qt::KeyboardModifiers modifiers);
     void OnTransferFinished(const transfer::TransferEnd& end);
     void OnTransferEnded();
     void SaveSettings();

@@ -11,14 +11,18 @@
 #include <QLineEdit>
 #include <QThread>
 
-void CMainDlg::StartTransfer(int op)
+void CMainDlg::StartTransfer(int op, std::vector<transfer::TransferItem> items)
 {
-    CVideoListCtrl* source = (op == OP_MOVE_TO_PSP || op == OP_COPY_TO_PSP) ? m_pLocalList : m_pPspList;
     transfer::TransferRequest request;
     request.op = static_cast<TransferOp>(op);
-    for (const int row : source->selectedRows()) {
-        if (const VideoEntry* entry = source->entryAt(row))
-            request.items.push_back({entry->strPath, source->titleAt(row)});
+    request.items = std::move(items);
+    if (request.items.empty()) {
+        // A button: the source list's selection.
+        CVideoListCtrl* source = (op == OP_MOVE_TO_PSP || op == OP_COPY_TO_PSP) ? m_pLocalList : m_pPspList;
+        for (const int row : source->selectedRows()) {
+            if (const VideoEntry* entry = source->entryAt(row))
+                request.items.push_back({entry->strPath, source->titleAt(row)});
+        }
     }
     request.localFolder = m_pFolderEdit->text();
     request.nextNum = m_pNextNum->text();

@@ -174,4 +174,10 @@ TargetNames ComputerTargetNames(const QString& title, const QString& videoPath, 
     return names;
 }
 
+TargetNames droppedTargetNames(const QString& videoPath)
+{
+    const QString name = fileNameOf(videoPath);
+    return {name, ThumbnailName(name)};
+}
+
 } // namespace transfer

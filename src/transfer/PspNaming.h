@@ -63,4 +63,11 @@ inline constexpr int kMaxFileNameBytes = 255;
  */
 TargetNames ComputerTargetNames(const QString& title, const QString& videoPath, const QString& localFolder);
 
+/**
+ * Target names in the computer folder for a video dropped there from elsewhere: its
+ * own file name and that name's thumbnail. A file of that name in the folder is not
+ * renamed around: the copy asks before replacing it.
+ */
+TargetNames droppedTargetNames(const QString& videoPath);
+
 } // namespace transfer

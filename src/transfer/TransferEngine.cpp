@@ -131,16 +131,17 @@ void TransferEngine::run()
         return;
     }
     m_strLocalFolder = *local;
-    if (m_request.pspPath.isEmpty()) {
+    const TransferOp op = m_request.op;
+    const bool toComputerOnly = op == OP_COPY_TO_LOCAL;
+    if (m_request.pspPath.isEmpty() && !toComputerOnly) {
         TransferEnd result;
         result.kind = TransferEndKind::NoPspFolder;
         end(result);
         return;
     }
-    const bool psp = storage::IsPSPDrive(storage::RootOfPspPath(m_request.pspPath));
+    const bool psp = !toComputerOnly && storage::IsPSPDrive(storage::RootOfPspPath(m_request.pspPath));
     emit statusTextChanged(QString::fromLatin1(psp ? kBusyPsp : kBusyOther));
 
-    const TransferOp op = m_request.op;
     if (op == OP_DELETE_ON_PSP && !ask(QString::fromLatin1(kDeleteQuestion))) {
         TransferEnd result;
         result.kind = TransferEndKind::Short;
@@ -151,7 +152,7 @@ void TransferEngine::run()
 
     TransferEnd result;
     result.updateSpace = true;
-    result.rebuildLocal = op == OP_MOVE_TO_PSP || op == OP_MOVE_FROM_PSP || op == OP_COPY_FROM_PSP;
+    result.rebuildLocal = op == OP_MOVE_TO_PSP || op == OP_MOVE_FROM_PSP || op == OP_COPY_FROM_PSP || toComputerOnly;
     result.rebuildPsp = op == OP_MOVE_TO_PSP || op == OP_COPY_TO_PSP || op == OP_MOVE_FROM_PSP || op == OP_DELETE_ON_PSP;
     result.localFolder = m_strLocalFolder;
     result.cancelled = m_bStopped;
@@ -179,11 +180,17 @@ void TransferEngine::walk()
         case OP_DELETE_ON_PSP:
             deleteOnPsp(item);
             break;
+        case OP_COPY_TO_LOCAL:
+            toLocal(item);
+            break;
         case OP_NONE:
             break;
         }
-        m_strNextNum = NextNumText(m_request.pspPath);
-        emit nextNumChanged(m_strNextNum);
+        // A copy into the computer folder leaves the PSP folder and "Next Num" alone.
+        if (m_request.op != OP_COPY_TO_LOCAL) {
+            m_strNextNum = NextNumText(m_request.pspPath);
+            emit nextNumChanged(m_strNextNum);
+        }
     }
 }
 
@@ -192,8 +199,19 @@ void TransferEngine::toPsp(const TransferItem& item, bool move)
     const TargetNames names = PspTargetNames(m_strNextNum, m_request.pspPath);
     if (names.invalidNumber)
         tell(QString::fromLatin1(kInvalidNumber));
-    const QString target = m_request.pspPath + names.name;
-    const QString thumbnailTarget = m_request.pspPath + names.thumbnail;
+    copyAskingOverwrite(item, m_request.pspPath, names, move);
+}
+
+void TransferEngine::toLocal(const TransferItem& item)
+{
+    copyAskingOverwrite(item, m_strLocalFolder + QLatin1Char('/'), droppedTargetNames(item.path), false);
+}
+
+void TransferEngine::copyAskingOverwrite(const TransferItem& item, const QString& folder, const TargetNames& names,
+                                         bool move)
+{
+    const QString target = folder + names.name;
+    const QString thumbnailTarget = folder + names.thumbnail;
     ItemOutcome outcome{item.path, {}, ItemStatus::Done, {}, {}};
 
     platform::CopyResult copied = copyVideo(item.path, target, true, true);
@@ -209,6 +227,10 @@ void TransferEngine::toPsp(const TransferItem& item, bool move)
             failed(outcome, copied, failedText("Overwrite", target, reasonOf(copied)));
             return;
         }
+    } else if (!copied.ok() && m_request.op == OP_COPY_TO_LOCAL) {
+        // Told like a copy back from the PSP; a stopped copy is not a failure here.
+        failed(outcome, copied, failedText("Copy", item.path, reasonOf(copied)));
+        return;
     } else if (!copied.ok()) {
         outcome.reason = reasonOf(copied);
         outcome.status = copied.status == platform::CopyStatus::Cancelled ? ItemStatus::Cancelled : ItemStatus::Failed;

@@ -17,6 +17,8 @@ struct CopyResult;
 
 namespace transfer {
 
+struct TargetNames;
+
 /** One selected list item: the video's full path and its title (empty when it has none). */
 struct TransferItem
 {
@@ -28,7 +30,7 @@ struct TransferItem
 struct TransferRequest
 {
     TransferOp op = OP_NONE;
-    std::vector<TransferItem> items; // the source list's selected items in index order
+    std::vector<TransferItem> items; // the source list's selected items in index order, or the dropped videos
     QString localFolder;             // the path edit's text
     QString nextNum;                 // the "Next Num" text
     QString pspPath;                 // m_strPSPPath: ends with a separator, or empty
@@ -114,6 +116,9 @@ Q_SIGNALS:
 private:
     void walk();
     void toPsp(const TransferItem& item, bool move);
+    void toLocal(const TransferItem& item);
+    /** Copies into folder, asking before a file of the target name is replaced. */
+    void copyAskingOverwrite(const TransferItem& item, const QString& folder, const TargetNames& names, bool move);
     void fromPsp(const TransferItem& item, bool move);
     void deleteOnPsp(const TransferItem& item);
     /** The video is at target: its thumbnail follows, and a move removes the source. */

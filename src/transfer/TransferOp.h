@@ -8,4 +8,6 @@ enum TransferOp : int {
     OP_COPY_FROM_PSP = 3,
     OP_DELETE_ON_PSP = 4,
     OP_NONE = 5,
+    // Videos dropped from elsewhere onto the computer list; no PSP is involved.
+    OP_COPY_TO_LOCAL = 6,
 };

@@ -8,6 +8,7 @@
 #include "widgets/VideoRowDelegate.h"
 
 #include <QtConcurrent/QtConcurrentRun>
+#include <QDropEvent>
 #include <QItemSelectionModel>
 #include <QMouseEvent>
 #include <QResizeEvent>
@@ -29,6 +30,10 @@ CVideoListCtrl::CVideoListCtrl(QWidget* parent)
     // title or F2 opens the title editor.
     setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     setMouseTracking(true);
+    // Rows leave as copies only, so no drop elsewhere ever removes one.
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDefaultDropAction(Qt::CopyAction);
+    setDropIndicatorShown(false);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &CVideoListCtrl::itemSelectionChanged);
     connect(m_pModel, &VideoListModel::titleWritesChanged, this, &CVideoListCtrl::titleWritesChanged);
     // Clearing the rows drops the selection without a selection signal; the
@@ -341,4 +346,37 @@ void CVideoListCtrl::resizeEvent(QResizeEvent* event)
     m_nClientWidth = viewport()->width();
     QListView::resizeEvent(event);
     m_nClientWidth = viewport()->width();
+}
+
+bool CVideoListCtrl::isOwnDrag(const QMimeData& data) const
+{
+    return m_pModel->isOwnDrag(data);
+}
+
+bool CVideoListCtrl::judgeDrop(QDropEvent* event) const
+{
+    if (!m_dropCheck || !event->mimeData() || !m_dropCheck(*event->mimeData())) {
+        event->ignore();
+        return false;
+    }
+    // Always a copy: a file manager told "moved" would remove its file itself.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return true;
+}
+
+void CVideoListCtrl::dragEnterEvent(QDragEnterEvent* event)
+{
+    judgeDrop(event);
+}
+
+void CVideoListCtrl::dragMoveEvent(QDragMoveEvent* event)
+{
+    judgeDrop(event);
+}
+
+void CVideoListCtrl::dropEvent(QDropEvent* event)
+{
+    if (judgeDrop(event))
+        emit videosDropped(event->mimeData(), event->modifiers());
 }

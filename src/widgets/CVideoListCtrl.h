@@ -8,16 +8,19 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <vector>
 
+class QMimeData;
 class VideoListModel;
 class VideoRowDelegate;
 
 /**
  * One of the two video lists (ids 1000 and 1001): a thumbnail and two lines
  * (title, date) per row, multiple selection, a tooltip with name and size, and
- * an in-place title editor that writes the title into the video.
+ * an in-place title editor that writes the title into the video. Rows drag out as
+ * file URLs; what may be dropped in is decided by the drop check the owner sets.
  */
 class CVideoListCtrl final : public QListView
 {
@@ -48,6 +51,12 @@ public:
     void FitColumn();
     /** True when a row's path equals the path exactly (case-sensitive). */
     bool ContainsPath(const QString& path) const;
+
+    /** Says whether data may be dropped onto the list now; without one, nothing may. */
+    using DropCheck = std::function<bool(const QMimeData& data)>;
+    void setDropCheck(DropCheck check) { m_dropCheck = std::move(check); }
+    /** True when data comes from a drag of this list's rows. */
+    bool isOwnDrag(const QMimeData& data) const;
 
     int count() const;
     /** The row's entry, or nullptr for a row that doesn't exist. */
@@ -83,11 +92,16 @@ signals:
     void fillingChanged();
     /** isWritingTitle() may have changed. */
     void titleWritesChanged();
+    /** Data the drop check accepted was dropped; data lives only during the call. */
+    void videosDropped(const QMimeData* data, Qt::KeyboardModifiers modifiers);
 
 protected:
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     struct Batch;
@@ -98,6 +112,8 @@ private:
     void receiveBatch(Batch& batch);
     void receivePictures(PictureBatch& batch);
     void endEdit();
+    /** Takes the drag (as a copy) when the drop check allows it, else refuses it. */
+    bool judgeDrop(QDropEvent* event) const;
 
     VideoListModel* m_pModel = nullptr;
     VideoRowDelegate* m_pDelegate = nullptr;
@@ -112,4 +128,5 @@ private:
     // The generation of the newest fill, read by the scans to stop when superseded.
     std::shared_ptr<std::atomic<int>> m_pNewest = std::make_shared<std::atomic<int>>(0);
     std::vector<QFuture<void>> m_scans;
+    DropCheck m_dropCheck;
 };

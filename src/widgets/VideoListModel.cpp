@@ -8,16 +8,23 @@
 #include <QFutureWatcher>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
+#include <QMimeData>
+#include <QUrl>
 
 #include <algorithm>
 
 namespace {
 constexpr int kNameChars = 12;
 constexpr int kToolTipChars = 79;
+// Names the list a drag came from, so that a list can refuse its own rows.
+const QString kDragMarkType = QStringLiteral("application/x-reelkeeper-list");
 } // namespace
 
 VideoListModel::VideoListModel(QObject* parent)
     : QAbstractListModel(parent)
+    // Unique among the lists of every running copy of the program.
+    , m_dragMark(QByteArray::number(QCoreApplication::applicationPid()) + ':'
+                 + QByteArray::number(reinterpret_cast<quintptr>(this), 16))
 {
 }
 
@@ -109,7 +116,35 @@ Qt::ItemFlags VideoListModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsDragEnabled;
+}
+
+QStringList VideoListModel::mimeTypes() const
+{
+    return {QStringLiteral("text/uri-list"), kDragMarkType};
+}
+
+QMimeData* VideoListModel::mimeData(const QModelIndexList& indexes) const
+{
+    QList<int> rows;
+    for (const QModelIndex& index : indexes) {
+        if (index.isValid() && index.row() < rowCount())
+            rows << index.row();
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    QList<QUrl> urls;
+    for (const int row : rows)
+        urls << QUrl::fromLocalFile(m_rows[static_cast<size_t>(row)].entry->strPath);
+    auto* data = new QMimeData;
+    data->setUrls(urls);
+    data->setData(kDragMarkType, m_dragMark);
+    return data;
+}
+
+bool VideoListModel::isOwnDrag(const QMimeData& data) const
+{
+    return data.data(kDragMarkType) == m_dragMark;
 }
 
 void VideoListModel::clear()

@@ -35,6 +35,12 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    /** A drag carries the rows' file URLs (and this model's mark), to be copied, never moved. */
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
+    /** True when data comes from a drag of this model's rows (in this process). */
+    bool isOwnDrag(const QMimeData& data) const;
 
     /** Deletes every row and its entry. */
     void clear();
@@ -73,4 +79,5 @@ private:
     std::vector<Row> m_rows;
     QHash<QString, int> m_rowOfPath; // rows are only appended or all cleared, so rows stay put
     int m_nTitleWrites = 0;
+    const QByteArray m_dragMark;
 };

@@ -1,0 +1,30 @@
+#include "storage/DroppedVideos.h"
+
+#include "platform/FileSystem.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace storage {
+
+QStringList droppedVideos(const QList<QUrl>& urls, const QString& targetFolder)
+{
+    const platform::FileSystem& fs = platform::fileSystem();
+    const QString target = targetFolder.isEmpty() ? QString() : QDir::cleanPath(targetFolder);
+    QStringList paths;
+    for (const QUrl& url : urls) {
+        // A URL with a host names a file elsewhere, even when it is a file URL.
+        if (!url.isLocalFile() || !url.host().isEmpty())
+            return {};
+        const QString path = QDir::cleanPath(url.toLocalFile());
+        const QFileInfo info(path);
+        if (!info.isAbsolute() || !info.fileName().endsWith(QLatin1String(".mp4"), Qt::CaseInsensitive))
+            return {};
+        if (!fs.exists(path) || fs.isDirectory(path) || info.path() == target)
+            return {};
+        paths << path;
+    }
+    return paths;
+}
+
+} // namespace storage
