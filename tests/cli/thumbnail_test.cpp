@@ -38,8 +38,9 @@ TEST_P(ThumbnailCommand, WritesOrKeeps)
     const auto out = dir.path() / "clip.THM";
     const std::string bytes = std::filesystem::exists(out) ? readFileBytes(out) : "";
     EXPECT_EQ(bytes.rfind("\xFF\xD8", 0) == 0, c.replaced);
-    if (c.existing && !c.replaced)
+    if (c.existing && !c.replaced) {
         EXPECT_EQ(bytes, c.existing);
+    }
     EXPECT_EQ(run.out, c.replaced ? "clip.THM\n" : "");
 }
 
