@@ -20,6 +20,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.marrowgate.example/catalogue/reelkeeper.html")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# FFmpeg is opened at the first picture, not linked, so shlibdeps can't see it.
+get_property(CPACK_DEBIAN_PACKAGE_DEPENDS GLOBAL PROPERTY REELKEEPER_FFMPEG_DEBS)
 # Qt's platform plugins come with libqt6gui6, which shlibdeps finds. The
 # Chinese and Japanese translations need a CJK font; every other text is
 # covered by the font that fontconfig itself pulls in.
