@@ -268,15 +268,15 @@ CMainDlg::ControlState CMainDlg::CurrentControlState() const
     ControlState state;
     state.input = m_bInputEnabled && !IsTransferRunning();
     // A video whose title is still being written neither travels nor is listed again meanwhile.
-    state.transfers = state.input && m_bTransferAllowed && !IsWritingTitle();
+    state.writing = m_pLocalList->isWritingTitle() || m_pPspList->isWritingTitle();
+    state.transfers = state.input && m_bTransferAllowed && !state.writing;
     state.toPsp = state.transfers && !m_bOverflow;
     return state;
 }
 
 void CMainDlg::UpdateControls()
 {
-    const auto [input, transfers, toPsp] = CurrentControlState();
-    const bool writing = IsWritingTitle();
+    const auto [input, writing, transfers, toPsp] = CurrentControlState();
     const bool local = m_pLocalList->hasSelection();
     const bool psp = m_pPspList->hasSelection();
     m_pMoveTo->setEnabled(toPsp && local);
@@ -290,11 +290,6 @@ void CMainDlg::UpdateControls()
     // One refresh at a time: never while a list is still filling, nor during the pause.
     const bool filling = m_pLocalList->isFilling() || m_pPspList->isFilling();
     m_pRefresh->setEnabled(input && !filling && !writing && !m_pRefreshPause->isActive());
-}
-
-bool CMainDlg::IsWritingTitle() const
-{
-    return m_pLocalList->isWritingTitle() || m_pPspList->isWritingTitle();
 }
 
 void CMainDlg::OnRefresh()
@@ -315,7 +310,7 @@ void CMainDlg::OnTransferCommand(int op)
 void CMainDlg::BeginTransfer(int op, std::vector<transfer::TransferItem> items)
 {
     // Only one worker ever runs: a second click before the controls went grey is refused.
-    if (IsTransferRunning() || IsWritingTitle())
+    if (IsTransferRunning() || CurrentControlState().writing)
         return;
     m_nTransferOp = op;
     *m_bCancel = false;

@@ -11,6 +11,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <functional>
@@ -185,13 +186,13 @@ private:
     struct ControlState
     {
         bool input = false;     // input enabled and no transfer running
-        bool transfers = false; // and transfers allowed (EnableTransferButtons)
+        bool writing = false;   // a list still writes an edited title into its video
+        bool transfers = false; // input, no title being written, and transfers allowed (EnableTransferButtons)
         bool toPsp = false;     // and the computer list's selection fits on the PSP
     };
     ControlState CurrentControlState() const;
     /** The one place that enables and disables the controls. */
     void UpdateControls();
-    bool IsWritingTitle() const;
     void InitPspDrive();
     void SelectPspRoot(const QString& root);
     void FillLocalList(const QString& pattern);
@@ -208,9 +209,11 @@ private:
     void ConnectDrops();
     /**
      * The transfer a drop of data onto a list would start (Shift makes a drop onto
-     * the PSP list a move), or OP_NONE when the list refuses it.
+     * the PSP list a move), or OP_NONE when the list refuses it; videos gets the
+     * dropped videos it would take.
      */
-    int DropOperation(const CVideoListCtrl* target, const QMimeData& data, Qt::KeyboardModifiers modifiers) const;
+    int DropOperation(const CVideoListCtrl* target, const QMimeData& data, Qt::KeyboardModifiers modifiers,
+                      QStringList* videos = nullptr) const;
     void OnListDrop(CVideoListCtrl* target, const QMimeData* data, Qt::KeyboardModifiers modifiers);
     void OnTransferFinished(const transfer::TransferEnd& end);
     void OnTransferEnded();

@@ -23,12 +23,13 @@ void CMainDlg::ConnectDrops()
     }
 }
 
-int CMainDlg::DropOperation(const CVideoListCtrl* target, const QMimeData& data, Qt::KeyboardModifiers modifiers) const
+int CMainDlg::DropOperation(const CVideoListCtrl* target, const QMimeData& data, Qt::KeyboardModifiers modifiers,
+                            QStringList* videos) const
 {
     // The same state as the buttons: nothing while a transfer runs, input is off
     // or a title is still being written (no transfer could start).
     const ControlState state = CurrentControlState();
-    if (!state.input || IsWritingTitle() || target->isOwnDrag(data))
+    if (!state.input || state.writing || target->isOwnDrag(data))
         return OP_NONE;
     const bool toPsp = target == m_pPspList;
     const bool fromPsp = m_pPspList->isOwnDrag(data);
@@ -37,9 +38,11 @@ int CMainDlg::DropOperation(const CVideoListCtrl* target, const QMimeData& data,
     // The computer list's rows are its selection: they go only when "Copy->" could take them.
     if (toPsp && !state.toPsp && m_pLocalList->isOwnDrag(data))
         return OP_NONE;
-    const QString folder = toPsp ? m_strPSPPath : m_pFolderEdit->text();
-    if (storage::droppedVideos(data.urls(), folder).isEmpty())
+    const QStringList dropped = storage::droppedVideos(data.urls(), toPsp ? m_strPSPPath : m_pFolderEdit->text());
+    if (dropped.isEmpty())
         return OP_NONE;
+    if (videos)
+        *videos = dropped;
     if (toPsp)
         return modifiers.testFlag(Qt::ShiftModifier) ? OP_MOVE_TO_PSP : OP_COPY_TO_PSP;
     return fromPsp ? OP_COPY_FROM_PSP : OP_COPY_TO_LOCAL;
@@ -47,10 +50,10 @@ int CMainDlg::DropOperation(const CVideoListCtrl* target, const QMimeData& data,
 
 void CMainDlg::OnListDrop(CVideoListCtrl* target, const QMimeData* data, Qt::KeyboardModifiers modifiers)
 {
-    const int op = DropOperation(target, *data, modifiers);
+    QStringList videos;
+    const int op = DropOperation(target, *data, modifiers, &videos);
     if (op == OP_NONE)
         return;
-    const QString folder = target == m_pPspList ? m_strPSPPath : m_pFolderEdit->text();
     // Videos coming back from the PSP are named by their titles, as with "<-Copy".
     QHash<QString, QString> titles;
     if (op == OP_COPY_FROM_PSP) {
@@ -58,7 +61,7 @@ void CMainDlg::OnListDrop(CVideoListCtrl* target, const QMimeData* data, Qt::Key
             titles.insert(m_pPspList->entryAt(row)->strPath, m_pPspList->titleAt(row));
     }
     std::vector<transfer::TransferItem> items;
-    for (const QString& path : storage::droppedVideos(data->urls(), folder))
+    for (const QString& path : videos)
         items.push_back({path, titles.value(path)});
     BeginTransfer(op, std::move(items));
 }

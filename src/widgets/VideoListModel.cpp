@@ -97,10 +97,10 @@ void VideoListModel::titleWritten(const QString& path, const QString& title, con
 {
     --m_nTitleWrites;
     if (!result.ok) {
-        const auto it = std::find_if(m_rows.begin(), m_rows.end(), [&](const Row& row) { return row.entry->strPath == path; });
-        if (it != m_rows.end() && it->title == title) {
-            it->title = oldTitle;
-            const QModelIndex changed = index(static_cast<int>(it - m_rows.begin()));
+        const auto found = m_rowOfPath.constFind(path);
+        if (found != m_rowOfPath.constEnd() && m_rows[static_cast<size_t>(*found)].title == title) {
+            m_rows[static_cast<size_t>(*found)].title = oldTitle;
+            const QModelIndex changed = index(*found, 0);
             emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
         }
         // The fixed message first; the reason below it says what to do.
