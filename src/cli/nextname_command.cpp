@@ -6,6 +6,8 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <cstring>
+#include <optional>
 
 namespace cli {
 
@@ -22,7 +24,14 @@ int runNextName(const Args& args)
     }
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
-    std::printf("%s\n", transfer::GetNextPspFileName(folder).toUtf8().constData());
+    int error = 0;
+    const std::optional<QString> name = transfer::GetNextPspFileName(folder, &error);
+    if (!name) {
+        // A listing cut short would name a file that may exist.
+        std::fprintf(stderr, "reelkeeper-cli: %s: %s\n", args[0].c_str(), std::strerror(error));
+        return 1;
+    }
+    std::printf("%s\n", name->toUtf8().constData());
     return 0;
 }
 

@@ -260,7 +260,8 @@ transfer::TransferRequest requestFor(const Options& options, const QString& pspP
     transfer::TransferRequest request;
     request.op = options.op;
     request.pspPath = pspPath;
-    request.nextNum = options.nextNum.value_or(transfer::NextNumText(pspPath));
+    request.nextNum = options.nextNum.value_or(QString());
+    request.nextNumTyped = options.nextNum.has_value();
     request.localFolder = QDir::currentPath();
     auto names = options.operands.begin();
     if (options.op == OP_MOVE_FROM_PSP || options.op == OP_COPY_FROM_PSP) {

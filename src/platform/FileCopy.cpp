@@ -1,16 +1,23 @@
 #include "platform/FileCopy.h"
 
+#include "platform/Volumes.h"
+
 #include <QFile>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <thread>
 #include <utility>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/vfs.h>
 #include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -50,6 +57,7 @@ private:
 // The temporary a copy writes; removed unless it was renamed to the target.
 struct TempFile
 {
+    std::function<void(const char*)> unlink;
     int dir = -1;
     QByteArray name;
     Fd fd;
@@ -60,7 +68,7 @@ struct TempFile
     {
         if (committed || !fd)
             return;
-        ::unlinkat(dir, name.constData(), 0);
+        unlink(name.constData());
         // Freeing the blocks of a large partial file takes the file system a
         // while (a fifth of a second for 512 MiB on an ext4 disk, as rm does).
         // After a cancel nothing else is copied, so that needn't hold up the
@@ -97,26 +105,17 @@ FileOpResult classify(int error)
     }
 }
 
-// Creates a fresh, uniquely named temporary in the folder (mode 0666 before
-// the umask, like any new file). A short fixed-length name, so that it fits
-// wherever the target's own name fits.
-int createTemp(int dir, QByteArray& name)
+// A fresh name for a temporary of this program.
+QByteArray temporaryName(int attempt)
 {
-    for (int attempt = 0; attempt < 32; ++attempt) {
-        unsigned char raw[6];
-        if (::getrandom(raw, sizeof raw, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof raw)) {
-            const auto mix = static_cast<std::uint64_t>(::getpid()) * 0x9E3779B97F4A7C15ull
-                ^ static_cast<std::uint64_t>(std::clock()) ^ static_cast<std::uint64_t>(attempt) << 40;
-            std::memcpy(raw, &mix, sizeof raw);
-        }
-        name = QByteArray(".reelkeeper-") + QByteArray(reinterpret_cast<const char*>(raw), sizeof raw).toHex()
-            + QByteArray(".tmp");
-        const int fd = ::openat(dir, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
+    unsigned char raw[6];
+    if (::getrandom(raw, sizeof raw, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof raw)) {
+        const auto mix = static_cast<std::uint64_t>(::getpid()) * 0x9E3779B97F4A7C15ull
+            ^ static_cast<std::uint64_t>(std::clock()) ^ static_cast<std::uint64_t>(attempt) << 40;
+        std::memcpy(raw, &mix, sizeof raw);
     }
-    errno = EEXIST;
-    return -1;
+    return QByteArray(".reelkeeper-") + QByteArray(reinterpret_cast<const char*>(raw), sizeof raw).toHex()
+        + QByteArray(".tmp");
 }
 
 // Writes the copy out to the device as it goes, so that the final fsync has
@@ -218,14 +217,57 @@ std::int64_t FileOps::copyChunk(int source, int target, std::uint64_t offset, st
     return static_cast<std::int64_t>(got);
 }
 
+int FileOps::sys(Sys call, const SysArgs& a) const
+{
+    switch (call) {
+    case Sys::LookTarget:
+        return ::fstatat(a.dir, a.from, a.st, AT_SYMLINK_NOFOLLOW);
+    case Sys::CreateTemp:
+        return ::openat(a.dir, a.from, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    case Sys::SyncFile:
+    case Sys::SyncFolder:
+        return ::fsync(a.fd);
+    case Sys::RenameNoReplace:
+        return ::renameat2(a.dir, a.from, a.dir, a.to, RENAME_NOREPLACE);
+    case Sys::Link:
+        return ::linkat(a.dir, a.from, a.dir, a.to, 0);
+    case Sys::CreateExclusive: {
+        const int fd = ::openat(a.dir, a.to, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd < 0)
+            return -1;
+        ::close(fd);
+        return 0;
+    }
+    case Sys::Rename:
+        return ::renameat(a.dir, a.from, a.dir, a.to);
+    case Sys::Unlink:
+        return ::unlinkat(a.dir, a.from, 0);
+    case Sys::VolumeRoom:
+        return ::fstatvfs(a.fd, a.vfs);
+    }
+    errno = EINVAL;
+    return -1;
+}
+
+bool FileOps::isTemporaryName(const QString& name)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\.reelkeeper-[0-9a-f]{12}\\.tmp$"));
+    return pattern.match(name).hasMatch();
+}
+
 CopyResult FileOps::copyFile(const QString& sourcePath, const QString& targetPath, bool failIfExists,
-                             const CopyProgress& progress) const
+                             const CopyProgress& progress, const NextName& nextName) const
 {
     CopyResult result;
     const auto fail = [&result](CopyFault fault, int error) {
         result.status = CopyStatus::Failed;
         result.fault = fault;
         result.error = error;
+        return result;
+    };
+    const auto taken = [&result] {
+        result.status = CopyStatus::TargetExists;
+        result.error = EEXIST;
         return result;
     };
 
@@ -245,41 +287,101 @@ CopyResult FileOps::copyFile(const QString& sourcePath, const QString& targetPat
     ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     const auto total = static_cast<std::uint64_t>(before.st_size);
     result.total = total;
+    const auto isSource = [&before](const struct stat& other) {
+        return other.st_dev == before.st_dev && other.st_ino == before.st_ino;
+    };
 
     // The target's folder, held open: every later step names entries relative
     // to it, and its removal shows as a zero link count on the temporary.
     const QByteArray targetName = QFile::encodeName(targetPath);
     const qsizetype slash = targetName.lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : targetName.left(slash);
-    const QByteArray name = targetName.mid(slash + 1);
+    const QByteArray folderPrefix = slash < 0 ? QByteArray() : targetName.left(slash + 1);
+    QByteArray name = targetName.mid(slash + 1);
     if (name.isEmpty() || name == "." || name == "..")
         return fail(CopyFault::WriteTarget, name.isEmpty() ? ENOENT : EISDIR);
     const Fd dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!dir)
         return fail(CopyFault::WriteTarget, errno);
-    struct stat existing {};
-    const bool exists = ::fstatat(dir.get(), name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
-    if (exists && failIfExists) {
-        result.status = CopyStatus::TargetExists;
-        result.error = EEXIST;
-        return result;
-    }
-    if (exists && S_ISDIR(existing.st_mode))
-        return fail(CopyFault::WriteTarget, EISDIR);
 
+    // The next name to try after `name` was found taken; false ends the copy
+    // with TargetExists, or with the caller's failed look when lookError is set.
+    int lookError = 0;
+    const auto moveOn = [&]() -> bool {
+        if (!nextName)
+            return false;
+        errno = 0;
+        const std::optional<QString> next = nextName(QFile::decodeName(name));
+        if (!next) {
+            lookError = errno ? errno : EIO;
+            return false;
+        }
+        if (next->isEmpty() || next->contains(QLatin1Char('/')))
+            return false;
+        name = QFile::encodeName(*next);
+        return true;
+    };
+    const auto notMovedOn = [&] { return lookError ? fail(CopyFault::WriteTarget, lookError) : taken(); };
+
+    // Whatever stands under the name now. A look that fails is a failure,
+    // never "free": a copy must not take a name it could not see.
+    for (;;) {
+        struct stat existing {};
+        if (sys(Sys::LookTarget, {dir.get(), name.constData(), nullptr, -1, &existing}) != 0) {
+            if (errno != ENOENT)
+                return fail(CopyFault::WriteTarget, errno);
+            break;
+        }
+        // The source itself under this name (a move onto itself, or a name
+        // differing in case on FAT): copying would leave one file, and a move
+        // would then remove it.
+        if (isSource(existing))
+            return fail(CopyFault::SameFile, EINVAL);
+        if (!failIfExists) {
+            if (S_ISDIR(existing.st_mode))
+                return fail(CopyFault::WriteTarget, EISDIR);
+            break;
+        }
+        if (!moveOn())
+            return notMovedOn();
+    }
+
+    // FAT keeps a file's length in 32 bits: say so before the first byte,
+    // not after four gigabytes.
+    struct statfs fsInfo {};
+    const bool fat = (::fstatfs(dir.get(), &fsInfo) == 0 && fsInfo.f_type == MSDOS_SUPER_MAGIC)
+        || volumes().isFat(QFile::decodeName(folder));
+    if (fat && total > kFatMaxFileSize)
+        return fail(CopyFault::TooLarge, EFBIG);
+
+    // A fresh, uniquely named temporary (mode 0666 before the umask, like any
+    // new file); a short fixed-length name, so it fits wherever the target's fits.
     QByteArray tempName;
-    const int tempFd = createTemp(dir.get(), tempName);
+    int tempFd = -1;
+    for (int attempt = 0; attempt < 32 && tempFd < 0; ++attempt) {
+        tempName = temporaryName(attempt);
+        tempFd = sys(Sys::CreateTemp, {dir.get(), tempName.constData(), nullptr, -1, nullptr});
+        if (tempFd < 0 && errno != EEXIST)
+            break;
+    }
     if (tempFd < 0)
         return fail(CopyFault::WriteTarget, errno);
-    TempFile temp{dir.get(), tempName, Fd(tempFd)};
+    const auto unlinkInFolder = [this, &dir](const char* entry) {
+        sys(Sys::Unlink, {dir.get(), entry, nullptr, -1, nullptr});
+    };
+    TempFile temp{unlinkInFolder, dir.get(), tempName, Fd(tempFd)};
     const int out = temp.fd.get();
     // A fresh file: the lock is never contended, it keeps readers that lock
-    // out until the data is on the device.
+    // out until the data is on the device, and tells the stale-temporary
+    // sweep of other runs that this one is alive.
     ::flock(out, LOCK_EX);
     // A stick without room fails now, not after a gigabyte. (Not fallocate:
     // on tmpfs it zeroes the whole length up front and frees it on cancel.)
+    // A file system that gives no size at all (some FUSE mounts) is not full:
+    // the copy runs and a real lack of room shows as ENOSPC.
     struct statvfs room {};
-    if (::fstatvfs(out, &room) == 0 && room.f_frsize > 0
+    if (sys(Sys::VolumeRoom, {dir.get(), nullptr, nullptr, out, nullptr, &room}) == 0 && room.f_frsize > 0
+        && room.f_blocks > 0
         && static_cast<std::uint64_t>(room.f_bavail) < total / room.f_frsize + (total % room.f_frsize ? 1 : 0))
         return fail(CopyFault::WriteTarget, ENOSPC);
 
@@ -298,6 +400,8 @@ CopyResult FileOps::copyFile(const QString& sourcePath, const QString& targetPat
             return fail(io.fault, errno);
         if (n == 0)
             return fail(CopyFault::SourceChanged, 0); // it shrank
+        if (static_cast<std::uint64_t>(n) > want)
+            return fail(CopyFault::WriteTarget, EIO);
         result.copied += static_cast<std::uint64_t>(n);
         struct stat written {};
         if (::fstat(out, &written) == 0 && written.st_nlink == 0)
@@ -305,7 +409,7 @@ CopyResult FileOps::copyFile(const QString& sourcePath, const QString& targetPat
         // Asked before the chunk goes to the device: a cancel drops it unwritten.
         if (progress && !progress(total, result.copied)) {
             result.status = CopyStatus::Cancelled;
-        temp.cancelled = true;
+            temp.cancelled = true;
             return result;
         }
         if (const int error = writeOut.start(result.copied))
@@ -325,58 +429,70 @@ CopyResult FileOps::copyFile(const QString& sourcePath, const QString& targetPat
     // Keep the last-write time, then make data and metadata durable before the name.
     const timespec times[2] = {{0, UTIME_OMIT}, before.st_mtim};
     ::futimens(out, times);
-    if (::fsync(out) != 0)
+    if (sys(Sys::SyncFile, {dir.get(), nullptr, nullptr, out, nullptr}) != 0)
         return fail(CopyFault::WriteTarget, errno);
     struct stat written {};
     if (::fstat(out, &written) != 0)
         return fail(CopyFault::WriteTarget, errno);
-    if (written.st_nlink == 0)
-        return fail(CopyFault::WriteTarget, ENOENT);
+    if (written.st_nlink == 0 || static_cast<std::uint64_t>(written.st_size) != total)
+        return fail(CopyFault::WriteTarget, written.st_nlink == 0 ? ENOENT : EIO);
 
     if (failIfExists) {
-        int renamed = ::renameat2(dir.get(), temp.name.constData(), dir.get(), name.constData(), RENAME_NOREPLACE);
-        if (renamed != 0 && isUnsupported(errno)) {
-            // No atomic no-replace rename here: a hard link can't replace either.
-            renamed = ::linkat(dir.get(), temp.name.constData(), dir.get(), name.constData(), 0);
-            if (renamed == 0)
-                ::unlinkat(dir.get(), temp.name.constData(), 0);
-            else if (errno != EEXIST) {
-                // Neither (FAT has no links): look, then rename.
-                struct stat taken {};
-                if (::fstatat(dir.get(), name.constData(), &taken, AT_SYMLINK_NOFOLLOW) == 0)
-                    errno = EEXIST;
-                else
-                    renamed = ::renameat(dir.get(), temp.name.constData(), dir.get(), name.constData());
+        // The name is claimed here, atomically; one taken meanwhile (by another
+        // program or another run) moves on to the next name when the caller
+        // gave a way to choose one, and is never replaced.
+        for (;;) {
+            const SysArgs names{dir.get(), temp.name.constData(), name.constData(), -1, nullptr};
+            int renamed = sys(Sys::RenameNoReplace, names);
+            if (renamed != 0 && isUnsupported(errno)) {
+                // No atomic no-replace rename here: a hard link can't replace either.
+                renamed = sys(Sys::Link, names);
+                if (renamed == 0) {
+                    sys(Sys::Unlink, {dir.get(), temp.name.constData(), nullptr, -1, nullptr});
+                } else if (errno == EPERM || isUnsupported(errno)) {
+                    // Neither (FAT has no links): the name is claimed by an
+                    // exclusive create, which fails for every other claimant,
+                    // then the whole copy is renamed over that empty claim.
+                    renamed = sys(Sys::CreateExclusive, names);
+                    if (renamed == 0 && sys(Sys::Rename, names) != 0) {
+                        const int error = errno;
+                        sys(Sys::Unlink, {dir.get(), name.constData(), nullptr, -1, nullptr});
+                        return fail(CopyFault::WriteTarget, error);
+                    }
+                }
             }
+            if (renamed == 0)
+                break;
+            if (errno != EEXIST)
+                return fail(CopyFault::WriteTarget, errno);
+            if (!moveOn())
+                return notMovedOn();
         }
-        if (renamed != 0 && errno == EEXIST) {
-            result.status = CopyStatus::TargetExists;
-            result.error = EEXIST;
-            return result;
-        }
-        if (renamed != 0)
-            return fail(CopyFault::WriteTarget, errno);
     } else {
         // Let a title rewrite of the old file that holds its lock finish
         // first; one that takes longer loses its writes with the old file.
         const Fd old(::openat(dir.get(), name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
+        struct stat oldInfo {};
+        if (old && ::fstat(old.get(), &oldInfo) == 0 && isSource(oldInfo))
+            return fail(CopyFault::SameFile, EINVAL);
         for (int wait = 0; old && wait < 200 && ::flock(old.get(), LOCK_EX | LOCK_NB) != 0; ++wait)
             ::usleep(10'000);
-        if (::renameat(dir.get(), temp.name.constData(), dir.get(), name.constData()) != 0)
+        if (sys(Sys::Rename, {dir.get(), temp.name.constData(), name.constData(), -1, nullptr}) != 0)
             return fail(CopyFault::WriteTarget, errno);
     }
     temp.committed = true;
 
-    if (::fsync(dir.get()) != 0 && !isUnsupported(errno)) {
+    if (sys(Sys::SyncFolder, {dir.get(), nullptr, nullptr, dir.get(), nullptr}) != 0 && !isUnsupported(errno)) {
         const int error = errno;
         // The name may not survive an unplug. A new target is taken back; an
         // overwritten one stays, whole, since the old file is gone already.
         struct stat now {};
         if (failIfExists && ::fstatat(dir.get(), name.constData(), &now, AT_SYMLINK_NOFOLLOW) == 0
             && now.st_ino == written.st_ino && now.st_dev == written.st_dev)
-            ::unlinkat(dir.get(), name.constData(), 0);
+            sys(Sys::Unlink, {dir.get(), name.constData(), nullptr, -1, nullptr});
         return fail(CopyFault::WriteTarget, error);
     }
+    result.target = QFile::decodeName(folderPrefix + name);
     result.status = CopyStatus::Ok;
     return result;
 }
@@ -386,9 +502,100 @@ FileOpResult FileOps::removeFile(const QString& path) const
     const QByteArray encoded = QFile::encodeName(path);
     if (encoded.isEmpty())
         return classify(ENOENT);
-    if (::unlink(encoded.constData()) == 0)
+    if (sys(Sys::Unlink, {AT_FDCWD, encoded.constData(), nullptr, -1, nullptr}) == 0)
         return {FileOpStatus::Ok, 0};
     return classify(errno);
+}
+
+std::optional<QString> FileOps::stashFile(const QString& path, FileOpResult* outcome) const
+{
+    const QByteArray encoded = QFile::encodeName(path);
+    const qsizetype slash = encoded.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : encoded.left(slash);
+    const QByteArray name = encoded.mid(slash + 1);
+    const auto report = [outcome](FileOpResult r) {
+        if (outcome)
+            *outcome = r;
+    };
+    const Fd dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir || name.isEmpty()) {
+        report(classify(dir ? ENOENT : errno));
+        return std::nullopt;
+    }
+    for (int attempt = 0; attempt < 32; ++attempt) {
+        const QByteArray stash = temporaryName(attempt);
+        const SysArgs names{dir.get(), name.constData(), stash.constData(), -1, nullptr};
+        int renamed = sys(Sys::RenameNoReplace, names);
+        if (renamed != 0 && isUnsupported(errno)) {
+            renamed = sys(Sys::CreateExclusive, names);
+            if (renamed == 0 && sys(Sys::Rename, names) != 0) {
+                const int error = errno;
+                sys(Sys::Unlink, {dir.get(), stash.constData(), nullptr, -1, nullptr});
+                report(classify(error));
+                return std::nullopt;
+            }
+        }
+        if (renamed == 0) {
+            report({FileOpStatus::Ok, 0});
+            return QFile::decodeName((slash < 0 ? QByteArray() : encoded.left(slash + 1)) + stash);
+        }
+        if (errno != EEXIST) {
+            report(classify(errno));
+            return std::nullopt;
+        }
+    }
+    report(classify(EEXIST));
+    return std::nullopt;
+}
+
+FileOpResult FileOps::restoreFile(const QString& stashed, const QString& path) const
+{
+    const QByteArray from = QFile::encodeName(stashed);
+    const QByteArray to = QFile::encodeName(path);
+    const qsizetype slash = to.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : to.left(slash);
+    const Fd dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir)
+        return classify(errno);
+    const QByteArray fromName = from.mid(from.lastIndexOf('/') + 1);
+    const QByteArray toName = to.mid(slash + 1);
+    const SysArgs names{dir.get(), fromName.constData(), toName.constData(), -1, nullptr};
+    int renamed = sys(Sys::RenameNoReplace, names);
+    if (renamed != 0 && isUnsupported(errno)) {
+        renamed = sys(Sys::CreateExclusive, names);
+        if (renamed == 0 && sys(Sys::Rename, names) != 0) {
+            const int error = errno;
+            sys(Sys::Unlink, {dir.get(), toName.constData(), nullptr, -1, nullptr});
+            return classify(error);
+        }
+    }
+    return renamed == 0 ? FileOpResult{FileOpStatus::Ok, 0} : classify(errno);
+}
+
+int FileOps::removeStaleTemporaries(const QString& folder, std::time_t notBefore) const
+{
+    const QByteArray encoded = QFile::encodeName(folder);
+    const Fd dir(::open(encoded.isEmpty() ? "." : encoded.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir)
+        return 0;
+    std::unique_ptr<DIR, int (*)(DIR*)> listing(::fdopendir(::dup(dir.get())), &::closedir);
+    if (!listing)
+        return 0;
+    int removed = 0;
+    while (const dirent* item = ::readdir(listing.get())) {
+        if (!isTemporaryName(QString::fromLatin1(item->d_name)))
+            continue;
+        const Fd file(::openat(dir.get(), item->d_name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
+        struct stat info {};
+        if (!file || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_mtime >= notBefore)
+            continue;
+        // A copy that is still running holds its temporary's lock.
+        if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0)
+            continue;
+        if (sys(Sys::Unlink, {dir.get(), item->d_name, nullptr, -1, nullptr}) == 0)
+            ++removed;
+    }
+    return removed;
 }
 
 FileOpResult FileOps::makeDirectory(const QString& path) const

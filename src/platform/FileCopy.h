@@ -2,10 +2,15 @@
 
 #include <QString>
 
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace platform {
 
@@ -23,6 +28,8 @@ enum class CopyFault {
     ReadSource,    // opening or reading the source (ENOENT: it vanished; EIO: its device went away)
     WriteTarget,   // the target folder or device (ENOSPC: full; ENOENT: the folder was removed; EIO: unplugged)
     SourceChanged, // the source grew, shrank, was rewritten or was deleted while it was copied (error is 0)
+    SameFile,      // the target name is the source itself (EINVAL); nothing was written
+    TooLarge,      // the target is a FAT file system and the source is 4 GiB or more (EFBIG); nothing was written
 };
 
 /** The outcome of FileOps::copyFile. */
@@ -33,6 +40,7 @@ struct CopyResult
     int error = 0;            // errno of the failure; EEXIST for TargetExists, 0 otherwise
     std::uint64_t total = 0;  // length of the source when the copy started
     std::uint64_t copied = 0; // bytes written to the target; equals total, synced, when Ok
+    QString target;           // the path the copy landed at when Ok (another name than asked when one was given)
 
     bool ok() const { return status == CopyStatus::Ok; }
 };
@@ -42,6 +50,17 @@ struct CopyResult
  * Returns false to cancel; the copy then stops before its next chunk.
  */
 using CopyProgress = std::function<bool(std::uint64_t total, std::uint64_t copied)>;
+
+/**
+ * Another name to try, in the target's folder, when the one tried is taken
+ * (fail-if-exists only). Gets the name that was taken; an empty answer ends
+ * the copy with TargetExists. May answer "" to stop, or fail by returning
+ * std::nullopt with errno set (a look that failed).
+ */
+using NextName = std::function<std::optional<QString>(const QString& taken)>;
+
+/** The largest file a FAT file system holds: 4 GiB less one byte. */
+inline constexpr std::uint64_t kFatMaxFileSize = 0xFFFFFFFFull;
 
 /** How a removal or folder creation ended. */
 enum class FileOpStatus {
@@ -91,15 +110,61 @@ public:
      * Ok means exactly total bytes were copied and are on the device.
      */
     virtual CopyResult copyFile(const QString& source, const QString& target, bool failIfExists,
-                                const CopyProgress& progress = {}) const;
+                                const CopyProgress& progress = {}, const NextName& nextName = {}) const;
 
     /** Deletes a file (not a folder). The folder is not synced. */
     virtual FileOpResult removeFile(const QString& path) const;
 
+    /**
+     * Renames a file within its folder to a fresh temporary name of this
+     * program (".reelkeeper-XXXXXXXXXXXX.tmp"), never replacing anything, and
+     * gives that path. Undo with restoreFile; a leftover is removed as stale.
+     */
+    virtual std::optional<QString> stashFile(const QString& path, FileOpResult* result = nullptr) const;
+    /** Renames a stashed file back to its name, never replacing anything. */
+    virtual FileOpResult restoreFile(const QString& stashed, const QString& path) const;
+
+    /**
+     * Removes this program's temporaries in a folder that no copy holds any
+     * more and that are older than notBefore (seconds since the epoch): the
+     * leftovers of a copy that was killed. Never touches other files.
+     * Returns how many were removed.
+     */
+    int removeStaleTemporaries(const QString& folder, std::time_t notBefore) const;
+
     /** Makes one folder, mode 0777 before the umask; its parent must exist. */
     virtual FileOpResult makeDirectory(const QString& path) const;
 
+    /** Is the name one of this program's temporaries? */
+    static bool isTemporaryName(const QString& name);
+
+    /** The calls that make names and durability; tests replay their order, fail one or stop at one. */
+    enum class Sys {
+        LookTarget,      // fstatat(dir, from) into st
+        CreateTemp,      // openat(dir, from, O_CREAT | O_EXCL): returns the descriptor
+        SyncFile,        // fsync(fd)
+        RenameNoReplace, // renameat2(dir, from, dir, to, RENAME_NOREPLACE)
+        Link,            // linkat(dir, from, dir, to)
+        CreateExclusive, // openat(dir, to, O_CREAT | O_EXCL), closed at once
+        Rename,          // renameat(dir, from, dir, to), replacing
+        Unlink,          // unlinkat(dir, from)
+        SyncFolder,      // fsync(dir)
+        VolumeRoom,      // fstatvfs(fd) into vfs
+    };
+    struct SysArgs
+    {
+        int dir = -1;
+        const char* from = nullptr;
+        const char* to = nullptr;
+        int fd = -1;
+        struct ::stat* st = nullptr;
+        struct ::statvfs* vfs = nullptr;
+    };
+
 protected:
+    /** Carries out one call: its result (0, or a descriptor), or -1 with errno set. */
+    virtual int sys(Sys call, const SysArgs& args) const;
+
     /** The state copyChunk keeps across the chunks of one copy. */
     struct ChunkIo
     {

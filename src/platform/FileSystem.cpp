@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <filesystem>
 #include <memory>
@@ -77,15 +78,28 @@ bool globMatch(const QString& glob, const QString& name)
     return globMatchAt(glob, 0, name, 0);
 }
 
-std::vector<DirEntry> FileSystem::list(const QString& folder, const QString& glob) const
+std::vector<DirEntry> FileSystem::list(const QString& folder, const QString& glob, int* error) const
 {
     std::vector<DirEntry> result;
+    if (error)
+        *error = 0;
     const QByteArray encoded = encode(folder.isEmpty() ? QStringLiteral(".") : folder);
     std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(encoded.constData()), &::closedir);
-    if (!dir)
+    if (!dir) {
+        if (error)
+            *error = errno ? errno : EIO;
         return result;
+    }
     const QString prefix = folder.endsWith(u'/') || folder.isEmpty() ? folder : folder + u'/';
-    while (const dirent* item = ::readdir(dir.get())) {
+    for (;;) {
+        errno = 0;
+        const dirent* item = ::readdir(dir.get());
+        if (!item) {
+            // The end, or a read that failed: a short listing must not pass for a whole one.
+            if (errno != 0 && error)
+                *error = errno;
+            break;
+        }
         const QString name = QFile::decodeName(item->d_name);
         if (name == u"." || name == u".." || !globMatch(glob, name))
             continue;
@@ -104,10 +118,23 @@ std::vector<DirEntry> FileSystem::list(const QString& folder, const QString& glo
 
 bool FileSystem::exists(const QString& path) const
 {
+    return lookup(path) != 0;
+}
+
+int FileSystem::lookup(const QString& path, int* error) const
+{
+    if (error)
+        *error = 0;
     if (path.isEmpty())
-        return false;
+        return 0;
     struct stat info {};
-    return ::lstat(encode(path).constData(), &info) == 0;
+    if (::lstat(encode(path).constData(), &info) == 0)
+        return 1;
+    if (errno == ENOENT || errno == ENOTDIR)
+        return 0;
+    if (error)
+        *error = errno;
+    return -1;
 }
 
 bool FileSystem::isDirectory(const QString& path) const

@@ -39,11 +39,19 @@ public:
     /**
      * Entries of a folder whose names match a glob ("*", "?"), compared
      * case-insensitively as FAT does, in the order the listing yields them.
-     * "." and ".." are never returned. An unreadable folder gives nothing.
+     * "." and ".." are never returned. A folder that can't be read, or whose
+     * reading fails midway, gives what was read and sets *error (when given)
+     * to the errno; 0 means the listing is complete.
      */
-    virtual std::vector<DirEntry> list(const QString& folder, const QString& glob) const;
-    /** The exact path names an entry (file or folder). */
+    virtual std::vector<DirEntry> list(const QString& folder, const QString& glob, int* error = nullptr) const;
+    /** The exact path names an entry (file or folder). A failed look counts as present. */
     virtual bool exists(const QString& path) const;
+    /**
+     * Whether the exact path names an entry: 1 present, 0 absent, -1 when
+     * the look itself failed (errno in *error). Anything that must not
+     * take a name it could not see asks this.
+     */
+    virtual int lookup(const QString& path, int* error = nullptr) const;
     /** Is a folder (symlinks followed). */
     virtual bool isDirectory(const QString& path) const;
     /** Opens the file for reading and returns its length; nothing when it can't be opened or isn't a regular file. */

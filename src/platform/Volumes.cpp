@@ -21,7 +21,9 @@ QList<std::pair<QString, std::uint64_t>> g_nominal; // root, bytes
 
 bool isFatType(const QByteArray& type)
 {
-    return type == "vfat" || type == "msdos" || type == "fat" || type == "umsdos";
+    // A FAT stick mounted through FUSE (fusefat) keeps FAT's limits too; exFAT doesn't have them.
+    return type == "vfat" || type == "msdos" || type == "fat" || type == "umsdos"
+        || (type.startsWith("fuse.") && type.contains("fat") && !type.contains("exfat"));
 }
 
 QString readSysfsLine(const QString& path)

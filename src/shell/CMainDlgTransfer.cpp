@@ -26,6 +26,7 @@ void CMainDlg::StartTransfer(int op, std::vector<transfer::TransferItem> items)
     }
     request.localFolder = m_pFolderEdit->text();
     request.nextNum = m_pNextNum->text();
+    request.nextNumTyped = m_pNextNum->isModified();
     request.pspPath = m_strPSPPath;
 
     // Start steps 1, 3 and 4 (the input is already locked); the engine does the rest.

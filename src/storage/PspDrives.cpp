@@ -1,8 +1,11 @@
 #include "storage/PspDrives.h"
 
 #include "platform/FatAttributes.h"
+#include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
 #include "platform/Volumes.h"
+
+#include <ctime>
 
 namespace storage {
 
@@ -94,6 +97,8 @@ PspFolderResult MakePspFolder(const QString& root, QString& pspPath)
     if (!fs.exists(path) && !maker.makeDirectory(path))
         return PspFolderResult::FailureB;
     pspPath = path + QLatin1Char('/');
+    // What killed copies left behind eats the stick's room unseen.
+    platform::fileOps().removeStaleTemporaries(pspPath, std::time(nullptr));
     return PspFolderResult::Ok;
 }
 

@@ -37,6 +37,14 @@ SpaceFigures ComputeSpace(const platform::VolumeSpace& space, std::uint64_t loca
 {
     const std::uint64_t total = space.total;
     const std::uint64_t free = space.freeToCaller;
+    if (total == 0) {
+        // Some file systems (FUSE mounts among them) give no size at all: that
+        // is not a full drive, and a copy is let through to find out.
+        SpaceFigures unknown;
+        unknown.text = QString::asprintf("Used/Total(Selected):  ?(?)/?(%llu) MB ",
+                                         static_cast<unsigned long long>(pspSelected >> 20));
+        return unknown;
+    }
     const std::uint64_t used = total >= free ? total - free : 0;
     const std::uint64_t projected = used + localSelected;
     SpaceFigures figures;

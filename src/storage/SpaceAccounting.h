@@ -24,7 +24,11 @@ struct SpaceFigures
     bool overflow = false; // the local selection doesn't fit into the free space
 };
 
-/** The figures of a drive, the bytes selected on each side and a bar barWidth pixels wide. */
+/**
+ * The figures of a drive, the bytes selected on each side and a bar barWidth
+ * pixels wide. A drive that gives no total has an unknown size: question
+ * marks for its figures, an empty bar and no overflow.
+ */
 SpaceFigures ComputeSpace(const platform::VolumeSpace& space, std::uint64_t localSelected,
                           std::uint64_t pspSelected, int barWidth);
 

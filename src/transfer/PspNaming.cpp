@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QSet>
 
+#include <cerrno>
 #include <climits>
 
 namespace transfer {
@@ -92,9 +93,15 @@ int AtoiNumber(const QString& text)
     return static_cast<int>(value);
 }
 
-QString GetNextPspFileName(const QString& folder)
+std::optional<QString> GetNextPspFileName(const QString& folder, int* error)
 {
-    const auto entries = platform::fileSystem().list(folder, QStringLiteral("*.mp4"));
+    int listError = 0;
+    const auto entries = platform::fileSystem().list(folder, QStringLiteral("*.mp4"), &listError);
+    if (error)
+        *error = listError;
+    // A listing cut short would offer a name that may be taken.
+    if (listError != 0)
+        return std::nullopt;
     if (entries.empty())
         return PspFileName(1);
 
@@ -117,7 +124,8 @@ QString GetNextPspFileName(const QString& folder)
 
 QString NextNumText(const QString& folder)
 {
-    return GetNextPspFileName(folder).mid(3, 5);
+    const std::optional<QString> name = GetNextPspFileName(folder);
+    return name ? name->mid(3, 5) : QString();
 }
 
 TargetNames PspTargetNames(const QString& nextNumText, const QString& pspFolder)
@@ -127,7 +135,7 @@ TargetNames PspTargetNames(const QString& nextNumText, const QString& pspFolder)
         const QString name = PspFileName(number);
         return {name, ThumbnailName(name)};
     }
-    const QString name = GetNextPspFileName(pspFolder);
+    const QString name = GetNextPspFileName(pspFolder).value_or(QString());
     return {name, ThumbnailName(name), true};
 }
 
@@ -144,7 +152,10 @@ QString SafeFileName(const QString& title, bool fat)
     return result;
 }
 
-TargetNames ComputerTargetNames(const QString& title, const QString& videoPath, const QString& localFolder)
+namespace {
+
+// The name a PSP video comes back under before any renaming.
+TargetNames firstComputerNames(const QString& title, const QString& videoPath, const QString& localFolder)
 {
     TargetNames names;
     if (title.isEmpty()) {
@@ -152,26 +163,126 @@ TargetNames ComputerTargetNames(const QString& title, const QString& videoPath, 
         const QString name = fileNameOf(videoPath);
         const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
         names.name = dot < 0 ? fitted(name, QString()) : fitted(name.left(dot), name.mid(dot));
-        names.thumbnail = ThumbnailName(names.name);
     } else {
         const QString safe = SafeFileName(title, platform::volumes().isFat(localFolder));
         names.name = fitted(safe, QStringLiteral(".mp4"));
-        names.thumbnail = ThumbnailName(names.name);
     }
-
-    const platform::FileSystem& fs = platform::fileSystem();
-    QString folder = localFolder;
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    // An exact test: a title may hold "*" or "?", which must not match other files.
-    // Shortened names can come round again; a name met twice ends the search.
-    QSet<QString> tried;
-    while (fs.exists(folder + names.name) && !tried.contains(names.name)) {
-        tried.insert(names.name);
-        names.name = renamed(names.name);
-        names.thumbnail = ThumbnailName(names.name);
-    }
+    names.thumbnail = ThumbnailName(names.name);
     return names;
+}
+
+QString withSeparator(const QString& folder)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
+// A search never runs for ever, whatever a folder holds.
+constexpr int kMostTries = 4096;
+
+} // namespace
+
+TargetNames ComputerTargetNames(const QString& title, const QString& videoPath, const QString& localFolder)
+{
+    NameSearch search = NameSearch::computer(title, videoPath, localFolder);
+    return search.first().value_or(TargetNames{});
+}
+
+NameSearch NameSearch::psp(const QString& pspFolder)
+{
+    NameSearch search;
+    search.m_bPsp = true;
+    search.m_strFolder = withSeparator(pspFolder);
+    return search;
+}
+
+NameSearch NameSearch::computer(const QString& title, const QString& videoPath, const QString& localFolder)
+{
+    NameSearch search;
+    search.m_strFolder = withSeparator(localFolder);
+    const TargetNames names = firstComputerNames(title, videoPath, localFolder);
+    search.m_strStem = upToLastDot(names.name);
+    if (search.m_strStem.isEmpty() && !names.name.contains(QLatin1Char('.')))
+        search.m_strStem = names.name;
+    search.m_tried.append(names.name);
+    return search;
+}
+
+std::optional<TargetNames> NameSearch::first()
+{
+    if (m_bPsp) {
+        const std::optional<QString> name = GetNextPspFileName(m_strFolder, &m_error);
+        if (!name)
+            return std::nullopt;
+        return freeFrom({*name, ThumbnailName(*name)});
+    }
+    return freeFrom({m_tried.front(), ThumbnailName(m_tried.front())});
+}
+
+std::optional<TargetNames> NameSearch::next(const QString& taken)
+{
+    const QString name = after(taken);
+    if (name.isEmpty()) {
+        if (m_error == 0)
+            m_error = EEXIST;
+        return std::nullopt;
+    }
+    return freeFrom({name, ThumbnailName(name)});
+}
+
+std::optional<TargetNames> NameSearch::freeFrom(TargetNames candidate)
+{
+    for (int tries = 0; tries < kMostTries; ++tries) {
+        const int free = pairIsFree(candidate);
+        if (free < 0)
+            return std::nullopt;
+        if (free > 0)
+            return candidate;
+        const QString name = after(candidate.name);
+        if (name.isEmpty())
+            break;
+        candidate = {name, ThumbnailName(name)};
+    }
+    if (m_error == 0)
+        m_error = EEXIST;
+    return std::nullopt;
+}
+
+QString NameSearch::after(const QString& name)
+{
+    if (m_error != 0)
+        return {};
+    if (m_bPsp) {
+        const int number = numberOfName(name);
+        if (number >= 0 && number < kHighestNumber)
+            return PspFileName(number + 1);
+        // At the top: the lowest free number, as the listing sees it now.
+        const std::optional<QString> lowest = GetNextPspFileName(m_strFolder, &m_error);
+        if (!lowest || *lowest == name)
+            return {};
+        return *lowest;
+    }
+    // The renaming rule, until it comes round to a name it gave before
+    // (shortened names can); then "(k)" after the first name's stem.
+    QString candidate = m_nFallback == 0 ? renamed(name) : QString();
+    while (candidate.isEmpty() || m_tried.contains(candidate)) {
+        if (m_nFallback >= kMostTries)
+            return {};
+        candidate = fitted(m_strStem, QLatin1Char('(') + QString::number(++m_nFallback) + QStringLiteral(").mp4"));
+    }
+    m_tried.append(candidate);
+    return candidate;
+}
+
+int NameSearch::pairIsFree(const TargetNames& names)
+{
+    const platform::FileSystem& fs = platform::fileSystem();
+    // An exact look: a title may hold "*" or "?", which must not match other files.
+    for (const QString& name : {names.name, names.thumbnail}) {
+        const int present = fs.lookup(m_strFolder + name, &m_error);
+        if (present != 0)
+            return present > 0 ? 0 : -1;
+    }
+    return 1;
 }
 
 TargetNames droppedTargetNames(const QString& videoPath)

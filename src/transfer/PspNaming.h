@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 namespace transfer {
 
@@ -24,8 +27,11 @@ int AtoiNumber(const QString& text);
  * each name's five characters after the first three. When the highest is
  * 99999, the lowest unused number from 1 up. Only reads the folder.
  */
-QString GetNextPspFileName(const QString& folder);
-/** The five characters at index 3 of GetNextPspFileName: what "Next Num" shows. */
+std::optional<QString> GetNextPspFileName(const QString& folder, int* error = nullptr);
+/**
+ * The five characters at index 3 of GetNextPspFileName: what "Next Num"
+ * shows. Empty when the folder could not be listed.
+ */
 QString NextNumText(const QString& folder);
 
 /** Target names of one video and its thumbnail. */
@@ -62,6 +68,47 @@ inline constexpr int kMaxFileNameBytes = 255;
  * "(n)" of a renaming).
  */
 TargetNames ComputerTargetNames(const QString& title, const QString& videoPath, const QString& localFolder);
+
+/**
+ * The names a transfer chooses by itself, one free pair (video and thumbnail)
+ * after another: a name found free can still be taken before the copy claims
+ * it (another program, another run), and the copy then asks for the next.
+ * Every look that fails ends the search with its errno: a name that could
+ * not be seen is never taken for free.
+ */
+class NameSearch
+{
+public:
+    /** PSP names: the next free number of the folder, then up. */
+    static NameSearch psp(const QString& pspFolder);
+    /**
+     * Computer names for a PSP video coming back: its title, or its file
+     * name, renamed as ComputerTargetNames does until both the video's and
+     * the thumbnail's names are free.
+     */
+    static NameSearch computer(const QString& title, const QString& videoPath, const QString& localFolder);
+
+    /** The first free pair; nothing when a look failed (error()) or no name is free (error() is EEXIST). */
+    std::optional<TargetNames> first();
+    /** The free pair after `taken` (a video name this search gave); nothing as for first(). */
+    std::optional<TargetNames> next(const QString& taken);
+    int error() const { return m_error; }
+
+private:
+    NameSearch() = default;
+    std::optional<TargetNames> freeFrom(TargetNames candidate);
+    /** The candidate after one that is taken, by the search's own rule; empty when there is none. */
+    QString after(const QString& name);
+    /** 1 when both names are free, 0 when either is taken, -1 when a look failed. */
+    int pairIsFree(const TargetNames& names);
+
+    bool m_bPsp = false;
+    QString m_strFolder; // ends with a separator
+    QString m_strStem;   // computer side: the first name without its extension
+    int m_nFallback = 0; // computer side: "(k)" of the fallback after the rule went round
+    QStringList m_tried;
+    int m_error = 0;
+};
 
 /**
  * Target names in the computer folder for a video dropped there from elsewhere: its

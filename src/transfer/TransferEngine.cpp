@@ -10,6 +10,8 @@
 #include <QDir>
 
 #include <cerrno>
+#include <ctime>
+#include <utility>
 #include <optional>
 
 namespace transfer {
@@ -49,20 +51,21 @@ QString failedText(const char* verb, const QString& path, const QString& reason)
     return QLatin1String(verb) + QLatin1Char(' ') + path + QStringLiteral(" failed, ") + reason + QLatin1Char('.');
 }
 
+const char kSameFile[] = "the source and the target are the same file";
+const char kTooLargeForFat[] = "the PSP's FAT32 file system can't hold files of 4 GiB or more";
+
 QString reasonOf(const platform::CopyResult& result)
 {
     if (result.status == platform::CopyStatus::Failed && result.fault == platform::CopyFault::SourceChanged)
         return QStringLiteral("the source changed while it was copied");
+    if (result.status == platform::CopyStatus::Failed && result.fault == platform::CopyFault::SameFile)
+        return QString::fromLatin1(kSameFile);
+    if (result.status == platform::CopyStatus::Failed && result.fault == platform::CopyFault::TooLarge)
+        return QString::fromLatin1(kTooLargeForFat);
     const int error = result.status == platform::CopyStatus::Cancelled ? ECANCELED
         : result.status == platform::CopyStatus::TargetExists         ? EEXIST
                                                                       : result.error;
     return qt_error_string(error);
-}
-
-// Removals go through the platform's file operations, like copies.
-platform::FileOpResult removeFile(const QString& path)
-{
-    return platform::fileOps().removeFile(path);
 }
 
 // The thumbnail beside a video: its path up to the last "." of its file name,
@@ -94,6 +97,43 @@ bool sameLength(const QString& a, const QString& b)
     const platform::FileSystem& fs = platform::fileSystem();
     const auto sizeA = fs.fileSize(a);
     return sizeA && sizeA == fs.fileSize(b);
+}
+
+QString fileNameOf(const QString& path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+// A copy that ended before its first byte for a reason the user must hear,
+// whatever the direction.
+bool refusedWithReason(const platform::CopyResult& result)
+{
+    return result.status == platform::CopyStatus::Failed
+        && (result.fault == platform::CopyFault::SameFile || result.fault == platform::CopyFault::TooLarge);
+}
+
+// Removes a video and its thumbnail so that a stop at any point leaves no
+// thumbnail without its video: the thumbnail is first set aside under a
+// temporary name (a leftover is swept as stale), and put back when the video
+// can't be removed.
+platform::FileOpResult removeWithThumbnail(const QString& video, const QString& thumbnail)
+{
+    const platform::FileOps& ops = platform::fileOps();
+    std::optional<QString> stashed;
+    platform::FileOpResult stash{platform::FileOpStatus::NotFound, ENOENT};
+    if (!thumbnail.isEmpty())
+        stashed = ops.stashFile(thumbnail, &stash);
+    const platform::FileOpResult removed = ops.removeFile(video);
+    if (!removed.ok()) {
+        if (stashed)
+            ops.restoreFile(*stashed, thumbnail);
+        return removed;
+    }
+    if (stashed)
+        ops.removeFile(*stashed);
+    else if (!thumbnail.isEmpty() && stash.status != platform::FileOpStatus::NotFound)
+        ops.removeFile(thumbnail);
+    return removed;
 }
 
 } // namespace
@@ -139,6 +179,12 @@ void TransferEngine::run()
         end(result);
         return;
     }
+    // Leftovers of copies that were killed, never another program's files.
+    const std::time_t started = std::time(nullptr);
+    if (!toComputerOnly)
+        platform::fileOps().removeStaleTemporaries(m_request.pspPath, started);
+    platform::fileOps().removeStaleTemporaries(m_strLocalFolder.isEmpty() ? QStringLiteral("/") : m_strLocalFolder, started);
+    m_bNextNumTyped = m_request.nextNumTyped;
     const bool psp = !toComputerOnly && storage::IsPSPDrive(storage::RootOfPspPath(m_request.pspPath));
     emit statusTextChanged(QString::fromLatin1(psp ? kBusyPsp : kBusyOther));
 
@@ -196,10 +242,18 @@ void TransferEngine::walk()
 
 void TransferEngine::toPsp(const TransferItem& item, bool move)
 {
-    const TargetNames names = PspTargetNames(m_strNextNum, m_request.pspPath);
-    if (names.invalidNumber)
+    // A number the user typed counts for the first video only; every other
+    // name is chosen free, and never replaces anything.
+    const bool typed = std::exchange(m_bNextNumTyped, false);
+    if (typed) {
+        const TargetNames names = PspTargetNames(m_strNextNum, m_request.pspPath);
+        if (!names.invalidNumber) {
+            copyAskingOverwrite(item, m_request.pspPath, names, move);
+            return;
+        }
         tell(QString::fromLatin1(kInvalidNumber));
-    copyAskingOverwrite(item, m_request.pspPath, names, move);
+    }
+    copyChoosing(item, m_request.pspPath, NameSearch::psp(m_request.pspPath), move);
 }
 
 void TransferEngine::toLocal(const TransferItem& item)
@@ -213,9 +267,28 @@ void TransferEngine::copyAskingOverwrite(const TransferItem& item, const QString
     const QString target = folder + names.name;
     const QString thumbnailTarget = folder + names.thumbnail;
     ItemOutcome outcome{item.path, {}, ItemStatus::Done, {}, {}};
+    const platform::FileSystem& fs = platform::fileSystem();
 
-    platform::CopyResult copied = copyVideo(item.path, target, true, true);
-    if (!copied.ok() && platform::fileSystem().exists(target)) {
+    // Either name taken asks first; a look that fails is a failure, not "free".
+    int error = 0;
+    const int videoThere = fs.lookup(target, &error);
+    const int thumbnailThere = videoThere < 0 ? -1 : fs.lookup(thumbnailTarget, &error);
+    if (videoThere < 0 || thumbnailThere < 0) {
+        platform::CopyResult looked;
+        looked.fault = platform::CopyFault::WriteTarget;
+        looked.error = error;
+        notLanded(outcome, looked, move);
+        return;
+    }
+    platform::CopyResult copied;
+    if (videoThere == 0 && thumbnailThere == 0)
+        copied = copyVideo(item.path, target, true, true);
+    else if (videoThere > 0)
+        copied = copyVideo(item.path, target, true, false); // ends at once: the source itself, or taken
+    else
+        copied.status = platform::CopyStatus::TargetExists;
+
+    if (copied.status == platform::CopyStatus::TargetExists) {
         if (!ask(QString::fromLatin1(kOverwrite))) {
             outcome.status = ItemStatus::Skipped;
             report(outcome);
@@ -224,75 +297,109 @@ void TransferEngine::copyAskingOverwrite(const TransferItem& item, const QString
         // The overwrite copy of a move reports no progress, but still stops on cancel.
         copied = copyVideo(item.path, target, false, !move);
         if (!copied.ok()) {
-            failed(outcome, copied, failedText("Overwrite", target, reasonOf(copied)));
+            failed(outcome, copied, refusedWithReason(copied) ? failedText(move ? "Move" : "Copy", item.path, reasonOf(copied))
+                                                               : failedText("Overwrite", target, reasonOf(copied)));
             return;
         }
-    } else if (!copied.ok() && m_request.op == OP_COPY_TO_LOCAL) {
-        // Told like a copy back from the PSP; a stopped copy is not a failure here.
-        failed(outcome, copied, failedText("Copy", item.path, reasonOf(copied)));
-        return;
-    } else if (!copied.ok()) {
-        outcome.reason = reasonOf(copied);
-        outcome.status = copied.status == platform::CopyStatus::Cancelled ? ItemStatus::Cancelled : ItemStatus::Failed;
-        // A cancelled copy is a failed copy here, and says so.
-        outcome.message = QString::fromLatin1(move ? kMoveFailed : kCopyFailed);
-        report(outcome);
+        landed(outcome, copied.target, thumbnailTarget, move, true);
         return;
     }
-    landed(outcome, target, thumbnailTarget, move);
+    if (!copied.ok()) {
+        notLanded(outcome, copied, move);
+        return;
+    }
+    landed(outcome, copied.target, thumbnailTarget, move, false);
+}
+
+void TransferEngine::copyChoosing(const TransferItem& item, const QString& folder, NameSearch search, bool move)
+{
+    ItemOutcome outcome{item.path, {}, ItemStatus::Done, {}, {}};
+    const std::optional<TargetNames> names = search.first();
+    platform::CopyResult copied;
+    if (!names) {
+        copied.fault = platform::CopyFault::WriteTarget;
+        copied.error = search.error();
+        notLanded(outcome, copied, move);
+        return;
+    }
+    copied = copyVideo(item.path, folder + names->name, true, true, [&search](const QString& taken) -> std::optional<QString> {
+        const std::optional<TargetNames> next = search.next(taken);
+        if (next)
+            return next->name;
+        errno = search.error();
+        return errno == EEXIST ? std::optional<QString>(QString()) : std::nullopt;
+    });
+    if (!copied.ok()) {
+        notLanded(outcome, copied, move);
+        return;
+    }
+    landed(outcome, copied.target, folder + ThumbnailName(fileNameOf(copied.target)), move, false);
+}
+
+void TransferEngine::notLanded(ItemOutcome& outcome, const platform::CopyResult& copied, bool move)
+{
+    const bool toPsp = m_request.op == OP_COPY_TO_PSP || m_request.op == OP_MOVE_TO_PSP;
+    if (!toPsp || refusedWithReason(copied)) {
+        // Told like a copy back from the PSP; a stopped copy is not a failure here.
+        failed(outcome, copied, failedText(move ? "Move" : "Copy", outcome.source, reasonOf(copied)));
+        return;
+    }
+    outcome.reason = reasonOf(copied);
+    outcome.status = copied.status == platform::CopyStatus::Cancelled ? ItemStatus::Cancelled : ItemStatus::Failed;
+    // A cancelled copy is a failed copy here, and says so.
+    outcome.message = QString::fromLatin1(move ? kMoveFailed : kCopyFailed);
+    report(outcome);
 }
 
 void TransferEngine::fromPsp(const TransferItem& item, bool move)
 {
-    const TargetNames names = ComputerTargetNames(item.title, item.path, m_strLocalFolder);
-    const QString target = m_strLocalFolder + QLatin1Char('/') + names.name;
-    const QString thumbnailTarget = m_strLocalFolder + QLatin1Char('/') + names.thumbnail;
-    ItemOutcome outcome{item.path, {}, ItemStatus::Done, {}, {}};
-
-    const platform::CopyResult copied = copyVideo(item.path, target, false, true);
-    if (!copied.ok()) {
-        // The thumbnail goes whatever the video's copy gave; the source stays.
-        const QString thumbnail = thumbnailOf(item.path);
-        if (!thumbnail.isEmpty() && platform::fileSystem().exists(thumbnail))
-            copyThumbnail(thumbnail, thumbnailTarget);
-        failed(outcome, copied, failedText(move ? "Move" : "Copy", item.path, reasonOf(copied)));
-        return;
-    }
-    landed(outcome, target, thumbnailTarget, move);
+    copyChoosing(item, m_strLocalFolder + QLatin1Char('/'), NameSearch::computer(item.title, item.path, m_strLocalFolder),
+                 move);
 }
 
-void TransferEngine::landed(ItemOutcome& outcome, const QString& target, const QString& thumbnailTarget, bool move)
+void TransferEngine::landed(ItemOutcome& outcome, const QString& target, const QString& thumbnailTarget, bool move,
+                            bool replaceThumbnail)
 {
     const platform::FileSystem& fs = platform::fileSystem();
     outcome.target = target;
     const QString thumbnail = thumbnailOf(outcome.source);
-    bool thumbnailCopied = false;
-    if (!thumbnail.isEmpty() && fs.exists(thumbnail)) {
-        const platform::CopyResult copied = copyThumbnail(thumbnail, thumbnailTarget);
-        thumbnailCopied = copied.ok();
-        if (!copied.ok() && copied.status != platform::CopyStatus::Cancelled) {
+    int error = 0;
+    const int thumbnailThere = thumbnail.isEmpty() ? 0 : fs.lookup(thumbnail, &error);
+    bool thumbnailWhole = true; // the source's thumbnail, if any, reached the target
+    if (thumbnailThere != 0) {
+        platform::CopyResult copied;
+        if (thumbnailThere > 0) {
+            copied = copyThumbnail(thumbnail, thumbnailTarget, replaceThumbnail);
+        } else {
+            copied.fault = platform::CopyFault::ReadSource;
+            copied.error = error;
+        }
+        thumbnailWhole = copied.ok();
+        if (!copied.ok()) {
             outcome.status = ItemStatus::Failed;
             outcome.reason = reasonOf(copied);
             outcome.message = failedText("Copy", thumbnail, outcome.reason);
         }
-    } else if ((m_request.op == OP_COPY_TO_PSP || m_request.op == OP_MOVE_TO_PSP) && !m_bCancel.load()) {
+    } else if (m_request.op == OP_COPY_TO_PSP || m_request.op == OP_MOVE_TO_PSP) {
         // The PSP gets a picture made from the video (cached, else decoded here);
         // failing that the video travels alone, without a word, as it always did.
         if (const std::optional<QString> picture = thumbnail::cachedPicture(outcome.source))
-            copyThumbnail(*picture, thumbnailTarget);
+            copyThumbnail(*picture, thumbnailTarget, replaceThumbnail);
     }
     if (move) {
-        // The source goes only when its copy is whole: complete, on the device, as long as it.
+        // The source goes only when its copy is whole: complete, on the device,
+        // as long as it, and its thumbnail along; otherwise both copies stay.
         if (!sameLength(outcome.source, target)) {
             outcome.status = ItemStatus::Failed;
             outcome.reason = QString::fromLatin1(kShortCopy);
             outcome.message = failedText("Move", outcome.source, outcome.reason);
-        } else if (const platform::FileOpResult removed = removeFile(outcome.source); !removed.ok()) {
+        } else if (!thumbnailWhole) {
+            // Told above; nothing is removed.
+        } else if (const platform::FileOpResult removed = removeWithThumbnail(outcome.source, thumbnailThere > 0 ? thumbnail : QString());
+                   !removed.ok()) {
             // Both copies stay and nothing is lost: no message, but the item failed.
             outcome.status = ItemStatus::Failed;
             outcome.reason = qt_error_string(removed.error);
-        } else if (thumbnailCopied) {
-            removeFile(thumbnail);
         }
     }
     report(outcome);
@@ -301,16 +408,12 @@ void TransferEngine::landed(ItemOutcome& outcome, const QString& target, const Q
 void TransferEngine::deleteOnPsp(const TransferItem& item)
 {
     ItemOutcome outcome{item.path, {}, ItemStatus::Done, {}, {}};
-    if (const platform::FileOpResult removed = removeFile(item.path); !removed.ok()) {
+    if (const platform::FileOpResult removed = removeWithThumbnail(item.path, thumbnailOf(item.path)); !removed.ok()) {
         outcome.status = ItemStatus::Failed;
         outcome.reason = qt_error_string(removed.error);
         // Only a refusal is told; the thumbnail stays with its video.
         if (removed.status == platform::FileOpStatus::AccessDenied)
             outcome.message = deleteRefused(item.path);
-    } else {
-        const QString thumbnail = thumbnailOf(item.path);
-        if (!thumbnail.isEmpty())
-            removeFile(thumbnail);
     }
     report(outcome);
     setProgress(100);
@@ -330,16 +433,21 @@ void TransferEngine::failed(ItemOutcome& outcome, const platform::CopyResult& co
 }
 
 platform::CopyResult TransferEngine::copyVideo(const QString& from, const QString& to, bool failIfExists,
-                                               bool reportProgress)
+                                               bool reportProgress, const platform::NextName& nextName)
 {
-    return platform::fileOps().copyFile(from, to, failIfExists, [this, reportProgress](std::uint64_t total, std::uint64_t copied) {
-        return TransferProgressRoutine(total, copied, reportProgress);
-    });
+    return platform::fileOps().copyFile(
+        from, to, failIfExists,
+        [this, reportProgress](std::uint64_t total, std::uint64_t copied) {
+            return TransferProgressRoutine(total, copied, reportProgress);
+        },
+        nextName);
 }
 
-platform::CopyResult TransferEngine::copyThumbnail(const QString& from, const QString& to)
+platform::CopyResult TransferEngine::copyThumbnail(const QString& from, const QString& to, bool replace)
 {
-    return copyVideo(from, to, false, false);
+    // Not stopped by the cancel flag: a thumbnail follows a video that has
+    // landed, and a stop now would leave that video without it.
+    return platform::fileOps().copyFile(from, to, !replace);
 }
 
 bool TransferEngine::TransferProgressRoutine(std::uint64_t total, std::uint64_t copied, bool reportProgress)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileCopy.h"
+#include "transfer/PspNaming.h"
 #include "transfer/TransferOp.h"
 
 #include <QElapsedTimer>
@@ -11,13 +13,8 @@
 #include <cstdint>
 #include <vector>
 
-namespace platform {
-struct CopyResult;
-}
-
 namespace transfer {
 
-struct TargetNames;
 
 /** One selected list item: the video's full path and its title (empty when it has none). */
 struct TransferItem
@@ -34,6 +31,7 @@ struct TransferRequest
     QString localFolder;             // the path edit's text
     QString nextNum;                 // the "Next Num" text
     QString pspPath;                 // m_strPSPPath: ends with a separator, or empty
+    bool nextNumTyped = false;       // the user typed "Next Num": a clash asks; otherwise names are chosen free
 };
 
 enum class ItemStatus {
@@ -117,15 +115,24 @@ private:
     void walk();
     void toPsp(const TransferItem& item, bool move);
     void toLocal(const TransferItem& item);
-    /** Copies into folder, asking before a file of the target name is replaced. */
+    /** Copies into folder under names the user gave, asking before a file of either name is replaced. */
     void copyAskingOverwrite(const TransferItem& item, const QString& folder, const TargetNames& names, bool move);
+    /** Copies into folder under the first free names of the search, never replacing anything. */
+    void copyChoosing(const TransferItem& item, const QString& folder, NameSearch search, bool move);
     void fromPsp(const TransferItem& item, bool move);
     void deleteOnPsp(const TransferItem& item);
-    /** The video is at target: its thumbnail follows, and a move removes the source. */
-    void landed(ItemOutcome& outcome, const QString& target, const QString& thumbnailTarget, bool move);
+    /**
+     * The video is at target: its thumbnail follows (replacing one only when
+     * the user allowed it), and a move removes the source.
+     */
+    void landed(ItemOutcome& outcome, const QString& target, const QString& thumbnailTarget, bool move,
+                bool replaceThumbnail);
+    /** A copy that did not land: told as the direction's failure (toPsp: the short PSP texts). */
+    void notLanded(ItemOutcome& outcome, const platform::CopyResult& copied, bool move);
     void failed(ItemOutcome& outcome, const platform::CopyResult& copied, const QString& message);
-    platform::CopyResult copyVideo(const QString& from, const QString& to, bool failIfExists, bool reportProgress);
-    platform::CopyResult copyThumbnail(const QString& from, const QString& to);
+    platform::CopyResult copyVideo(const QString& from, const QString& to, bool failIfExists, bool reportProgress,
+                                   const platform::NextName& nextName = {});
+    platform::CopyResult copyThumbnail(const QString& from, const QString& to, bool replace);
     /** Sets the position (when reporting) and answers false once the cancel flag is up. */
     bool TransferProgressRoutine(std::uint64_t total, std::uint64_t copied, bool reportProgress);
     void setProgress(int percent, std::uint64_t copied = 0, std::uint64_t total = 0);
@@ -140,7 +147,8 @@ private:
     qint64 m_nLastReportMs = -1;
     int m_nLastPercent = -1;
     int m_nFailed = 0;
-    bool m_bStopped = false; // the cancel flag was seen
+    bool m_bStopped = false;      // the cancel flag was seen
+    bool m_bNextNumTyped = false; // the "Next Num" text in hand is the user's own
 };
 
 } // namespace transfer

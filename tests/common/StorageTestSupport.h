@@ -27,9 +27,16 @@ public:
     FakeFileSystem() { platform::setFileSystem(this); }
     ~FakeFileSystem() override { platform::setFileSystem(nullptr); }
 
-    std::vector<platform::DirEntry> list(const QString& folder, const QString& glob) const override
+    std::vector<platform::DirEntry> list(const QString& folder, const QString& glob, int* error = nullptr) const override
     {
-        auto entries = platform::FileSystem::list(folder, glob);
+        if (failList) {
+            if (const int code = failList(folder)) {
+                if (error)
+                    *error = code;
+                return {};
+            }
+        }
+        auto entries = platform::FileSystem::list(folder, glob, error);
         if (duplicateListing) {
             const auto copy = entries;
             entries.insert(entries.end(), copy.begin(), copy.end());
@@ -52,6 +59,17 @@ public:
             return std::nullopt;
         return platform::FileSystem::readableSize(path);
     }
+    int lookup(const QString& path, int* error = nullptr) const override
+    {
+        if (failLook) {
+            if (const int code = failLook(path)) {
+                if (error)
+                    *error = code;
+                return -1;
+            }
+        }
+        return platform::FileSystem::lookup(path, error);
+    }
     QString currentDirectory() const override
     {
         return cwd.isEmpty() ? platform::FileSystem::currentDirectory() : cwd;
@@ -62,4 +80,7 @@ public:
     std::function<std::optional<std::uint64_t>(const QString&)> sizes;
     std::function<bool(const QString&)> unreadable;
     QString cwd;
+    // An errno for the listing of a folder or the look at a path to fail with (0: no failure).
+    std::function<int(const QString&)> failList;
+    std::function<int(const QString&)> failLook;
 };

@@ -27,7 +27,8 @@ TEST(Space, FiguresOfTheDriveAndTheSelections)
         {{100 * MiB, 1000 * MiB, 100 * MiB}, 0, 0, "900(900)/1000(0)", 90, 90, false}, // nothing selected
         // Whole mebibytes, truncated; the PSP selection is shown on its own.
         {{500000000, 1000000000, 500000000}, 0, MiB * 19 / 10, "476(476)/953(1)", 50, 50, false},
-        {{0, 0, 0}, 0, 0, "0(0)/0(0)", 0, 0, false}, // a drive that reports nothing divides by nothing
+        // A drive that reports no size is unknown, not full.
+        {{0, 0, 0}, 5 * MiB, 2 * MiB, "?(?)/?(2)", 0, 0, false},
         // 32 TiB and a 5 GiB selection stay exact.
         {{1ULL << 44, 1ULL << 45, 1ULL << 44}, 5ULL << 30, 0, "16777216(16782336)/33554432(0)", 50, 50, false}};
     for (const Case& c : cases) {

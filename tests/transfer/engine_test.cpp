@@ -13,8 +13,12 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 // Readable failures.
 void PrintTo(const QString& text, std::ostream* out)
@@ -43,15 +47,26 @@ struct FaultyFileOps : platform::FileOps
     ~FaultyFileOps() override { platform::setFileOps(nullptr); }
 
     platform::CopyResult copyFile(const QString& from, const QString& to, bool failIfExists,
-                                  const platform::CopyProgress& progress) const override
+                                  const platform::CopyProgress& progress, const platform::NextName& next) const override
     {
         if (fakeCopy) {
             fakeCopy(to, progress);
-            return {platform::CopyStatus::Ok};
+            platform::CopyResult faked;
+            faked.status = platform::CopyStatus::Ok;
+            faked.target = to;
+            return faked;
         }
-        if (const int error = copyFault ? copyFault(from, to) : 0)
-            return {platform::CopyStatus::Failed, platform::CopyFault::WriteTarget, error};
-        return platform::FileOps::copyFile(from, to, failIfExists, progress);
+        // A taken name is seen before any fault, as the real copy sees it.
+        const bool taken = failIfExists && fs::exists(to.toStdString());
+        if (const int error = copyFault && !taken ? copyFault(from, to) : 0) {
+            platform::CopyResult failed;
+            failed.fault = platform::CopyFault::WriteTarget;
+            failed.error = error;
+            return failed;
+        }
+        if (beforeCopy)
+            beforeCopy(from, to);
+        return platform::FileOps::copyFile(from, to, failIfExists, progress, next);
     }
     platform::FileOpResult removeFile(const QString& path) const override
     {
@@ -64,6 +79,7 @@ struct FaultyFileOps : platform::FileOps
     std::function<int(const QString& from, const QString& to)> copyFault;
     std::function<int(const QString&)> removeFault;
     std::function<void(const QString& to, const platform::CopyProgress&)> fakeCopy;
+    std::function<void(const QString& from, const QString& to)> beforeCopy;
 };
 
 struct Recorded
@@ -107,7 +123,7 @@ protected:
                  std::optional<QString> localText = {}, std::optional<QString> pspPath = {})
     {
         TransferEngine engine({op, std::move(items), localText.value_or(qpath(computer.path())), nextNum,
-                               pspPath.value_or(qpath(pspFile("")))},
+                               pspPath.value_or(qpath(pspFile(""))), nextNumTyped},
                               cancel);
         prompt.texts.clear();
         Recorded r;
@@ -134,6 +150,7 @@ protected:
     std::atomic<bool> cancel{false};
     bool cancelAfterAnItem = false;
     bool cancelOnProgress = false;
+    bool nextNumTyped = true;
 };
 
 } // namespace
@@ -311,8 +328,8 @@ TEST_F(Engine, AFailedOverwriteThumbnailOrShortCopyIsTold)
     Recorded r = run(OP_MOVE_FROM_PSP, {video(true, "m4v00001.mp4", "A", true, "Trip")});
     EXPECT_EQ(prompt.texts, QStringList{"Copy " + qpath(pspFile("m4v00001.THM")) + " failed, " + reason(EIO) + "."});
     EXPECT_EQ(r.targets, QStringList{"Trip.mp4"});
-    EXPECT_FALSE(fs::exists(pspFile("m4v00001.mp4")));
-    EXPECT_TRUE(fs::exists(pspFile("m4v00001.THM"))) << "a thumbnail whose copy failed stays";
+    EXPECT_TRUE(fs::exists(pspFile("m4v00001.mp4")) && fs::exists(pspFile("m4v00001.THM")))
+        << "a move whose thumbnail could not follow removes nothing";
 
     video(true, "m4v00005.mp4", "old");
     ops.copyFault = [](const QString&, const QString&) { return EIO; };
@@ -370,4 +387,147 @@ TEST_F(Engine, ProgressIsCoalesced)
     EXPECT_EQ(r.progress.back(), 0);
     EXPECT_EQ(std::count(r.progress.begin(), r.progress.end(), 100), 2);
     EXPECT_TRUE(std::is_sorted(r.progress.begin(), std::find(r.progress.begin(), r.progress.end(), 100)));
+}
+
+// A video sent onto itself (a move of a PSP video to its own number) is
+// refused before anything is written, and nothing is removed.
+TEST_F(Engine, AVideoIsNeverCopiedOrMovedOntoItself)
+{
+    for (const TransferOp op : {OP_MOVE_TO_PSP, OP_COPY_TO_PSP}) {
+        emptyPspFolder();
+        const TransferItem own = video(true, "m4v00001.mp4", "the only copy", true);
+        const Recorded r = run(op, {own}, "1");
+        const QString verb = op == OP_MOVE_TO_PSP ? "Move " : "Copy ";
+        EXPECT_EQ(prompt.texts, QStringList{verb + own.path + " failed, the source and the target are the same file."});
+        EXPECT_EQ(r.outcomes.at(0).status, ItemStatus::Failed);
+        EXPECT_EQ(readFileBytes(pspFile("m4v00001.mp4")), "the only copy");
+        EXPECT_EQ(readFileBytes(pspFile("m4v00001.THM")), "thumb of m4v00001.mp4");
+    }
+}
+
+// Names the program chooses are free pairs (video and thumbnail) when the
+// copy claims them: one taken meanwhile, or an orphan thumbnail, moves on to
+// the next name without a question, and nothing is replaced.
+TEST_F(Engine, ChosenNamesNeverAskAndNeverReplace)
+{
+    nextNumTyped = false;
+    std::ofstream(pspFile("m4v00002.THM")) << "orphan";
+    FaultyFileOps ops;
+    ops.beforeCopy = [this](const QString&, const QString& to) {
+        if (to.endsWith("m4v00001.mp4") && !fs::exists(pspFile("m4v00001.mp4")))
+            std::ofstream(pspFile("m4v00001.mp4")) << "another run's video";
+    };
+    const Recorded r = run(OP_MOVE_TO_PSP, {video(false, "a.mp4", "mine", true)}, "00001");
+    EXPECT_TRUE(prompt.texts.isEmpty()) << prompt.texts.join('|').toStdString();
+    EXPECT_EQ(r.targets, QStringList{"m4v00003.mp4"});
+    EXPECT_EQ(readFileBytes(pspFile("m4v00001.mp4")), "another run's video");
+    EXPECT_EQ(readFileBytes(pspFile("m4v00002.THM")), "orphan");
+    EXPECT_EQ(readFileBytes(pspFile("m4v00003.THM")), "thumb of a.mp4");
+    EXPECT_FALSE(fs::exists(computer.path() / "a.mp4"));
+
+    // Back to the computer: a camera's MVI_1234.AVI and .THM keep theirs.
+    std::ofstream(computer.path() / "MVI_1234.AVI") << "camera video";
+    std::ofstream(computer.path() / "MVI_1234.THM") << "camera thumb";
+    const Recorded back = run(OP_COPY_FROM_PSP, {video(true, "m4v00009.mp4", "V", true, "MVI_1234")});
+    EXPECT_TRUE(prompt.texts.isEmpty());
+    EXPECT_EQ(back.targets, QStringList{"MVI_1234(1).mp4"});
+    EXPECT_EQ(readFileBytes(computer.path() / "MVI_1234.THM"), "camera thumb");
+    EXPECT_EQ(readFileBytes(computer.path() / "MVI_1234(1).THM"), "thumb of m4v00009.mp4");
+}
+
+// A listing or a look that fails is an error of that item: a message, nothing
+// written, the source kept; never "empty" or "free".
+TEST_F(Engine, FailedLooksAreErrorsNeverFreeNames)
+{
+    struct Case
+    {
+        const char* what;
+        TransferOp op;
+        bool typed;
+        bool failList; // the PSP folder's listing, else looks at names in the target folder
+    };
+    const Case cases[] = {
+        {"PSP listing, chosen name", OP_MOVE_TO_PSP, false, true},
+        {"look at a typed name", OP_MOVE_TO_PSP, true, false},
+        {"look at a chosen name", OP_MOVE_TO_PSP, false, false},
+        {"look at a title's name", OP_MOVE_FROM_PSP, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        emptyPspFolder();
+        fs::remove_all(computer.path());
+        fs::create_directories(computer.path());
+        const bool fromPsp = c.op == OP_MOVE_FROM_PSP;
+        const TransferItem item = video(fromPsp, fromPsp ? "m4v00001.mp4" : "a.mp4", "V", true, "Holiday");
+        if (fromPsp)
+            std::ofstream(computer.path() / "Holiday.mp4") << "user's";
+        else
+            std::ofstream(pspFile("m4v00001.mp4")) << "old";
+        nextNumTyped = c.typed;
+        FakeFileSystem files;
+        const QString target = fromPsp ? qpath(computer.path()) : qpath(pspFile(""));
+        if (c.failList)
+            files.failList = [&](const QString& folder) { return folder.startsWith(target) ? EIO : 0; };
+        else
+            files.failLook = [&](const QString& path) { return path.startsWith(target) ? EIO : 0; };
+        const Recorded r = run(c.op, {item}, "1");
+        ASSERT_EQ(r.outcomes.size(), 1u);
+        EXPECT_EQ(r.outcomes[0].status, ItemStatus::Failed);
+        EXPECT_EQ(r.outcomes[0].reason, reason(EIO));
+        EXPECT_EQ(prompt.texts.size(), 1) << "one message, no question";
+        EXPECT_TRUE(fs::exists(item.path.toStdString()));
+        EXPECT_EQ(readFileBytes(fromPsp ? computer.path() / "Holiday.mp4" : pspFile("m4v00001.mp4")), fromPsp ? "user's" : "old");
+        EXPECT_EQ(std::distance(fs::directory_iterator(fromPsp ? computer.path() : pspFile("")), {}), 1);
+    }
+}
+
+// A stop between the removals of "Delete" never leaves a thumbnail without
+// its video: the process is killed at each call in turn.
+TEST_F(Engine, DeleteKilledAtEachCallLeavesNoThumbnailAlone)
+{
+    struct KillingOps : platform::FileOps
+    {
+        int sys(Sys call, const SysArgs& args) const override
+        {
+            if (++calls == killAt)
+                ::_exit(0);
+            return platform::FileOps::sys(call, args);
+        }
+        mutable int calls = 0;
+        int killAt = 0;
+    };
+    for (int at = 1; at <= 4; ++at) {
+        SCOPED_TRACE(at);
+        emptyPspFolder();
+        const TransferItem item = video(true, "m4v00001.mp4", "V", true);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            KillingOps ops;
+            ops.killAt = at;
+            platform::setFileOps(&ops);
+            run(OP_DELETE_ON_PSP, {item});
+            ::_exit(1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(fs::exists(pspFile("m4v00001.mp4")) || !fs::exists(pspFile("m4v00001.THM")));
+        platform::fileOps().removeStaleTemporaries(qpath(pspFile("")), std::time(nullptr) + 2);
+        const auto left = std::distance(fs::directory_iterator(pspFile("")), {});
+        EXPECT_LE(left, fs::exists(pspFile("m4v00001.mp4")) ? 2 : 0);
+    }
+}
+
+// A stop that comes after the video landed lets its thumbnail follow, and the
+// move ends whole: no PSP copy without its thumbnail, no orphan left behind.
+TEST_F(Engine, AStopAfterTheVideoLandedFinishesItsThumbnail)
+{
+    FaultyFileOps ops;
+    ops.beforeCopy = [this](const QString& from, const QString&) { cancel = cancel || from.endsWith(".THM"); };
+    const Recorded r = run(OP_MOVE_TO_PSP, {video(false, "a.mp4", "V", true), video(false, "b.mp4", "W")});
+    EXPECT_EQ(r.targets, QStringList{"m4v00001.mp4"});
+    EXPECT_EQ(r.outcomes[0].status, ItemStatus::Done);
+    EXPECT_EQ(readFileBytes(pspFile("m4v00001.THM")), "thumb of a.mp4");
+    EXPECT_FALSE(fs::exists(computer.path() / "a.mp4") || fs::exists(computer.path() / "a.THM"));
+    EXPECT_TRUE(fs::exists(computer.path() / "b.mp4"));
 }

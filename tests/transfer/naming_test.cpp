@@ -7,11 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 using namespace transfer;
+namespace fs = std::filesystem;
 
 void PrintTo(const QString& text, std::ostream* out)
 {
@@ -27,8 +29,10 @@ public:
     explicit OrderedListing(QStringList names) : m_names(std::move(names)) { platform::setFileSystem(this); }
     ~OrderedListing() override { platform::setFileSystem(nullptr); }
 
-    std::vector<platform::DirEntry> list(const QString& folder, const QString& glob) const override
+    std::vector<platform::DirEntry> list(const QString& folder, const QString& glob, int* error = nullptr) const override
     {
+        if (error)
+            *error = 0;
         std::vector<platform::DirEntry> out;
         for (const QString& name : m_names) {
             if (platform::globMatch(glob, name))
@@ -194,4 +198,38 @@ TEST(ComputerTarget, LongTitlesAreShortenedToFitTheFileSystem)
     EXPECT_LE(names.name.toUtf8().size(), kMaxFileNameBytes);
     EXPECT_TRUE(names.name.endsWith("(1).mp4"));
     EXPECT_TRUE(names.name.chopped(7).endsWith(emoji));
+}
+
+// However a folder fills up, every name the search gives is free and new: a
+// long title whose shortened forms come round again moves on, never onto a
+// file that is there.
+TEST(ComputerTarget, EveryNameGivenIsFreeAndNew)
+{
+    TempDir dir;
+    const QString folder = qpath(dir.path());
+    const QString title(251, 'a');
+    QStringList given;
+    for (int i = 0; i < 400; ++i) {
+        NameSearch search = NameSearch::computer(title, "/psp/m4v00001.mp4", folder);
+        const std::optional<TargetNames> names = search.first();
+        ASSERT_TRUE(names) << i;
+        ASSERT_FALSE(given.contains(names->name)) << names->name.toStdString();
+        ASSERT_FALSE(fs::exists(dir.path() / names->name.toStdString()));
+        given << names->name;
+        dir.write(names->name.toStdString(), "");
+    }
+}
+
+// A listing that fails, even midway, names no file: the next free name is unknown.
+TEST(NextName, AFailedListingGivesNoName)
+{
+    FakeFileSystem files;
+    files.failList = [](const QString&) { return EIO; };
+    int error = 0;
+    EXPECT_EQ(GetNextPspFileName("/psp/", &error), std::nullopt);
+    EXPECT_EQ(error, EIO);
+    EXPECT_EQ(NextNumText("/psp/"), "");
+    NameSearch search = NameSearch::psp("/psp/");
+    EXPECT_FALSE(search.first());
+    EXPECT_EQ(search.error(), EIO);
 }
