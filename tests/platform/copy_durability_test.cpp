@@ -5,6 +5,7 @@
 #include "TempDir.h"
 
 #include "platform/FileCopy.h"
+#include "platform/FileSystem.h"
 #include "platform/Volumes.h"
 
 #include <gtest/gtest.h>
@@ -350,4 +351,45 @@ TEST(StaleTemporaries, OnlyLeftoversOfThisProgram)
     ::close(fd);
     EXPECT_EQ(entries(dir.path()), (Names{".reelkeeper-aaaaaaaaaaaa.tmp", ".reelkeeper-bbbbbbbbbbbb.tmp",
                                           ".reelkeeper-xyz.tmp", "m4v00001.mp4", "notes.tmp"}));
+}
+
+// The temporary is made exclusively: a file that happens to have its name is
+// never written into, the copy takes another name.
+TEST(CopyClaim, TheTemporaryIsNeverSomeoneElsesFile)
+{
+    Copy c;
+    ReplayOps ops;
+    std::string squatted;
+    ops.before = [&](Sys call, const FileOps::SysArgs& args) {
+        if (call == Sys::CreateTemp && squatted.empty()) {
+            squatted = args.from;
+            c.dir.write("psp/" + squatted, "someone's");
+        }
+    };
+    ASSERT_TRUE(ops.copyFile(q(c.source), q(c.target), true).ok());
+    EXPECT_EQ(readFileBytes(c.folder / squatted), "someone's");
+    EXPECT_EQ(readFileBytes(c.target), readFileBytes(c.source));
+}
+
+// A look or a listing the system could not make is told apart from an
+// absent name or an empty folder.
+TEST(Looks, FailuresAreNotAbsence)
+{
+    TempDir dir;
+    dir.write("a.mp4", "x");
+    fs::create_symlink("loop", dir.path() / "loop");
+    const FileSystem& files = fileSystem();
+    int error = -1;
+    EXPECT_EQ(files.lookup(q(dir.path() / "a.mp4"), &error), 1);
+    EXPECT_EQ(files.lookup(q(dir.path() / "b.mp4"), &error), 0);
+    EXPECT_EQ(error, 0);
+    EXPECT_EQ(files.lookup(q(dir.path() / "loop" / "b.mp4"), &error), -1);
+    EXPECT_EQ(error, ELOOP);
+    EXPECT_EQ(files.lookup(q(dir.path() / std::string(300, 'a')), &error), -1);
+    EXPECT_EQ(error, ENAMETOOLONG);
+
+    EXPECT_EQ(files.list(q(dir.path()), "*.mp4", &error).size(), 1u);
+    EXPECT_EQ(error, 0);
+    EXPECT_TRUE(files.list(q(dir.path() / "gone"), "*", &error).empty());
+    EXPECT_EQ(error, ENOENT);
 }

@@ -531,3 +531,16 @@ TEST_F(Engine, AStopAfterTheVideoLandedFinishesItsThumbnail)
     EXPECT_FALSE(fs::exists(computer.path() / "a.mp4") || fs::exists(computer.path() / "a.THM"));
     EXPECT_TRUE(fs::exists(computer.path() / "b.mp4"));
 }
+
+// A moved video whose source can't be removed is not done: both copies stay.
+TEST_F(Engine, AMoveWhoseSourceStaysIsNotDone)
+{
+    FaultyFileOps ops;
+    ops.removeFault = [](const QString& path) { return path.endsWith("a.mp4") ? EIO : 0; };
+    const Recorded r = run(OP_MOVE_TO_PSP, {video(false, "a.mp4", "V", true)});
+    EXPECT_EQ(r.outcomes.at(0).status, ItemStatus::Failed);
+    EXPECT_EQ(r.outcomes.at(0).reason, reason(EIO));
+    EXPECT_EQ(r.end.failed, 1);
+    EXPECT_TRUE(fs::exists(computer.path() / "a.mp4") && fs::exists(computer.path() / "a.THM"));
+    EXPECT_EQ(readFileBytes(pspFile("m4v00001.mp4")), "V");
+}

@@ -187,6 +187,9 @@ TEST(ComputerTarget, LongTitlesAreShortenedToFitTheFileSystem)
     TargetNames names = ComputerTargetNames(QString(130, QChar(0x00e9)), "/psp/m4v00001.mp4", local);
     EXPECT_EQ(names.name, QString(125, QChar(0x00e9)) + ".mp4");
     EXPECT_EQ(names.thumbnail, QString(125, QChar(0x00e9)) + ".THM");
+    // Exactly at the limit: 255 bytes stay whole, one more is cut.
+    EXPECT_EQ(ComputerTargetNames(QString(251, 'a'), "/psp/m4v00001.mp4", local).name, QString(251, 'a') + ".mp4");
+    EXPECT_EQ(ComputerTargetNames(QString(252, 'a'), "/psp/m4v00001.mp4", local).name, QString(251, 'a') + ".mp4");
 
     // A character outside the BMP is never split; a renaming makes room for its "(n)".
     const QString emoji = QString::fromUtf8("\xF0\x9F\x8E\xA5");
