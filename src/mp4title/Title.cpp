@@ -78,6 +78,9 @@ std::string writeReason(const std::string& title)
         return title.empty() ? "The title was removed, but the file still shows a title."
                              : "The title was written, but the file does not show it.";
     case TITLE_NO_MEMORY: return "Out of memory.";
+    case TITLE_HIDDEN:
+        return title.empty() ? "The title cannot be removed: damaged atoms lead readers to a title that no safe write reaches."
+                             : "A title written there would not be read back: damaged atoms would lead readers past it.";
     default: return "The title could not be written.";
     }
 }

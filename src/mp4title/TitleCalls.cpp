@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -49,11 +50,42 @@ void reset_walk_state()
     walk_findings = mp4title::WalkFindings();
 }
 
-// Reads the title again over the handle the write holds open and locked: what
-// any reader now gets. The state of the running call is kept aside meanwhile.
-int read_back(void* context, std::string* title)
+// A planned state of the file, read by the walk like a file: the writer
+// checks what a reader would find before it changes a byte.
+const mp4title::FileView* view_now = nullptr;
+int64_t view_pos = 0;
+
+int view_read_packet(ProtocolHandle*, unsigned char* buf, int size)
+{
+    const int64_t n = mp4title::view_read(*view_now, view_pos, buf, size);
+    view_pos += n;
+    return static_cast<int>(n);
+}
+
+int64_t view_seek(ProtocolHandle*, int64_t pos, int whence)
+{
+    const int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? view_pos : whence == SEEK_END ? view_now->size : -1;
+    if (base < 0 || pos < -base)
+        return MP4_ERR_INVAL;
+    view_pos = base + pos;
+    return view_pos;
+}
+
+Protocol view_protocol = {"view", nullptr, view_read_packet, nullptr, view_seek, nullptr, nullptr};
+
+// Reads the title again over the handle the write holds open and locked (what
+// any reader now gets), or over a planned state of it. The state of the
+// running call is kept aside meanwhile.
+int read_back(void* context, const mp4title::FileView* view, std::string* title, int64_t* taken)
 {
     auto* h = static_cast<ProtocolHandle*>(context);
+    ProtocolHandle viewHandle = {};
+    if (view) {
+        viewHandle.protocol = &view_protocol;
+        view_now = view;
+        view_pos = 0;
+        h = &viewHandle;
+    }
     const mp4title::WalkFindings walk = walk_findings;
     const bool seen = title_atom_seen;
     char* const name = title_name;
@@ -73,6 +105,8 @@ int read_back(void* context, std::string* title)
         mov_read_header(s, nullptr);
         result = s->pb.error != 0 ? -1 : moov_found == 1 ? 1 : 0;
         *title = title_name ? title_name : "";
+        if (taken)
+            *taken = title_atom_seen ? walk_findings.takenStart : -1;
         mov_input_format.read_close(s);
         for (int i = 0; i < s->nb_streams; ++i)
             mem_freep(&s->streams[i]);
@@ -81,6 +115,7 @@ int read_back(void* context, std::string* title)
     mem_free(title_name);
     mem_free(c);
     mem_free(s);
+    view_now = nullptr;
 
     walk_findings = walk;
     title_atom_seen = seen;

@@ -55,6 +55,7 @@ enum TitleOutcome {
     TITLE_WRITE_FAILED,         // title_errno and title_state say what happened
     TITLE_READ_BACK_WRONG,      // written, but the file does not read the expected title
     TITLE_NO_MEMORY,
+    TITLE_HIDDEN,               // damaged atoms would lead a reader past the change; nothing was written
 };
 // The file's state after TITLE_WRITE_FAILED.
 enum TitleState {

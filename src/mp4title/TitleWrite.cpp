@@ -460,7 +460,7 @@ public:
     WriteOutcome run()
     {
         try {
-            m_out.outcome = plan();
+            m_out.outcome = checkedPlan();
         } catch (const std::bad_alloc&) {
             m_out.outcome = TITLE_NO_MEMORY;
         }
@@ -475,7 +475,10 @@ public:
     }
 
 private:
+    int checkedPlan();
     int plan();
+    bool readsRight(int64_t* wrongAtom);
+    bool freeable(int64_t start);
     void execute();
     void undo(int failedGroup);
     void verify();
@@ -490,9 +493,89 @@ private:
     Layout m_layout;
     Plan m_plan;
     std::vector<Undo> m_undo;
+    std::vector<int64_t> m_extraFrees; // title atoms that only the walk finds, freed with the other old ones
     int64_t m_baseSize = -1;    // the size before the first write
     WriteOutcome m_out;
 };
+
+// The plan is made from the layout, then checked against what the reader
+// itself finds in the file it would leave: a title atom that damaged atoms
+// lead the walk to (and the layout does not show) is freed with the other old
+// ones, and a change that still would not read as planned is refused before
+// the first byte is written.
+int Writer::checkedPlan()
+{
+    const size_t kMaxExtra = 16;
+    for (;;) {
+        m_layout = Layout();
+        m_plan = Plan();
+        if (const int r = plan(); r != TITLE_OK)
+            return r;
+        int64_t wrong = -1;
+        if (readsRight(&wrong))
+            return TITLE_OK;
+        if (m_out.err)
+            return TITLE_CANNOT_OPEN;
+        if (m_extraFrees.size() >= kMaxExtra || !freeable(wrong))
+            return TITLE_HIDDEN;
+        m_extraFrees.push_back(wrong);
+    }
+}
+
+// Whether a reader finds a moov at every synced point of the plan, with the
+// old or the new title before the commit is synced and the new one after it.
+// Else `wrongAtom` is where the title atom it took starts (-1 for none).
+bool Writer::readsRight(int64_t* wrongAtom)
+{
+    FileView view;
+    view.fd = m_fd;
+    view.baseSize = view.size = m_layout.fileSize;
+    const size_t count = m_plan.steps.size();
+    for (size_t i = 0; i <= count; ++i) {
+        if (i < count) {
+            const Step& s = m_plan.steps[i];
+            if (s.kind == Step::Write) {
+                view.ops.push_back({false, s.pos, s.bytes});
+                view.size = std::max(view.size, s.pos + static_cast<int64_t>(s.bytes.size()));
+            } else if (s.kind == Step::Truncate) {
+                view.ops.push_back({true, s.pos, std::string()});
+                view.size = s.pos;
+            }
+            if (s.kind != Step::Sync)
+                continue;
+        }
+        std::string title;
+        int64_t taken = -1;
+        const int found = m_readBack(m_context, &view, &title, &taken);
+        if (found < 0) {
+            m_out.err = EIO;
+            return false;
+        }
+        const bool committed = i == count || (m_plan.commitSync >= 0 && static_cast<int>(i) >= m_plan.commitSync);
+        if (found == 1 && (title == m_title || (!committed && title == m_walk.oldTitle)))
+            continue;
+        *wrongAtom = found == 1 ? taken : -1;
+        return false;
+    }
+    return true;
+}
+
+// Whether an atom the walk takes may be turned free: a `uuid` in or after
+// moov that the change keeps, never in the media data.
+bool Writer::freeable(int64_t start)
+{
+    const Layout& l = m_layout;
+    const Atom& moov = l.top[static_cast<size_t>(l.moov)];
+    if (start < moov.start + 8 || start + 8 > l.leftoverStart)
+        return false;
+    if (std::find(m_extraFrees.begin(), m_extraFrees.end(), start) != m_extraFrees.end())
+        return false;
+    for (const Atom& a : l.top)
+        if ((a.is("mdat") || a.is("wide")) && start + 8 > a.start && start < a.end())
+            return false;
+    char type[4];
+    return pread_all(m_fd, start + 4, type, 4) && std::memcmp(type, "uuid", 4) == 0;
+}
 
 int Writer::plan()
 {
@@ -516,6 +599,10 @@ int Writer::plan()
     std::string bytes(static_cast<size_t>(moov.size), '\0');
     if (!pread_all(m_fd, moov.start, bytes.data(), bytes.size()))
         return TITLE_CANNOT_OPEN;
+    // Atoms freed before the commit are planned around as free.
+    for (const int64_t e : m_extraFrees)
+        if (e + 8 <= moov.end())
+            std::memcpy(&bytes[static_cast<size_t>(e - moov.start + 4)], "free", 4);
     Fill fill = FILLS;
     std::vector<Atom> kids = children_of(bytes, moov.start, moov.head, moov.size, &fill);
     for (const Atom& k : kids)
@@ -574,6 +661,9 @@ int Writer::plan()
                 return TITLE_TOO_BIG;
             if (route == Relocate && (l.tailIsGarbage || lastReal.cut))
                 return l.tailIsGarbage ? TITLE_BAD_SIZE_FIELD : TITLE_CUT_SHORT;
+            // A cut-off head that stays would end the walk before a moov written after it.
+            if (route == Relocate && !l.top.back().toEnd && l.leftoverStart > l.top.back().end())
+                return TITLE_CUT_SHORT;
             if (route == Relocate && lastReal.toEnd && (lastReal.head != 8 || lastReal.size > kMax32))
                 return TITLE_LARGE_SIZE;
             // Once the old moov is free, the walk must get past what follows it.
@@ -602,6 +692,8 @@ int Writer::plan()
     for (const TitleAtom& t : olds)
         if (&t != taken)
             free_atom(t.atom);
+    for (const int64_t e : m_extraFrees)
+        m_plan.write(e + 4, "free");
 
     auto setKind = [&kids](int64_t start, const char* type) {
         for (Atom& k : kids)
@@ -616,6 +708,8 @@ int Writer::plan()
         if (taken) {
             m_plan.sync();
             free_atom(taken->atom);
+            m_plan.commit();
+        } else if (!m_extraFrees.empty()) {
             m_plan.commit();
         } else {
             m_plan.sync();
@@ -653,9 +747,13 @@ int Writer::plan()
             break;
         }
     } else if (route == Append) {
-        m_plan.write(moov.end(), atom);
+        // Appended as a free atom: torn or cut, it is a free atom behind moov
+        // that every reader skips. Growing moov over it and giving it its type
+        // are two 4-byte writes; either alone leaves the old title.
+        m_plan.write(moov.end(), atom.substr(0, 4) + "free" + atom.substr(8));
         m_plan.sync();
         m_plan.write(moov.start, be32_bytes(static_cast<uint32_t>(moov.size + need)));
+        m_plan.write(moov.end() + 4, "uuid");
         if (taken) {
             m_plan.sync();
             free_atom(taken->atom);
@@ -773,7 +871,7 @@ void Writer::execute()
         std::string now;
         if (unchanged())
             m_out.state = TITLE_STATE_UNCHANGED;
-        else if (m_readBack(m_context, &now) == 1 && now == m_walk.oldTitle)
+        else if (m_readBack(m_context, nullptr, &now, nullptr) == 1 && now == m_walk.oldTitle)
             m_out.state = TITLE_STATE_OLD;
         else
             m_out.state = TITLE_STATE_UNKNOWN;
@@ -805,9 +903,11 @@ bool Writer::unchanged()
 {
     if (file_size(m_fd) != m_layout.fileSize)
         return false;
+    // Bytes beyond the old end were the writer's own (cut again by the undo).
     for (const Undo& u : m_undo) {
-        std::string now(u.before.size(), '\0');
-        if (!pread_all(m_fd, u.pos, now.data(), now.size()) || now != u.before)
+        const size_t n = static_cast<size_t>(std::clamp<int64_t>(m_layout.fileSize - u.pos, 0, static_cast<int64_t>(u.before.size())));
+        std::string now(n, '\0');
+        if (!pread_all(m_fd, u.pos, now.data(), n) || now.compare(0, n, u.before, 0, n) != 0)
             return false;
     }
     return true;
@@ -816,7 +916,7 @@ bool Writer::unchanged()
 void Writer::verify()
 {
     std::string now;
-    const int found = m_readBack(m_context, &now);
+    const int found = m_readBack(m_context, nullptr, &now, nullptr);
     if (found < 0) {
         m_out.outcome = TITLE_WRITE_FAILED;
         m_out.err = EIO;
@@ -886,6 +986,29 @@ int mov_write_usmt_atom(ByteStream* pb, FormatContext* s)
 } // extern "C"
 
 namespace mp4title {
+
+int64_t view_read(const FileView& view, int64_t pos, unsigned char* buf, int64_t size)
+{
+    if (pos < 0 || size <= 0 || pos >= view.size)
+        return 0;
+    size = std::min(size, view.size - pos);
+    std::memset(buf, 0, static_cast<size_t>(size));
+    const int64_t fromFile = std::min(size, view.baseSize - pos);
+    if (fromFile > 0 && !pread_all(view.fd, pos, buf, static_cast<size_t>(fromFile)))
+        return 0;
+    for (const FileView::Op& op : view.ops) {
+        if (op.cut) {
+            if (op.pos < pos + size)
+                std::memset(buf + std::max<int64_t>(0, op.pos - pos), 0, static_cast<size_t>(pos + size - std::max(pos, op.pos)));
+            continue;
+        }
+        const int64_t from = std::max(pos, op.pos);
+        const int64_t to = std::min(pos + size, op.pos + static_cast<int64_t>(op.bytes.size()));
+        if (from < to)
+            std::memcpy(buf + (from - pos), op.bytes.data() + (from - op.pos), static_cast<size_t>(to - from));
+    }
+    return size;
+}
 
 std::string fresh_title_atom(const std::string& title, int64_t when)
 {

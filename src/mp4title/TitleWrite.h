@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 extern "C" {
 
@@ -51,9 +52,26 @@ struct WriteOutcome {
     int64_t cut = 0;            // bytes the file became shorter
 };
 
-// Reads the title the file now holds into `title`: 1, or 0 when the walk
-// finds no moov, or -1 when reading fails.
-using ReadBack = int (*)(void* context, std::string* title);
+// The file as a planned series of writes and cuts would leave it: what the
+// descriptor holds, with the operations applied in order.
+struct FileView {
+    struct Op {
+        bool cut;           // a truncate to `pos`, else `bytes` written at `pos`
+        int64_t pos;
+        std::string bytes;
+    };
+    int fd = -1;
+    int64_t baseSize = 0;
+    int64_t size = 0;
+    std::vector<Op> ops;
+};
+// Reads up to `size` bytes of the view at `pos`; returns how many (0 at its end).
+int64_t view_read(const FileView& view, int64_t pos, unsigned char* buf, int64_t size);
+
+// Reads the title the file now holds (or, with a view, would hold) into
+// `title`, and where the title atom the walk takes starts into `taken` (-1
+// without one): 1, or 0 when the walk finds no moov, or -1 when reading fails.
+using ReadBack = int (*)(void* context, const FileView* view, std::string* title, int64_t* taken);
 
 // Writes `title` (valid UTF-8; "" removes every title atom) into `fd`, which
 // the caller holds open for reading and writing and locked.

@@ -182,6 +182,56 @@ TEST_F(TitleWrite, WhatNoSafeWriteHandlesIsRefusedWithItsReason)
     }
 }
 
+// Damaged layouts found by fuzzing (fuzz/corpus): the reader's walk goes
+// where the layout does not, so a change is planned from what it reads. Each
+// ends in a change that reads back, or in a refusal that leaves every byte.
+struct Damaged {
+    const char* file;
+    bool clears, sets;
+};
+
+void PrintTo(const Damaged& d, std::ostream* out) { *out << d.file; }
+
+class DamagedLayout : public ::testing::TestWithParam<Damaged>
+{
+protected:
+    TempDir dir;
+};
+
+TEST_P(DamagedLayout, EndsInAChangeThatReadsBackOrACleanRefusal)
+{
+    const std::string bytes = readFileBytes(std::filesystem::path(REELKEEPER_TITLE_CORPUS) / GetParam().file);
+    ASSERT_FALSE(bytes.empty());
+    for (const auto& [title, done] : {std::pair<std::string, bool>{"", GetParam().clears}, {"New title", GetParam().sets}}) {
+        const auto f = dir.write("v.mp4", bytes);
+        const mp4title::WriteResult r = mp4title::writeTitle(f.string(), title);
+        EXPECT_EQ(r.ok, done) << '"' << title << "\": " << r.reason;
+        if (r.ok) {
+            EXPECT_EQ(titleOf(f), title);
+            EXPECT_TRUE(titlecheck::mediaKept(bytes, readFileBytes(f)));
+        } else {
+            EXPECT_EQ(readFileBytes(f), bytes) << r.reason;
+            EXPECT_EQ(r.reason.find("Writing the file failed"), std::string::npos) << r.reason;
+            EXPECT_EQ(r.reason.rfind("The title was", 0), std::string::npos) << r.reason;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Findings, DamagedLayout,
+                         ::testing::Values(Damaged{"clear-long-dinf-title-behind-moov.mp4", true, true},
+                                           Damaged{"clear-64bit-long-dinf-title-behind-moov.mp4", true, true},
+                                           Damaged{"clear-long-mdia-title-in-trak-behind-moov.mp4", true, false},
+                                           Damaged{"clear-long-dinf-title-in-media-data.mp4", false, false},
+                                           Damaged{"set-empty-moov-stray-tail.mp4", true, false},
+                                           Damaged{"set-empty-moov-free-stray-tail.mp4", true, false},
+                                           Damaged{"set-empty-moov-long-media-stray-tail.mp4", true, false}),
+                         [](const ::testing::TestParamInfo<Damaged>& info) {
+                             std::string name = info.param.file;
+                             name = name.substr(0, name.size() - 4);
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
+
 TEST_F(TitleWrite, StaysCompactOverManyRetitles)
 {
     // Only the layout counts here; the syncs are checked elsewhere.
@@ -450,7 +500,20 @@ const Kind kKinds[] = {
      nullptr, "Other"},
     {"AfterLeftovers", [] { return withTitle() + mp4::usmt(u"Half").substr(0, 40); }, nullptr, "Next one"},
     {"Ffmpeg", [] { return readFileBytes(kData / "hello.mp4"); }, nullptr, "Goodbye"},
+    {"FfmpegCreate", [] { return readFileBytes(kData / "no-title.mp4"); }, nullptr, "Created"},
 };
+
+// Whether ffprobe (when installed) opens the file without an error.
+bool ffprobeReads(const std::string& path)
+{
+    return std::system(("ffprobe -v quiet " + path + " 2>/dev/null").c_str()) == 0;
+}
+
+bool haveFfprobe()
+{
+    static const bool have = std::system("ffprobe -version >/dev/null 2>&1") == 0;
+    return have;
+}
 
 void PrintTo(const Kind& kind, std::ostream* out) { *out << kind.name; }
 
@@ -538,6 +601,50 @@ TEST_P(CrashTest, FailedWritesSayWhatTheyLeft)
             expectGood(bytes, title, where);
         }
     }
+}
+
+TEST_P(CrashTest, TornWritesLeaveAReadableFile)
+{
+    // A write cut after its head or halfway, everything before it done: the
+    // file reads as before or as after here, and for ffprobe.
+    const bool probe = haveFfprobe() && ffprobeReads(fresh(m_original).string());
+    for (size_t i = 0; i < m_log.size(); ++i) {
+        const titlecheck::FileOp& op = m_log[i];
+        if (op.kind != titlecheck::FileOp::Write || op.bytes.size() <= 8)
+            continue;
+        for (const size_t cut : {size_t(8), op.bytes.size() / 2}) {
+            std::string state = titlecheck::crashState(m_original, m_log, i, ~0u);
+            state.resize(std::max(state.size(), static_cast<size_t>(op.pos) + cut), '\0');
+            state.replace(static_cast<size_t>(op.pos), cut, op.bytes, 0, cut);
+            const auto f = fresh(state);
+            const std::string where = "write " + std::to_string(i + 1) + " cut at " + std::to_string(cut);
+            const std::string title = titleOf(f);
+            EXPECT_TRUE(title == m_oldTitle || title == GetParam().title) << where << ": reads " << title;
+            EXPECT_TRUE(!probe || ffprobeReads(f.string())) << where << ": ffprobe fails";
+            // What ffmpeg's reader rejects: a uuid atom behind moov cut off by the end of the file.
+            for (size_t at = 0, size = 8; at + 8 <= state.size() && size >= 8; at += size) {
+                size = be32At(state, at);
+                EXPECT_FALSE(at + size > state.size() && state.compare(at + 4, 4, "uuid") == 0) << where;
+            }
+        }
+    }
+}
+
+TEST_P(CrashTest, AFailedCommitSyncIsNoSuccess)
+{
+    // The commit's sync is the first one after which the synced file reads the new title.
+    size_t commit = 0;
+    while (commit < m_log.size()
+           && (m_log[commit].kind != titlecheck::FileOp::Sync
+               || titleOf(fresh(titlecheck::crashState(m_original, m_log, commit + 1, 0))) != GetParam().title))
+        ++commit;
+    ASSERT_LT(commit, m_log.size());
+    const auto f = fresh(m_original);
+    titlecheck::arm(Inject::FailOnce, static_cast<int>(commit) + 1);
+    const mp4title::WriteResult r = mp4title::writeTitle(f.string(), GetParam().title);
+    titlecheck::disarm();
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.reason.find("could not be confirmed"), std::string::npos) << r.reason;
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, CrashTest, ::testing::ValuesIn(kKinds),
