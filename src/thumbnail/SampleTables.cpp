@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 namespace thumbnail {
 namespace {
@@ -26,14 +27,37 @@ constexpr int kMaxDepth = 12;
 constexpr std::int64_t kMaxAtoms = 1 << 20;
 // Largest table header read: full box header, up to three fields, the count.
 constexpr int kTableHead = 20;
+// The headers of a moov lie close together: read in blocks, not one call per atom.
+constexpr int kBlock = 4096;
 
 struct Walk
 {
+    Walk(const ReadAt& read, std::int64_t fileSize) : read(read), fileSize(fileSize) {}
+
     const ReadAt& read;
     std::int64_t fileSize;
     std::int64_t atoms = 0;
     std::int64_t samples = 0; // declared over the whole file
     TableCheck result = TableCheck::Fits;
+    char block[kBlock];
+    std::int64_t blockAt = 0;
+    std::int64_t blockLength = 0;
+
+    // Up to size (at most kTableHead) bytes at offset: the count, short only at the end; -1 when the read failed.
+    std::int64_t get(std::int64_t offset, unsigned char* out, std::int64_t size)
+    {
+        if (offset < blockAt || offset + size > blockAt + blockLength) {
+            blockAt = offset;
+            blockLength = read(offset, block, std::min<std::int64_t>(kBlock, fileSize - offset));
+            if (blockLength < 0) {
+                blockLength = 0;
+                return -1;
+            }
+        }
+        const std::int64_t n = std::min(size, blockAt + blockLength - offset);
+        std::memcpy(out, block + (offset - blockAt), static_cast<size_t>(n));
+        return n;
+    }
 
     bool fail(TableCheck why)
     {
@@ -72,7 +96,7 @@ struct Walk
     {
         unsigned char h[kTableHead] = {};
         const std::int64_t want = std::min<std::int64_t>(payload, kTableHead);
-        const std::int64_t got = read(offset, reinterpret_cast<char*>(h), want);
+        const std::int64_t got = get(offset, h, want);
         if (got < 0)
             return fail(TableCheck::ReadFailed);
         if (got < want)
@@ -123,7 +147,7 @@ struct Walk
             if (++atoms > kMaxAtoms)
                 return fail(TableCheck::TooLarge);
             unsigned char h[16];
-            const std::int64_t got = read(at, reinterpret_cast<char*>(h), std::min<std::int64_t>(16, end - at));
+            const std::int64_t got = get(at, h, std::min<std::int64_t>(16, end - at));
             if (got < 0)
                 return fail(TableCheck::ReadFailed);
             if (got < 8)
@@ -172,7 +196,7 @@ struct Walk
 
 TableCheck checkSampleTables(const ReadAt& read, std::int64_t fileSize)
 {
-    Walk walk{read, fileSize};
+    Walk walk(read, fileSize);
     walk.children(0, fileSize, 0);
     return walk.result;
 }

@@ -41,7 +41,7 @@ constexpr int kIoBufferSize = 32 * 1024;
 // The MP4 family only: the lists show *.mp4, and nothing else is parsed.
 constexpr char kFormats[] = "mov,mp4,m4a,3gp,3g2,mj2";
 // The largest single block FFmpeg may allocate (av_max_alloc; its default is
-// 2 GiB). A thumbnail of a 1080p H.264 video asks for at most about 3 MiB at
+// 2 GiB). A thumbnail of a 1080p H.264 video asks for at most about 2 MiB at
 // once, an FFmpeg encode of a 480 x 272 H.264/AAC clip with libx264 about
 // 0.6 MiB (libx264's own buffers don't go through it). The largest picture
 // decoded, 8192 x 4320 (kMaxPixels) at 16 bits, needs about 68 MiB for one
