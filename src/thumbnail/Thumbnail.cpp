@@ -48,6 +48,7 @@ constexpr char kFormats[] = "mov,mp4,m4a,3gp,3g2,mj2";
 // plane. What a damaged index asks for beyond that fails cleanly instead of
 // growing the process by gigabytes.
 constexpr std::size_t kMaxAlloc = 128 << 20;
+constexpr char kDamaged[] = "The file is damaged: its tables claim more than it holds.";
 
 // FFmpeg's libraries (and the hundred-odd they pull in) are loaded at the first
 // picture, not at every start of a program that links this target.
@@ -322,7 +323,7 @@ std::optional<QByteArray> decode(Source& source, const Limits& limits, Fail& fai
                               source.size)) {
     case TableCheck::Fits: break;
     case TableCheck::TooLarge:
-        fail = {QStringLiteral("The file is damaged: its tables claim more than it holds.")};
+        fail = {QString::fromLatin1(kDamaged)};
         return std::nullopt;
     case TableCheck::ReadFailed:
         fail = {QStringLiteral("The file could not be read."), Failure::Passing};
@@ -350,11 +351,14 @@ std::optional<QByteArray> decode(Source& source, const Limits& limits, Fail& fai
     raw->flags |= AVFMT_FLAG_CUSTOM_IO;
     raw->interrupt_callback = {&interrupted, &source};
     raw->format_whitelist = av().av_strdup(kFormats);
-    if (av().avformat_open_input(&raw, nullptr, nullptr, nullptr) < 0) {
+    const int opened = av().avformat_open_input(&raw, nullptr, nullptr, nullptr);
+    if (opened < 0) {
         if (source.readFailed)
             fail = {QStringLiteral("The file could not be read."), Failure::Passing};
         else if (Clock::now() > source.deadline)
             return timedOut();
+        else if (opened == AVERROR(ENOMEM)) // nearly always a count past kMaxAlloc
+            fail = {QString::fromLatin1(kDamaged)};
         else
             fail = {QStringLiteral("The file is not an MP4 video.")};
         return std::nullopt;
