@@ -170,7 +170,7 @@ TEST_P(Bounded, PeakAndTime)
 
 INSTANTIATE_TEST_SUITE_P(
     Files, Bounded,
-    ::testing::Values(Hostile{"Finding", 0x5000000, 0, "The file is damaged"},
+    ::testing::Values(Hostile{"FuzzedFile", 0x5000000, 0, "The file is damaged"},
                       Hostile{"BelowTheCap", 0x100000, 0, "The file is damaged"},
                       Hostile{"LargeEnough", 0x3000000, std::int64_t(1) << 30, "The file is damaged"}),
     [](const auto& info) { return std::string(info.param.name); });
