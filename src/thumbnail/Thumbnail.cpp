@@ -1,6 +1,7 @@
 #include "thumbnail/Thumbnail.h"
 
 #include "platform/FileCopy.h"
+#include "thumbnail/SampleTables.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/imgutils.h>
 #include <libavutil/log.h>
+#include <libavutil/mem.h>
 #include <libswscale/swscale.h>
 }
 
@@ -38,10 +40,20 @@ constexpr int kMaxPixels = 8192 * 4320;
 constexpr int kIoBufferSize = 32 * 1024;
 // The MP4 family only: the lists show *.mp4, and nothing else is parsed.
 constexpr char kFormats[] = "mov,mp4,m4a,3gp,3g2,mj2";
+// The largest single block FFmpeg may allocate (av_max_alloc; its default is
+// 2 GiB). A thumbnail of a 1080p H.264 video asks for at most about 2 MiB at
+// once, an FFmpeg encode of a 480 x 272 H.264/AAC clip with libx264 about
+// 0.6 MiB (libx264's own buffers don't go through it). The largest picture
+// decoded, 8192 x 4320 (kMaxPixels) at 16 bits, needs about 68 MiB for one
+// plane. What a damaged index asks for beyond that fails cleanly instead of
+// growing the process by gigabytes.
+constexpr std::size_t kMaxAlloc = 128 << 20;
+constexpr char kDamaged[] = "The file is damaged: its tables claim more than it holds.";
 
 // FFmpeg's libraries (and the hundred-odd they pull in) are loaded at the first
 // picture, not at every start of a program that links this target.
 #define REELKEEPER_FFMPEG_CALLS(X) \
+    X(avutil, av_max_alloc) \
     X(avutil, av_malloc) \
     X(avutil, av_free) \
     X(avutil, av_freep) \
@@ -104,6 +116,7 @@ const Ffmpeg* loadFfmpeg()
         REELKEEPER_FFMPEG_CALLS(REELKEEPER_FFMPEG_LOOKUP)
 #undef REELKEEPER_FFMPEG_LOOKUP
         f.av_log_set_level(AV_LOG_QUIET); // reasons are ours, not the library's
+        f.av_max_alloc(kMaxAlloc);
         return f;
     }();
     return loaded ? &*loaded : nullptr;
@@ -175,6 +188,30 @@ int64_t seekSource(void* opaque, int64_t offset, int whence)
         return AVERROR(EINVAL);
     s->pos = base + offset;
     return s->pos;
+}
+
+// Bytes at an offset for the table check, apart from the demuxer's position.
+std::int64_t readAt(const Source& s, std::int64_t offset, char* buf, std::int64_t want)
+{
+    want = std::min(want, s.size - offset);
+    if (want <= 0)
+        return 0;
+    if (s.data) {
+        std::memcpy(buf, s.data + offset, static_cast<size_t>(want));
+        return want;
+    }
+    std::int64_t done = 0;
+    while (done < want) {
+        const ssize_t got = ::pread(s.fd, buf + done, static_cast<size_t>(want - done), offset + done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break;
+        done += got;
+    }
+    return done;
 }
 
 int interrupted(void* opaque)
@@ -280,6 +317,18 @@ std::optional<QByteArray> encodeJpeg(AVFrame* picture)
 // The whole decode over one source; the caller owns the source.
 std::optional<QByteArray> decode(Source& source, const Limits& limits, Fail& fail)
 {
+    // FFmpeg believes the tables' entry counts while it reads the header, where
+    // neither the time limit nor anything else stops it.
+    switch (checkSampleTables([&](std::int64_t at, char* buf, std::int64_t n) { return readAt(source, at, buf, n); },
+                              source.size)) {
+    case TableCheck::Fits: break;
+    case TableCheck::TooLarge:
+        fail = {QString::fromLatin1(kDamaged)};
+        return std::nullopt;
+    case TableCheck::ReadFailed:
+        fail = {QStringLiteral("The file could not be read."), Failure::Passing};
+        return std::nullopt;
+    }
     if (!loadFfmpeg()) {
         fail = {QStringLiteral("FFmpeg's libraries could not be loaded."), Failure::Passing};
         return std::nullopt;
@@ -302,11 +351,14 @@ std::optional<QByteArray> decode(Source& source, const Limits& limits, Fail& fai
     raw->flags |= AVFMT_FLAG_CUSTOM_IO;
     raw->interrupt_callback = {&interrupted, &source};
     raw->format_whitelist = av().av_strdup(kFormats);
-    if (av().avformat_open_input(&raw, nullptr, nullptr, nullptr) < 0) {
+    const int opened = av().avformat_open_input(&raw, nullptr, nullptr, nullptr);
+    if (opened < 0) {
         if (source.readFailed)
             fail = {QStringLiteral("The file could not be read."), Failure::Passing};
         else if (Clock::now() > source.deadline)
             return timedOut();
+        else if (opened == AVERROR(ENOMEM)) // nearly always a count past kMaxAlloc
+            fail = {QString::fromLatin1(kDamaged)};
         else
             fail = {QStringLiteral("The file is not an MP4 video.")};
         return std::nullopt;

@@ -6,7 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -50,7 +56,8 @@ TEST_P(Pictures, Baseline160x120)
     EXPECT_EQ(thumbnail::makeThumbnailFromBytes(bytes, nullptr), jpeg);
 }
 
-INSTANTIATE_TEST_SUITE_P(Clips, Pictures, ::testing::Values(Clip{"black-start.mp4", false}, Clip{"wide.mp4", true}));
+INSTANTIATE_TEST_SUITE_P(Clips, Pictures, ::testing::Values(Clip{"black-start.mp4", false}, Clip{"wide.mp4", true},
+                                                           Clip{"fragmented.mp4", true}));
 
 struct BadInput
 {
@@ -80,6 +87,16 @@ std::string clip(const char* file)
     return readFileBytes(kClips + file);
 }
 
+// A clip with big-endian words put at byte offsets.
+std::string patched(const char* file, std::initializer_list<std::pair<int, std::uint32_t>> words)
+{
+    std::string bytes = clip(file);
+    for (const auto& [at, word] : words)
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = static_cast<char>(word >> (24 - 8 * i));
+    return bytes;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Inputs, Refused,
     ::testing::Values(BadInput{"Empty", "", "The file is not an MP4 video."},
@@ -87,6 +104,12 @@ INSTANTIATE_TEST_SUITE_P(
                       BadInput{"AudioOnly", clip("audio-only.mp4"), "The file holds no video."},
                       BadInput{"CutPictures", clip("wide.mp4").substr(0, 900), "No picture could be decoded"},
                       BadInput{"CutIndex", clip("black-start.mp4").substr(0, 3000), "The file is not an MP4 video."},
+                      // wide.mp4's chunk offsets and sample sizes claim more entries than their atoms hold,
+                      // or samples of one byte each outnumber the file's bytes.
+                      BadInput{"ChunkCount", patched("wide.mp4", {{785, 0x10000}}), "The file is damaged"},
+                      BadInput{"SizeCount", patched("wide.mp4", {{721, 0x10000}}), "The file is damaged"},
+                      BadInput{"SameSizeSamples", patched("wide.mp4", {{717, 1}, {721, 0x100000}}),
+                               "The file is damaged"},
                       BadInput{"Missing", "missing", "The file could not be opened"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -100,6 +123,57 @@ TEST(Thumbnail, TimeLimitEndsTheDecode)
     EXPECT_EQ(error, QStringLiteral("Making the picture took too long."));
     EXPECT_EQ(failure, thumbnail::Failure::Passing);
 }
+
+struct Hostile
+{
+    const char* name;
+    std::uint32_t samples;  // claimed by a fragment of wide.mp4, without per-sample fields
+    std::int64_t fileSize;  // grown with a hole
+    const char* reason;
+};
+
+class Bounded : public ::testing::TestWithParam<Hostile>
+{
+};
+
+// FFmpeg allocates by a fragment's sample count while reading the header, where the time limit
+// doesn't reach it: 84 million in 1,548 bytes took 2.7 GB and 23 s. Refused by the table check;
+// where the file is large enough to hold the count, the allocation cap stops it.
+TEST_P(Bounded, PeakAndTime)
+{
+    TempDir dir;
+    std::string bytes = readFileBytes(REELKEEPER_TEST_DATA "/../../fuzz/corpus-thumbnail/trun-oom-1548.mp4");
+    const auto at = bytes.find("trun") + 8;
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = static_cast<char>(GetParam().samples >> (24 - 8 * i));
+    const auto video = dir.write("v.mp4", bytes);
+    std::filesystem::resize_file(video, std::max<std::int64_t>(GetParam().fileSize, bytes.size()));
+
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::alarm(30);
+        QString error;
+        const bool refused = !thumbnail::makeThumbnail(q(video), &error)
+            && error.startsWith(QString::fromLatin1(GetParam().reason));
+        ::_exit(refused ? 0 : 1);
+    }
+    int status = 0;
+    rusage usage{};
+    ASSERT_EQ(::wait4(child, &status, 0, &usage), child);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    EXPECT_LT(usage.ru_maxrss, 200 * 1024) << "peak KB";
+    EXPECT_LT(took, std::chrono::seconds(2));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, Bounded,
+    ::testing::Values(Hostile{"FuzzedFile", 0x5000000, 0, "The file is damaged"},
+                      Hostile{"BelowTheCap", 0x100000, 0, "The file is damaged"},
+                      Hostile{"LargeEnough", 0x3000000, std::int64_t(1) << 30, "The file is damaged"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Thumbnail, ExistingFileKeptUnlessReplaced)
 {

@@ -11,3 +11,6 @@ ffmpeg $q -f lavfi -i "color=c=black:s=320x240:r=12:d=1" -f lavfi -i "testsrc=s=
 ffmpeg $q -f lavfi -i "testsrc=s=320x180:r=12:d=1" $x264 -movflags +faststart wide.mp4
 # Sound only.
 ffmpeg $q -f lavfi -i "sine=f=440:r=8000:d=0.5" -c:a aac -b:a 8k -ac 1 -fflags +bitexact -flags:a +bitexact -map_metadata -1 audio-only.mp4
+# 16:9 colour with sound, fragmented (moof/trun), a key frame every 6 pictures.
+ffmpeg $q -f lavfi -i "testsrc=s=320x180:r=30:d=0.4" -f lavfi -i "sine=f=440:r=48000:d=0.4" \
+    $x264 -g 6 -keyint_min 6 -c:a aac -b:a 32k -movflags +frag_keyframe+empty_moov+default_base_moof fragmented.mp4
