@@ -1,5 +1,7 @@
 #include "platform/FileCopy.h"
 
+#include "platform/PathCodec.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -230,7 +232,7 @@ CopyResult FileOps::copyFile(const QString& sourcePath, const QString& targetPat
     };
 
     // The source. Non-blocking open, so that a named pipe can't hold the copy.
-    const QByteArray sourceName = QFile::encodeName(sourcePath);
+    const QByteArray sourceName = encodePath(sourcePath);
     const Fd in(sourceName.isEmpty() ? -1 : ::open(sourceName.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!in)
         return fail(CopyFault::ReadSource, sourceName.isEmpty() ? ENOENT : errno);
@@ -248,7 +250,7 @@ CopyResult FileOps::copyFile(const QString& sourcePath, const QString& targetPat
 
     // The target's folder, held open: every later step names entries relative
     // to it, and its removal shows as a zero link count on the temporary.
-    const QByteArray targetName = QFile::encodeName(targetPath);
+    const QByteArray targetName = encodePath(targetPath);
     const qsizetype slash = targetName.lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : targetName.left(slash);
     const QByteArray name = targetName.mid(slash + 1);
@@ -383,7 +385,7 @@ CopyResult FileOps::copyFile(const QString& sourcePath, const QString& targetPat
 
 FileOpResult FileOps::removeFile(const QString& path) const
 {
-    const QByteArray encoded = QFile::encodeName(path);
+    const QByteArray encoded = encodePath(path);
     if (encoded.isEmpty())
         return classify(ENOENT);
     if (::unlink(encoded.constData()) == 0)
@@ -393,7 +395,7 @@ FileOpResult FileOps::removeFile(const QString& path) const
 
 FileOpResult FileOps::makeDirectory(const QString& path) const
 {
-    const QByteArray encoded = QFile::encodeName(path);
+    const QByteArray encoded = encodePath(path);
     if (encoded.isEmpty())
         return classify(ENOENT);
     if (::mkdir(encoded.constData(), 0777) == 0)

@@ -3,6 +3,7 @@
 #include "mp4title/Title.h"
 #include "platform/AppDir.h"
 #include "platform/FileSystem.h"
+#include "platform/PathCodec.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -118,7 +119,7 @@ int scanPattern(const QString& pattern, const ScanHooks& hooks)
         video.fileName = item.name;
         video.path = path;
         video.dateText = FormatFileTime(item.lastWrite, kDateFormat);
-        video.title = QString::fromStdString(mp4title::readTitle(QFile::encodeName(path).toStdString()).title);
+        video.title = QString::fromStdString(mp4title::readTitle(platform::encodePath(path).toStdString()).title);
         video.length = fs.readableSize(path);
         const QString thumbPath = thumbnailPathFor(path);
         if (fs.fileSize(thumbPath).value_or(0) != 0)
