@@ -94,8 +94,9 @@ QString FormatFileTime(std::time_t stamp, const char* format)
 
 QString thumbnailPathFor(const QString& videoPath)
 {
+    // Only a "." of the file name starts its extension, never one of a folder.
     const qsizetype dot = videoPath.lastIndexOf(u'.');
-    return (dot < 0 ? videoPath : videoPath.left(dot)) + QStringLiteral(".THM");
+    return (dot <= videoPath.lastIndexOf(u'/') ? videoPath : videoPath.left(dot)) + QStringLiteral(".THM");
 }
 
 int scanPattern(const QString& pattern, const ScanHooks& hooks)
