@@ -1,28 +1,30 @@
 #include "Commands.h"
+#include "Output.h"
 
+#include "platform/FileSystem.h"
+#include "platform/PathCodec.h"
 #include "transfer/PspNaming.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 #include <cstdio>
 
 namespace cli {
 
-int runNextName(const Args& args)
+int runNextName(const Args& given)
 {
+    Args args = given;
+    const bool zero = takeZeroOption(args);
     if (args.size() != 1) {
-        std::fprintf(stderr, "Usage: reelkeeper-cli next-name FOLDER\n");
+        std::fprintf(stderr, "Usage: reelkeeper-cli next-name [-z] FOLDER\n");
         return 2;
     }
-    QString folder = QFile::decodeName(QByteArray::fromStdString(args[0]));
-    if (!QFileInfo(folder).isDir()) {
-        std::fprintf(stderr, "reelkeeper-cli: not a folder: %s\n", args[0].c_str());
+    QString folder = platform::decodePath(QByteArray::fromStdString(args[0]));
+    if (!platform::fileSystem().isDirectory(folder)) {
+        std::fprintf(stderr, "reelkeeper-cli: not a folder: %s\n", escapedPath(folder).c_str());
         return 1;
     }
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
-    std::printf("%s\n", transfer::GetNextPspFileName(folder).toUtf8().constData());
+    writeRecord(zero, {platform::encodePath(transfer::GetNextPspFileName(folder))});
     return 0;
 }
 
