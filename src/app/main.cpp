@@ -1,5 +1,6 @@
 // The GUI program: parses the command line, creates the process-wide managers and
 // hands over to the application object.
+#include "platform/PathCodec.h"
 #include "platform/Prompt.h"
 #include "shell/CMainApp.h"
 #include "shell/CommandLine.h"
@@ -29,7 +30,7 @@ bool answeredWithoutDisplay(int& argc, char* argv[])
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+        arguments.append(platform::decodePath(argv[i]));
     QCommandLineParser parser;
     describeCommandLine(parser);
     if (!shell::parseCommandLine(parser, arguments, nullptr))
@@ -70,9 +71,13 @@ int main(int argc, char* argv[])
     QCommandLineParser parser;
     describeCommandLine(parser);
     QString error;
-    const auto options = shell::parseCommandLine(parser, QApplication::arguments(), &error);
+    // What QApplication left of argv, decoded so that paths keep their bytes.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(platform::decodePath(argv[i]));
+    const auto options = shell::parseCommandLine(parser, arguments, &error);
     if (!options) {
-        std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
+        std::fprintf(stderr, "%s\n", platform::encodePath(error).constData());
         return 2;
     }
     if (parser.isSet(QStringLiteral("help")))
@@ -83,7 +88,7 @@ int main(int argc, char* argv[])
     // Declared before the window looks for a PSP, so they are found like attached drives.
     QString startFolder;
     if (!shell::applyVolumeOptions(*options, &startFolder, &error)) {
-        std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
+        std::fprintf(stderr, "%s\n", platform::encodePath(error).constData());
         return 1;
     }
 

@@ -1,29 +1,31 @@
 #include "Commands.h"
+#include "Output.h"
 
+#include "platform/PathCodec.h"
 #include "platform/Volumes.h"
 #include "storage/PspDrives.h"
-
-#include <QFile>
 
 #include <cstdio>
 
 namespace cli {
 
-int runDrives(const Args& args)
+int runDrives(const Args& given)
 {
+    Args args = given;
+    const bool zero = takeZeroOption(args);
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--volume" && i + 1 < args.size()) {
-            platform::declareVolume(QFile::decodeName(QByteArray::fromStdString(args[++i])));
+            platform::declareVolume(platform::decodePath(QByteArray::fromStdString(args[++i])));
         } else {
-            std::fprintf(stderr, "Usage: reelkeeper-cli drives [--volume DIR]...\n");
+            std::fprintf(stderr, "Usage: reelkeeper-cli drives [-z] [--volume DIR]...\n");
             return 2;
         }
     }
-    // One line per drive: mount point, display name, removable, PSP (tab-separated).
+    // One record per drive: mount point, display name, removable, PSP.
     for (const platform::VolumeInfo& volume : platform::volumes().list()) {
         const bool psp = storage::IsPSPVolume(volume);
-        std::printf("%s\t%s\t%s\t%s\n", QFile::encodeName(volume.root).constData(),
-                    volume.displayName.toUtf8().constData(), volume.removable ? "yes" : "no", psp ? "yes" : "no");
+        writeRecord(zero, {platform::encodePath(volume.root), platform::encodePath(volume.displayName),
+                           volume.removable ? "yes" : "no", psp ? "yes" : "no"});
     }
     return 0;
 }

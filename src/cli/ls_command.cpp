@@ -1,9 +1,10 @@
 #include "Commands.h"
+#include "Output.h"
 
 #include "platform/FileSystem.h"
+#include "platform/PathCodec.h"
 #include "storage/Catalogue.h"
 
-#include <QFile>
 #include <QString>
 
 #include <cstdio>
@@ -23,27 +24,28 @@ QString oneField(QString text)
 
 } // namespace
 
-int runLs(const Args& args)
+int runLs(const Args& given)
 {
+    Args args = given;
+    const bool zero = takeZeroOption(args);
     if (args.size() != 1) {
-        std::fputs("Usage: reelkeeper-cli ls FOLDER\n", stderr);
+        std::fputs("Usage: reelkeeper-cli ls [-z] FOLDER\n", stderr);
         return 2;
     }
-    const QString folder = QFile::decodeName(QByteArray::fromStdString(args.front()));
+    const QString folder = platform::decodePath(QByteArray::fromStdString(args.front()));
     if (!platform::fileSystem().isDirectory(folder)) {
-        std::fprintf(stderr, "reelkeeper-cli: '%s' is not an existing folder\n", args.front().c_str());
+        std::fprintf(stderr, "reelkeeper-cli: '%s' is not an existing folder\n", escapedPath(folder).c_str());
         return 1;
     }
 
     storage::ScanHooks hooks;
-    hooks.add = [](storage::ScannedVideo&& video) {
+    hooks.add = [zero](storage::ScannedVideo&& video) {
         const QString size = video.length ? storage::FormatSizeText(*video.length) : QString();
-        const QString line = oneField(video.fileName) + u'\t' + oneField(video.title) + u'\t' + size + u'\t'
-            + video.dateText + u'\n';
-        std::fputs(line.toUtf8().constData(), stdout);
+        writeRecord(zero, {platform::encodePath(video.fileName), (zero ? video.title : oneField(video.title)).toUtf8(),
+                           size.toUtf8(), video.dateText.toUtf8()});
     };
     storage::scanPattern(storage::videoPattern(folder), hooks);
-    std::fflush(stdout);
+    flushStdout();
     return 0;
 }
 

@@ -1,4 +1,5 @@
 #include "Commands.h"
+#include "Output.h"
 
 #include <cstdio>
 #include <cstring>
@@ -15,21 +16,22 @@ const char kUsage[] =
     "  title get FILE...         print the PSP title of each video (one line each)\n"
     "  title set FILE TITLE      write TITLE into the video, in place\n"
     "  title clear FILE          remove the title from the video\n"
-    "  ls FOLDER                 list the videos of a folder: name, title, size, date\n"
-    "  drives [--volume DIR]...  list the drives and which of them hold a PSP\n"
-    "  next-name FOLDER          print the next free PSP file name in a PSP video folder\n"
-    "  thumbnail [--force] VIDEO [OUT]\n"
+    "  ls [-z] FOLDER            list the videos of a folder: name, title, size, date\n"
+    "  drives [-z] [--volume DIR]...\n"
+    "                            list the drives and which of them hold a PSP\n"
+    "  next-name [-z] FOLDER     print the next free PSP file name in a PSP video folder\n"
+    "  thumbnail [--force] [-z] VIDEO [OUT]\n"
     "                            make the video's 160x120 PSP thumbnail from a key frame;\n"
     "                            OUT defaults to the .THM beside VIDEO, kept without --force\n"
-    "  copy-to-psp [--psp ROOT] [--next-num N] [--yes|--no] FILE...\n"
+    "  copy-to-psp [--psp ROOT] [--next-num N] [--yes|--no] [-z] FILE...\n"
     "                            copy videos (each with its .THM) to the PSP under PSP names\n"
-    "  move-to-psp [--psp ROOT] [--next-num N] [--yes|--no] FILE...\n"
+    "  move-to-psp [--psp ROOT] [--next-num N] [--yes|--no] [-z] FILE...\n"
     "                            the same, then remove each video that arrived whole\n"
-    "  copy-from-psp [--psp ROOT] [--yes|--no] FOLDER NAME...\n"
+    "  copy-from-psp [--psp ROOT] [--yes|--no] [-z] FOLDER NAME...\n"
     "                            copy PSP videos into FOLDER, named by their titles\n"
-    "  move-from-psp [--psp ROOT] [--yes|--no] FOLDER NAME...\n"
+    "  move-from-psp [--psp ROOT] [--yes|--no] [-z] FOLDER NAME...\n"
     "                            the same, then remove each video from the PSP\n"
-    "  delete [--psp ROOT] [--yes|--no] NAME...\n"
+    "  delete [--psp ROOT] [--yes|--no] [-z] NAME...\n"
     "                            delete videos (and their thumbnails) from the PSP\n"
     "\n"
     "Transfer options:\n"
@@ -40,17 +42,18 @@ const char kUsage[] =
     "                            questions are asked on the terminal, or answered No\n"
     "NAMEs are file names in the PSP video folder (MP_ROOT/100MNV01). Each video that\n"
     "lands prints a line \"SOURCE<tab>TARGET\"; messages go to stderr. Exit status: 0 when\n"
-    "every item was done or declined, 1 when any failed, 2 for wrong arguments, 130/143\n"
-    "when stopped by SIGINT/SIGTERM.\n"
+    "every item was done or declined, 1 when any failed (or stdout could not be written),\n"
+    "2 for wrong arguments, 130/143 when stopped by SIGINT/SIGTERM.\n"
     "\n"
+    "Names in output lines have tab, newline and backslash written as \\t, \\n and \\\\,\n"
+    "other control characters and bytes that are not UTF-8 as \\xHH. With -z (--zero)\n"
+    "each field is written as it is and ended by a NUL instead.\n"
     "\n"
     "Options:\n"
     "  -h, --help                show this help and exit\n"
     "  -V, --version             show the version and exit\n";
 
-} // namespace
-
-int main(int argc, char** argv)
+int run(int argc, char** argv)
 {
     if (argc < 2) {
         std::fputs(kUsage, stderr);
@@ -60,11 +63,11 @@ int main(int argc, char** argv)
     const cli::Args args(argv + 2, argv + argc);
 
     if (command == "-h" || command == "--help" || command == "help") {
-        std::fputs(kUsage, stdout);
+        cli::print(kUsage);
         return 0;
     }
     if (command == "-V" || command == "--version") {
-        std::printf("reelkeeper-cli %s\n", REELKEEPER_VERSION);
+        cli::print("reelkeeper-cli " REELKEEPER_VERSION "\n");
         return 0;
     }
     if (command == "title")
@@ -84,4 +87,11 @@ int main(int argc, char** argv)
     std::fprintf(stderr, "reelkeeper-cli: unknown command '%s'\n\n", command.c_str());
     std::fputs(kUsage, stderr);
     return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    return cli::closeStdout(run(argc, argv));
 }

@@ -1,9 +1,9 @@
 #include "Commands.h"
+#include "Output.h"
 
+#include "platform/FileSystem.h"
+#include "platform/PathCodec.h"
 #include "transfer/PspNaming.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 #include <cstdio>
 #include <cstring>
@@ -11,15 +11,17 @@
 
 namespace cli {
 
-int runNextName(const Args& args)
+int runNextName(const Args& given)
 {
+    Args args = given;
+    const bool zero = takeZeroOption(args);
     if (args.size() != 1) {
-        std::fprintf(stderr, "Usage: reelkeeper-cli next-name FOLDER\n");
+        std::fprintf(stderr, "Usage: reelkeeper-cli next-name [-z] FOLDER\n");
         return 2;
     }
-    QString folder = QFile::decodeName(QByteArray::fromStdString(args[0]));
-    if (!QFileInfo(folder).isDir()) {
-        std::fprintf(stderr, "reelkeeper-cli: not a folder: %s\n", args[0].c_str());
+    QString folder = platform::decodePath(QByteArray::fromStdString(args[0]));
+    if (!platform::fileSystem().isDirectory(folder)) {
+        std::fprintf(stderr, "reelkeeper-cli: not a folder: %s\n", escapedPath(folder).c_str());
         return 1;
     }
     if (!folder.endsWith(QLatin1Char('/')))
@@ -28,10 +30,10 @@ int runNextName(const Args& args)
     const std::optional<QString> name = transfer::GetNextPspFileName(folder, &error);
     if (!name) {
         // A listing cut short would name a file that may exist.
-        std::fprintf(stderr, "reelkeeper-cli: %s: %s\n", args[0].c_str(), std::strerror(error));
+        std::fprintf(stderr, "reelkeeper-cli: %s: %s\n", escapedPath(folder).c_str(), std::strerror(error));
         return 1;
     }
-    std::printf("%s\n", name->toUtf8().constData());
+    writeRecord(zero, {platform::encodePath(*name)});
     return 0;
 }
 

@@ -1,10 +1,10 @@
 #include "Commands.h"
+#include "Output.h"
 
 #include "platform/FileSystem.h"
+#include "platform/PathCodec.h"
 #include "storage/Catalogue.h"
 #include "thumbnail/Thumbnail.h"
-
-#include <QFile>
 
 #include <cstdio>
 #include <string>
@@ -13,7 +13,7 @@ namespace cli {
 
 namespace {
 
-const char kThumbnailUsage[] = "Usage: reelkeeper-cli thumbnail [--force] VIDEO [OUT]\n";
+const char kThumbnailUsage[] = "Usage: reelkeeper-cli thumbnail [--force] [-z] VIDEO [OUT]\n";
 
 int usage()
 {
@@ -23,14 +23,16 @@ int usage()
 
 int fail(const QString& path, const QString& reason)
 {
-    std::fprintf(stderr, "reelkeeper-cli: %s: %s\n", QFile::encodeName(path).constData(), reason.toLocal8Bit().constData());
+    std::fprintf(stderr, "reelkeeper-cli: %s: %s\n", escapedPath(path).c_str(), platform::encodePath(reason).constData());
     return 1;
 }
 
 } // namespace
 
-int runThumbnail(const Args& args)
+int runThumbnail(const Args& given)
 {
+    Args args = given;
+    const bool zero = takeZeroOption(args);
     bool force = false;
     Args files;
     for (const std::string& arg : args) {
@@ -43,8 +45,8 @@ int runThumbnail(const Args& args)
     }
     if (files.empty() || files.size() > 2)
         return usage();
-    const QString video = QFile::decodeName(files[0].c_str());
-    const QString out = files.size() == 2 ? QFile::decodeName(files[1].c_str()) : storage::thumbnailPathFor(video);
+    const QString video = platform::decodePath(QByteArray::fromStdString(files[0]));
+    const QString out = files.size() == 2 ? platform::decodePath(QByteArray::fromStdString(files[1])) : storage::thumbnailPathFor(video);
     // Told before any decoding; the write itself never replaces without --force either.
     if (!force && platform::fileSystem().exists(out))
         return fail(out, QStringLiteral("exists already (--force replaces it)"));
@@ -54,7 +56,7 @@ int runThumbnail(const Args& args)
         return fail(video, error);
     if (!thumbnail::writeJpeg(*jpeg, out, force, &error))
         return fail(out, error);
-    std::printf("%s\n", QFile::encodeName(out).constData());
+    writeRecord(zero, {platform::encodePath(out)});
     return 0;
 }
 

@@ -1,6 +1,9 @@
 #include "Commands.h"
+#include "Output.h"
 
 #include "mp4title/Title.h"
+
+#include <QByteArray>
 
 #include <cstdio>
 #include <string>
@@ -27,8 +30,8 @@ int getTitles(const Args& files)
         const mp4title::ReadResult r = mp4title::readTitle(file);
         if (r.status != mp4title::ReadStatus::Ok) {
             // Keep one line per file on stdout so that lines match the arguments.
-            std::fputs("\n", stdout);
-            std::fprintf(stderr, "reelkeeper-cli: %s: %s\n", file.c_str(), mp4title::describe(r.status));
+            print("\n");
+            std::fprintf(stderr, "reelkeeper-cli: %s: %s\n", escaped(QByteArray::fromStdString(file)).c_str(), mp4title::describe(r.status));
             status = 1;
             continue;
         }
@@ -36,7 +39,7 @@ int getTitles(const Args& files)
         for (char& ch : line)
             if (ch == '\n' || ch == '\r')
                 ch = ' '; // one line per file, whatever the title holds
-        std::printf("%s\n", line.c_str());
+        print(line + '\n');
     }
     return status;
 }
@@ -45,7 +48,7 @@ int report(const std::string& file, const mp4title::WriteResult& r)
 {
     if (r.ok)
         return 0;
-    std::fprintf(stderr, "reelkeeper-cli: %s: %s\n", file.c_str(), r.reason.c_str());
+    std::fprintf(stderr, "reelkeeper-cli: %s: %s\n", escaped(QByteArray::fromStdString(file)).c_str(), r.reason.c_str());
     return 1;
 }
 

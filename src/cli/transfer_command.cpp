@@ -1,6 +1,9 @@
 #include "Commands.h"
+#include "Output.h"
 
 #include "mp4title/Title.h"
+#include "platform/FileSystem.h"
+#include "platform/PathCodec.h"
 #include "platform/Prompt.h"
 #include "platform/Volumes.h"
 #include "storage/PspDrives.h"
@@ -9,7 +12,6 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 
 #include <unistd.h>
 
@@ -38,23 +40,19 @@ struct Options
     std::optional<QString> pspRoot;
     std::optional<QString> nextNum;
     Answer answer = Answer::Ask;
+    bool zero = false;
     std::vector<QString> operands;
 };
 
 QString decoded(const std::string& arg)
 {
-    return QFile::decodeName(QByteArray::fromStdString(arg));
+    return platform::decodePath(QByteArray::fromStdString(arg));
 }
 
-QByteArray encoded(const QString& text)
+// One line of stderr, whatever the text holds; names in it escaped as on stdout.
+std::string oneLine(const QString& text)
 {
-    return QFile::encodeName(text);
-}
-
-// One line of stderr, whatever the text holds.
-QByteArray oneLine(const QString& text)
-{
-    return text.simplified().toUtf8();
+    return escapedPath(text.simplified());
 }
 
 int usage(TransferOp op)
@@ -63,14 +61,14 @@ int usage(TransferOp op)
     switch (op) {
     case OP_MOVE_TO_PSP:
     case OP_COPY_TO_PSP:
-        text = "Usage: reelkeeper-cli copy-to-psp|move-to-psp [--psp ROOT] [--next-num N] [--yes|--no] FILE...\n";
+        text = "Usage: reelkeeper-cli copy-to-psp|move-to-psp [--psp ROOT] [--next-num N] [--yes|--no] [-z] FILE...\n";
         break;
     case OP_MOVE_FROM_PSP:
     case OP_COPY_FROM_PSP:
-        text = "Usage: reelkeeper-cli copy-from-psp|move-from-psp [--psp ROOT] [--yes|--no] FOLDER NAME...\n";
+        text = "Usage: reelkeeper-cli copy-from-psp|move-from-psp [--psp ROOT] [--yes|--no] [-z] FOLDER NAME...\n";
         break;
     default:
-        text = "Usage: reelkeeper-cli delete [--psp ROOT] [--yes|--no] NAME...\n";
+        text = "Usage: reelkeeper-cli delete [--psp ROOT] [--yes|--no] [-z] NAME...\n";
         break;
     }
     std::fputs(text, stderr);
@@ -105,6 +103,8 @@ std::optional<Options> parse(TransferOp op, const Args& args)
             options.pspRoot = decoded(args[++i]);
         } else if (arg == "--next-num" && toPsp && hasValue && !options.nextNum && isDigits(args[i + 1])) {
             options.nextNum = decoded(args[++i]);
+        } else if (arg == "-z" || arg == "--zero") {
+            options.zero = true;
         } else if ((arg == "--yes" || arg == "--no") && options.answer == Answer::Ask) {
             options.answer = arg == "--yes" ? Answer::Yes : Answer::No;
         } else {
@@ -127,8 +127,9 @@ std::optional<Options> parse(TransferOp op, const Args& args)
 class Console final : public platform::Prompt
 {
 public:
-    Console(Answer answer, QString subject)
+    Console(Answer answer, bool zero, QString subject)
         : m_answer(answer)
+        , m_bZero(zero)
         , m_subject(std::move(subject))
         , m_bDrawProgress(::isatty(STDERR_FILENO) == 1)
     {
@@ -152,7 +153,7 @@ public:
             say(text + (yes ? QStringLiteral(" yes") : QStringLiteral(" no")));
             return yes ? platform::PromptAnswer::Yes : platform::PromptAnswer::No;
         }
-        std::fprintf(stderr, "reelkeeper-cli: %s: %s [y/N] ", encoded(m_subject).constData(), oneLine(text).constData());
+        std::fprintf(stderr, "reelkeeper-cli: %s: %s [y/N] ", escapedPath(m_subject).c_str(), oneLine(text).c_str());
         std::fflush(stderr);
         char reply[64] = {};
         // A stop signal interrupts the read, and counts as No.
@@ -176,7 +177,7 @@ public:
         if (!m_bDrawProgress || total == 0)
             return;
         const double seconds = std::max<qint64>(m_clock.elapsed(), 1) / 1000.0;
-        std::fprintf(stderr, "\r\033[K%s  %3d%%  %.1f MB/s", encoded(m_subject).constData(), percent,
+        std::fprintf(stderr, "\r\033[K%s  %3d%%  %.1f MB/s", escapedPath(m_subject).c_str(), percent,
                      static_cast<double>(copied) / (1024.0 * 1024.0) / seconds);
         std::fflush(stderr);
         m_bProgressShown = true;
@@ -186,8 +187,8 @@ public:
     {
         clearProgress();
         if (!outcome.target.isEmpty()) {
-            std::printf("%s\t%s\n", encoded(outcome.source).constData(), encoded(outcome.target).constData());
-            std::fflush(stdout);
+            writeRecord(m_bZero, {platform::encodePath(outcome.source), platform::encodePath(outcome.target)});
+            flushStdout();
         }
         if (outcome.status == transfer::ItemStatus::Failed || outcome.status == transfer::ItemStatus::Cancelled) {
             if (outcome.message.isEmpty())
@@ -200,7 +201,7 @@ public:
     void say(const QString& text)
     {
         clearProgress();
-        std::fprintf(stderr, "reelkeeper-cli: %s: %s\n", encoded(m_subject).constData(), oneLine(text).constData());
+        std::fprintf(stderr, "reelkeeper-cli: %s: %s\n", escapedPath(m_subject).c_str(), oneLine(text).c_str());
     }
 
 private:
@@ -213,6 +214,7 @@ private:
     }
 
     const Answer m_answer;
+    const bool m_bZero;
     QString m_subject; // the file the next message is about
     const bool m_bDrawProgress;
     bool m_bProgressShown = false;
@@ -229,7 +231,7 @@ std::optional<QString> openPspFolder(const std::optional<QString>& pspRoot)
         platform::declareVolume(*pspRoot);
         root = platform::rootOf(*pspRoot);
         if (!storage::IsPSPDrive(root)) {
-            std::fprintf(stderr, "reelkeeper-cli: %s: %s\n", encoded(*pspRoot).constData(), storage::kNotAPsp);
+            std::fprintf(stderr, "reelkeeper-cli: %s: %s\n", escapedPath(*pspRoot).c_str(), storage::kNotAPsp);
             return std::nullopt;
         }
     } else {
@@ -242,7 +244,7 @@ std::optional<QString> openPspFolder(const std::optional<QString>& pspRoot)
     QString pspPath;
     const storage::PspFolderResult result = storage::MakePspFolder(root, pspPath);
     if (result != storage::PspFolderResult::Ok) {
-        std::fprintf(stderr, "reelkeeper-cli: %s: %s\n", encoded(root).constData(),
+        std::fprintf(stderr, "reelkeeper-cli: %s: %s\n", escapedPath(root).c_str(),
                      result == storage::PspFolderResult::FailureA ? storage::kNotWriteableA : storage::kNotWriteableB);
         return std::nullopt;
     }
@@ -251,7 +253,7 @@ std::optional<QString> openPspFolder(const std::optional<QString>& pspRoot)
 
 QString titleOf(const QString& path)
 {
-    const mp4title::ReadResult read = mp4title::readTitle(encoded(path).toStdString());
+    const mp4title::ReadResult read = mp4title::readTitle(platform::encodePath(path).toStdString());
     return read.status == mp4title::ReadStatus::Ok ? QString::fromStdString(read.title) : QString();
 }
 
@@ -262,10 +264,13 @@ transfer::TransferRequest requestFor(const Options& options, const QString& pspP
     request.pspPath = pspPath;
     request.nextNum = options.nextNum.value_or(QString());
     request.nextNumTyped = options.nextNum.has_value();
-    request.localFolder = QDir::currentPath();
+    // The current folder through the platform: Qt's own would lose bytes that are not UTF-8.
+    const QString current = platform::fileSystem().currentDirectory();
+    request.localFolder = current;
     auto names = options.operands.begin();
     if (options.op == OP_MOVE_FROM_PSP || options.op == OP_COPY_FROM_PSP) {
-        request.localFolder = QDir::cleanPath(QDir::current().absoluteFilePath(*names++));
+        const QString& folder = *names++;
+        request.localFolder = QDir::cleanPath(folder.startsWith(QLatin1Char('/')) ? folder : current + QLatin1Char('/') + folder);
     }
     for (; names != options.operands.end(); ++names) {
         if (options.op == OP_MOVE_TO_PSP || options.op == OP_COPY_TO_PSP)
@@ -327,7 +332,7 @@ int runTransfer(const std::string& command, const Args& args)
     const transfer::TransferRequest request = requestFor(*options, *pspPath);
 
     // Before the first item, messages are about the folder the operation works on.
-    Console console(options->answer, op == OP_DELETE_ON_PSP ? request.pspPath : request.localFolder);
+    Console console(options->answer, options->zero, op == OP_DELETE_ON_PSP ? request.pspPath : request.localFolder);
     platform::setPrompt(&console);
     transfer::TransferEngine engine(request, g_cancel);
     QObject::connect(&engine, &transfer::TransferEngine::itemStarted, [&console](const QString& source) { console.started(source); });
@@ -344,7 +349,6 @@ int runTransfer(const std::string& command, const Args& args)
     });
     engine.run();
     platform::setPrompt(nullptr);
-    std::fflush(stdout);
 
     if (g_signal != 0)
         return 128 + g_signal;

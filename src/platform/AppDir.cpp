@@ -1,7 +1,8 @@
 #include "platform/AppDir.h"
 
+#include "platform/PathCodec.h"
+
 #include <QByteArray>
-#include <QFile>
 #include <QFileInfo>
 
 #include <unistd.h>
@@ -14,13 +15,13 @@ QString appDir()
 {
     const QByteArray fromEnv = qgetenv("REELKEEPER_APPDIR");
     if (!fromEnv.isEmpty())
-        return QFile::decodeName(fromEnv);
+        return decodePath(fromEnv);
     char buffer[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
     if (n <= 0)
         return QStringLiteral(".");
     buffer[n] = '\0';
-    const QString exeDir = QFileInfo(QFile::decodeName(buffer)).absolutePath();
+    const QString exeDir = QFileInfo(decodePath(buffer)).absolutePath();
     // The build tree keeps the data beside the executable; an installed
     // program finds it in <prefix>/share/reelkeeper beside <prefix>/bin.
     if (QFileInfo::exists(exeDir + QStringLiteral("/Default.THM")) || QFileInfo::exists(exeDir + QStringLiteral("/Skin")))

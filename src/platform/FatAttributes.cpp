@@ -1,6 +1,7 @@
 #include "platform/FatAttributes.h"
 
-#include <QFile>
+#include "platform/PathCodec.h"
+
 
 #include <fcntl.h>
 #include <linux/msdos_fs.h>
@@ -41,7 +42,7 @@ QString baseName(const QString& path)
 
 std::uint32_t EntryAttributes::attributes(const QString& path) const
 {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = encodePath(path);
     struct stat st {};
     if (::lstat(native.constData(), &st) != 0)
         return 0;
@@ -69,7 +70,7 @@ std::uint32_t EntryAttributes::attributes(const QString& path) const
 
 bool EntryAttributes::makeDirectory(const QString& path) const
 {
-    return ::mkdir(QFile::encodeName(path).constData(), 0777) == 0;
+    return ::mkdir(encodePath(path).constData(), 0777) == 0;
 }
 
 EntryAttributes& entryAttributes()

@@ -1,5 +1,6 @@
 #include "platform/FileCopy.h"
 
+#include "platform/PathCodec.h"
 #include "platform/Volumes.h"
 
 #include <QFile>
@@ -272,7 +273,7 @@ CopyResult FileOps::copyFile(const QString& sourcePath, const QString& targetPat
     };
 
     // The source. Non-blocking open, so that a named pipe can't hold the copy.
-    const QByteArray sourceName = QFile::encodeName(sourcePath);
+    const QByteArray sourceName = encodePath(sourcePath);
     const Fd in(sourceName.isEmpty() ? -1 : ::open(sourceName.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!in)
         return fail(CopyFault::ReadSource, sourceName.isEmpty() ? ENOENT : errno);
@@ -293,7 +294,7 @@ CopyResult FileOps::copyFile(const QString& sourcePath, const QString& targetPat
 
     // The target's folder, held open: every later step names entries relative
     // to it, and its removal shows as a zero link count on the temporary.
-    const QByteArray targetName = QFile::encodeName(targetPath);
+    const QByteArray targetName = encodePath(targetPath);
     const qsizetype slash = targetName.lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : targetName.left(slash);
     const QByteArray folderPrefix = slash < 0 ? QByteArray() : targetName.left(slash + 1);
@@ -311,14 +312,14 @@ CopyResult FileOps::copyFile(const QString& sourcePath, const QString& targetPat
         if (!nextName)
             return false;
         errno = 0;
-        const std::optional<QString> next = nextName(QFile::decodeName(name));
+        const std::optional<QString> next = nextName(decodePath(name));
         if (!next) {
             lookError = errno ? errno : EIO;
             return false;
         }
         if (next->isEmpty() || next->contains(QLatin1Char('/')))
             return false;
-        name = QFile::encodeName(*next);
+        name = encodePath(*next);
         return true;
     };
     const auto notMovedOn = [&] { return lookError ? fail(CopyFault::WriteTarget, lookError) : taken(); };
@@ -350,7 +351,7 @@ CopyResult FileOps::copyFile(const QString& sourcePath, const QString& targetPat
     // not after four gigabytes.
     struct statfs fsInfo {};
     const bool fat = (::fstatfs(dir.get(), &fsInfo) == 0 && fsInfo.f_type == MSDOS_SUPER_MAGIC)
-        || volumes().isFat(QFile::decodeName(folder));
+        || volumes().isFat(decodePath(folder));
     if (fat && total > kFatMaxFileSize)
         return fail(CopyFault::TooLarge, EFBIG);
 
@@ -492,14 +493,14 @@ CopyResult FileOps::copyFile(const QString& sourcePath, const QString& targetPat
             sys(Sys::Unlink, {dir.get(), name.constData(), nullptr, -1, nullptr});
         return fail(CopyFault::WriteTarget, error);
     }
-    result.target = QFile::decodeName(folderPrefix + name);
+    result.target = decodePath(folderPrefix + name);
     result.status = CopyStatus::Ok;
     return result;
 }
 
 FileOpResult FileOps::removeFile(const QString& path) const
 {
-    const QByteArray encoded = QFile::encodeName(path);
+    const QByteArray encoded = encodePath(path);
     if (encoded.isEmpty())
         return classify(ENOENT);
     if (sys(Sys::Unlink, {AT_FDCWD, encoded.constData(), nullptr, -1, nullptr}) == 0)
@@ -509,7 +510,7 @@ FileOpResult FileOps::removeFile(const QString& path) const
 
 std::optional<QString> FileOps::stashFile(const QString& path, FileOpResult* outcome) const
 {
-    const QByteArray encoded = QFile::encodeName(path);
+    const QByteArray encoded = encodePath(path);
     const qsizetype slash = encoded.lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : encoded.left(slash);
     const QByteArray name = encoded.mid(slash + 1);
@@ -537,7 +538,7 @@ std::optional<QString> FileOps::stashFile(const QString& path, FileOpResult* out
         }
         if (renamed == 0) {
             report({FileOpStatus::Ok, 0});
-            return QFile::decodeName((slash < 0 ? QByteArray() : encoded.left(slash + 1)) + stash);
+            return decodePath((slash < 0 ? QByteArray() : encoded.left(slash + 1)) + stash);
         }
         if (errno != EEXIST) {
             report(classify(errno));
@@ -550,8 +551,8 @@ std::optional<QString> FileOps::stashFile(const QString& path, FileOpResult* out
 
 FileOpResult FileOps::restoreFile(const QString& stashed, const QString& path) const
 {
-    const QByteArray from = QFile::encodeName(stashed);
-    const QByteArray to = QFile::encodeName(path);
+    const QByteArray from = encodePath(stashed);
+    const QByteArray to = encodePath(path);
     const qsizetype slash = to.lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : to.left(slash);
     const Fd dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -574,7 +575,7 @@ FileOpResult FileOps::restoreFile(const QString& stashed, const QString& path) c
 
 int FileOps::removeStaleTemporaries(const QString& folder, std::time_t notBefore) const
 {
-    const QByteArray encoded = QFile::encodeName(folder);
+    const QByteArray encoded = encodePath(folder);
     const Fd dir(::open(encoded.isEmpty() ? "." : encoded.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!dir)
         return 0;
@@ -600,7 +601,7 @@ int FileOps::removeStaleTemporaries(const QString& folder, std::time_t notBefore
 
 FileOpResult FileOps::makeDirectory(const QString& path) const
 {
-    const QByteArray encoded = QFile::encodeName(path);
+    const QByteArray encoded = encodePath(path);
     if (encoded.isEmpty())
         return classify(ENOENT);
     if (::mkdir(encoded.constData(), 0777) == 0)

@@ -1,9 +1,9 @@
 #include "platform/FileSystem.h"
 
+#include "platform/PathCodec.h"
 #include "platform/Volumes.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -24,7 +24,7 @@ FileSystem* g_replacement = nullptr;
 
 QByteArray encode(const QString& path)
 {
-    return QFile::encodeName(path);
+    return encodePath(path);
 }
 
 bool globMatchAt(const QString& glob, qsizetype g, const QString& name, qsizetype n)
@@ -100,7 +100,7 @@ std::vector<DirEntry> FileSystem::list(const QString& folder, const QString& glo
                 *error = errno;
             break;
         }
-        const QString name = QFile::decodeName(item->d_name);
+        const QString name = decodePath(item->d_name);
         if (name == u"." || name == u".." || !globMatch(glob, name))
             continue;
         DirEntry entry;
@@ -203,7 +203,7 @@ QString FileSystem::currentDirectory() const
     char buffer[PATH_MAX];
     if (::getcwd(buffer, sizeof buffer) == nullptr)
         return QDir::currentPath();
-    return QFile::decodeName(buffer);
+    return decodePath(buffer);
 }
 
 FileSystem& fileSystem()

@@ -1,5 +1,8 @@
 #include "platform/Volumes.h"
 
+#include "platform/FileSystem.h"
+#include "platform/PathCodec.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -39,7 +42,7 @@ bool deviceIsRemovable(const QByteArray& device)
 {
     if (!device.startsWith("/dev/"))
         return false;
-    const QString node = QFileInfo(QFile::decodeName(device)).canonicalFilePath();
+    const QString node = QFileInfo(decodePath(device)).canonicalFilePath();
     if (node.isEmpty())
         return false;
     const QString name = node.mid(node.lastIndexOf(QLatin1Char('/')) + 1);
@@ -76,7 +79,9 @@ bool byRoot(const VolumeInfo& a, const VolumeInfo& b)
 
 QString rootOf(const QString& dir)
 {
-    QString root = QDir::cleanPath(QDir(dir).absolutePath());
+    // Qt's current folder would lose bytes that are not UTF-8.
+    const QString absolute = dir.startsWith(QLatin1Char('/')) ? dir : fileSystem().currentDirectory() + QLatin1Char('/') + dir;
+    QString root = QDir::cleanPath(absolute);
     if (!root.endsWith(QLatin1Char('/')))
         root += QLatin1Char('/');
     return root;
@@ -117,7 +122,7 @@ std::vector<VolumeInfo> Volumes::list() const
 {
     std::vector<VolumeInfo> result = mounted();
     for (const QString& root : declaredVolumes()) {
-        if (!QFileInfo(root).isDir())
+        if (!fileSystem().isDirectory(root))
             continue;
         // A declared folder that is also a mount point replaces that entry.
         result.erase(std::remove_if(result.begin(), result.end(), [&](const VolumeInfo& v) { return v.root == root; }),

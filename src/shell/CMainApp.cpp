@@ -1,5 +1,6 @@
 #include "shell/CMainApp.h"
 
+#include "platform/PathCodec.h"
 #include "shell/CMainDlg.h"
 #include "shell/StartupRules.h"
 #include "skin/UxAppPref.h"
@@ -104,7 +105,7 @@ void CMainApp::TakeScreenshot(CMainDlg& window)
         painter.fillRect(picture.rect(), Qt::transparent);
     }
     if (!picture.save(m_strScreenshot, "PNG")) {
-        std::fprintf(stderr, "Cannot write the screenshot %s\n", m_strScreenshot.toLocal8Bit().constData());
+        std::fprintf(stderr, "Cannot write the screenshot %s\n", platform::encodePath(m_strScreenshot).constData());
         m_nExitCode = 1;
     }
     // Leaves without the close handling, so a screenshot does not change the settings.

@@ -3,6 +3,7 @@
 #include "mp4title/Title.h"
 #include "platform/AppDir.h"
 #include "platform/FileSystem.h"
+#include "platform/PathCodec.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -93,8 +94,9 @@ QString FormatFileTime(std::time_t stamp, const char* format)
 
 QString thumbnailPathFor(const QString& videoPath)
 {
+    // Only a "." of the file name starts its extension, never one of a folder.
     const qsizetype dot = videoPath.lastIndexOf(u'.');
-    return (dot < 0 ? videoPath : videoPath.left(dot)) + QStringLiteral(".THM");
+    return (dot <= videoPath.lastIndexOf(u'/') ? videoPath : videoPath.left(dot)) + QStringLiteral(".THM");
 }
 
 int scanPattern(const QString& pattern, const ScanHooks& hooks)
@@ -118,7 +120,7 @@ int scanPattern(const QString& pattern, const ScanHooks& hooks)
         video.fileName = item.name;
         video.path = path;
         video.dateText = FormatFileTime(item.lastWrite, kDateFormat);
-        video.title = QString::fromStdString(mp4title::readTitle(QFile::encodeName(path).toStdString()).title);
+        video.title = QString::fromStdString(mp4title::readTitle(platform::encodePath(path).toStdString()).title);
         video.length = fs.readableSize(path);
         const QString thumbPath = thumbnailPathFor(path);
         if (fs.fileSize(thumbPath).value_or(0) != 0)

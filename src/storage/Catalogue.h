@@ -30,7 +30,7 @@ QString FormatSizeText(std::uint64_t length);
  * longer than 127 characters.
  */
 QString FormatFileTime(std::time_t stamp, const char* format);
-/** The ".THM" beside a video: its path up to the last "." + ".THM". */
+/** The ".THM" beside a video: its path up to the last "." of its file name (all of it without one) + ".THM". */
 QString thumbnailPathFor(const QString& videoPath);
 
 /** One video as a scan sees it. */

@@ -1,10 +1,10 @@
 #include "thumbnail/Cache.h"
 
 #include "platform/FileSystem.h"
+#include "platform/PathCodec.h"
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFileInfo>
 #include <QMutex>
 #include <QStandardPaths>
 #include <QTemporaryFile>
@@ -23,7 +23,7 @@ bool store(const QString& path, const QByteArray& bytes)
     QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
     if (!file.open() || file.write(bytes) != bytes.size() || !file.flush())
         return false;
-    if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
+    if (std::rename(platform::encodePath(file.fileName()).constData(), platform::encodePath(path).constData()) != 0)
         return false;
     file.setAutoRemove(false);
     return true;
@@ -56,7 +56,9 @@ std::optional<QString> cachedPicture(const QString& video, const Limits& limits)
     if (!size || !written)
         return std::nullopt;
     QCryptographicHash hash(QCryptographicHash::Sha1);
-    hash.addData(QFile::encodeName(QFileInfo(video).absoluteFilePath()));
+    // Not QFileInfo: it passes the name through Qt's lossy encoding, so two names could share a key.
+    const QString absolute = video.startsWith(u'/') ? video : fs.currentDirectory() + u'/' + video;
+    hash.addData(platform::encodePath(QDir::cleanPath(absolute)));
     hash.addData(QByteArrayLiteral("\0"));
     hash.addData(QByteArray::number(static_cast<qulonglong>(*size)) + '/' + QByteArray::number(static_cast<qlonglong>(*written)));
     const QString root = cacheRoot();

@@ -1,6 +1,7 @@
 #include "thumbnail/Thumbnail.h"
 
 #include "platform/FileCopy.h"
+#include "platform/PathCodec.h"
 #include "thumbnail/SampleTables.h"
 
 #include <QDir>
@@ -502,7 +503,7 @@ std::optional<QByteArray> finish(std::optional<QByteArray> jpeg, const Fail& fai
 std::optional<QByteArray> makeThumbnail(const QString& video, QString* error, const Limits& limits, Failure* failure)
 {
     Fail fail;
-    const QByteArray name = QFile::encodeName(video);
+    const QByteArray name = platform::encodePath(video);
     // Non-blocking, so that a named pipe can't hold the worker.
     const int fd = name.isEmpty() ? -1 : ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {

@@ -1,9 +1,9 @@
 #include "transfer/PspNaming.h"
 
 #include "platform/FileSystem.h"
+#include "platform/PathCodec.h"
 #include "platform/Volumes.h"
 
-#include <QFile>
 #include <QSet>
 
 #include <cerrno>
@@ -30,8 +30,8 @@ QString upToLastDot(const QString& name)
 // head + tail, head cut at a character boundary until the name fits the file system.
 QString fitted(QString head, const QString& tail)
 {
-    const qsizetype tailBytes = QFile::encodeName(tail).size();
-    while (!head.isEmpty() && QFile::encodeName(head).size() + tailBytes > kMaxFileNameBytes) {
+    const qsizetype tailBytes = platform::encodePath(tail).size();
+    while (!head.isEmpty() && platform::encodePath(head).size() + tailBytes > kMaxFileNameBytes) {
         const qsizetype n = head.size();
         head.chop(n >= 2 && head.at(n - 1).isLowSurrogate() && head.at(n - 2).isHighSurrogate() ? 2 : 1);
     }

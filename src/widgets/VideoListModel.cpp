@@ -1,6 +1,7 @@
 #include "widgets/VideoListModel.h"
 
 #include "mp4title/Title.h"
+#include "platform/PathCodec.h"
 #include "platform/Prompt.h"
 
 #include <QCoreApplication>
@@ -75,7 +76,7 @@ bool VideoListModel::setData(const QModelIndex& index, const QVariant& value, in
     });
     ++m_nTitleWrites;
     emit titleWritesChanged();
-    watcher->setFuture(QtConcurrent::run(titleWriter(), [file = QFile::encodeName(path).toStdString(), utf8 = utf8.toStdString()] {
+    watcher->setFuture(QtConcurrent::run(titleWriter(), [file = platform::encodePath(path).toStdString(), utf8 = utf8.toStdString()] {
         return mp4title::writeTitle(file, utf8);
     }));
     return true;

@@ -19,13 +19,15 @@ struct CliRun
     std::string err;
 };
 
-// The real executable in dir, with no terminal: stdin is /dev/null, output goes to files.
+// The real executable in dir, with no terminal: stdin is /dev/null, output goes to files
+// (stdout to stdoutFile when given, e.g. /dev/full; it is not read back then).
 class Cli
 {
 public:
-    Cli(const TempDir& dir, const std::vector<std::string>& args)
-        : m_out(dir.path() / "stdout.txt")
+    Cli(const TempDir& dir, const std::vector<std::string>& args, const char* stdoutFile = nullptr)
+        : m_out(stdoutFile ? stdoutFile : dir.path() / "stdout.txt")
         , m_err(dir.path() / "stderr.txt")
+        , m_bReadOut(stdoutFile == nullptr)
     {
         std::vector<std::string> all{REELKEEPER_CLI};
         all.insert(all.end(), args.begin(), args.end());
@@ -48,11 +50,12 @@ public:
     {
         int raw = 0;
         ::waitpid(m_pid, &raw, 0);
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFileBytes(m_out), readFileBytes(m_err)};
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, m_bReadOut ? readFileBytes(m_out) : "", readFileBytes(m_err)};
     }
 
 private:
     std::filesystem::path m_out;
     std::filesystem::path m_err;
+    bool m_bReadOut = true;
     pid_t m_pid = -1;
 };

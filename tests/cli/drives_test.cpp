@@ -4,6 +4,8 @@
 
 namespace fs = std::filesystem;
 
+using namespace std::string_literals;
+
 namespace {
 
 // The line a declared folder gets: mount point, name, removable, holds a PSP.
@@ -37,6 +39,7 @@ TEST(CliNextName, PrintsTheNextFreeNameOfAFolder)
     TempDir dir, empty;
     dir.write("m4v00041.mp4", "");
     dir.write("holiday.mp4", "");
+    dir.write("v\xe9/m4v00007.mp4", "");
     const struct
     {
         std::vector<std::string> args;
@@ -45,6 +48,8 @@ TEST(CliNextName, PrintsTheNextFreeNameOfAFolder)
     } cases[] = {
         {{dir.str()}, 0, "m4v00042.mp4\n"},
         {{dir.str() + "/"}, 0, "m4v00042.mp4\n"},
+        {{"-z", dir.str()}, 0, "m4v00042.mp4\0"s},
+        {{dir.str() + "/v\xe9"}, 0, "m4v00008.mp4\n"},
         {{empty.str()}, 0, "m4v00001.mp4\n"},
         {{(dir.path() / "m4v00041.mp4").string()}, 1, ""},
         {{(dir.path() / "missing").string()}, 1, ""},

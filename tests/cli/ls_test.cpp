@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+using namespace std::string_literals;
+
 namespace {
 
 std::string smallMp4(std::size_t payload)
@@ -42,6 +44,22 @@ TEST(CliLs, PrintsNameTitleSizeAndDatePerVideo)
     const std::string line = out.substr(first + 1, out.find('\n', first + 1) - first - 1);
     EXPECT_TRUE(line.ends_with("\t2005/7/5 3:7PM")) << line;
     EXPECT_NE(out.find("\nM4V00002.mp4\t\t2.10 KB\t2005/7/5 3:7PM\n"), std::string::npos);
+}
+
+TEST(CliLs, NamesAreEscapedOrRawWithZero)
+{
+    TempDir dir;
+    dir.write("caf\xe9.mp4", smallMp4(10));
+    dir.write("a\tb.mp4", smallMp4(10));
+    CliRun run = Cli(dir, {"ls", "."}).wait();
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string out = "\n" + run.out;
+    EXPECT_NE(out.find("\ncaf\\xe9.mp4\t\t"), std::string::npos) << run.out;
+    EXPECT_NE(out.find("\na\\tb.mp4\t\t"), std::string::npos) << run.out;
+    run = Cli(dir, {"ls", "-z", "."}).wait();
+    EXPECT_NE(run.out.find("caf\xe9.mp4\0\0"s), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("a\tb.mp4\0\0"s), std::string::npos) << run.out;
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\0'), 8);
 }
 
 TEST(CliLs, WhatIsNoFolderIsAnError)

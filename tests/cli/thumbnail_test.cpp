@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+using namespace std::string_literals;
+
 namespace {
 
 const std::string kClip = REELKEEPER_TEST_DATA "/thumbnail/wide.mp4";
@@ -55,3 +57,23 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
+
+// The default target takes the file name's stem, never a folder's; names keep their bytes.
+TEST(ThumbnailTarget, StaysBesideTheVideo)
+{
+    TempDir dir;
+    std::filesystem::create_directories(dir.path() / "my.videos");
+    std::filesystem::copy_file(kClip, dir.path() / "my.videos/clip");
+    std::filesystem::copy_file(kClip, dir.path() / "caf\xe9.mp4");
+    dir.write("my.THM", "unrelated");
+    CliRun run = Cli(dir, {"thumbnail", "--force", "my.videos/clip"}).wait();
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "my.videos/clip.THM\n");
+    EXPECT_TRUE(readFileBytes(dir.path() / "my.THM") == "unrelated");
+    EXPECT_EQ(readFileBytes(dir.path() / "my.videos/clip.THM").rfind("\xFF\xD8", 0), 0u);
+
+    run = Cli(dir, {"thumbnail", "-z", "caf\xe9.mp4"}).wait();
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "caf\xe9.THM\0"s);
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "caf\xe9.THM"));
+}

@@ -7,6 +7,8 @@
 
 namespace fs = std::filesystem;
 
+using namespace std::string_literals;
+
 namespace {
 
 // A memory stick folder ("stick", with PSP/PHOTO) and a computer folder ("pc").
@@ -142,4 +144,54 @@ TEST_F(CliTransfer, StopSignalsRemoveThePartialCopyAndStartNothingMore)
         EXPECT_TRUE(fs::exists(pc / "small.mp4"));
         EXPECT_EQ(r.out, "");
     }
+}
+
+// Names with control characters or bytes that are not UTF-8 travel byte for byte, and each
+// record stays one line (escaped) or two NUL-ended fields (-z).
+TEST_F(CliTransfer, AnyNameTravelsAndIsRecordedFaithfully)
+{
+    dir.write("pc/caf\xe9.mp4", "A");
+    dir.write("pc/caf\xe9.THM", "thumb");
+    dir.write("pc/a\tb.mp4", "B");
+    dir.write("pc/back\\slash\n.mp4", "C");
+    dir.write("pc/e\x1b\xc2\x9b\xc3\xa9.mp4", "D");
+    CliRun r = run({"copy-to-psp", "--next-num", "1", "pc/caf\xe9.mp4", "pc/a\tb.mp4", "pc/back\\slash\n.mp4",
+                    "pc/e\x1b\xc2\x9b\xc3\xa9.mp4"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "pc/caf\\xe9.mp4\t" + pspPath("m4v00001.mp4") + "\npc/a\\tb.mp4\t" + pspPath("m4v00002.mp4")
+                         + "\npc/back\\\\slash\\n.mp4\t" + pspPath("m4v00003.mp4") + "\npc/e\\x1b\\xc2\\x9b\xc3\xa9.mp4\t"
+                         + pspPath("m4v00004.mp4") + "\n");
+    EXPECT_EQ(readFileBytes(psp / "m4v00001.THM"), "thumb");
+
+    r = run({"move-to-psp", "-z", "pc/caf\xe9.mp4"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "pc/caf\xe9.mp4\0"s + pspPath("m4v00005.mp4") + '\0');
+    EXPECT_FALSE(fs::exists(pc / "caf\xe9.mp4") || fs::exists(pc / "caf\xe9.THM"));
+    EXPECT_EQ(readFileBytes(psp / "m4v00005.THM"), "thumb");
+
+    // Back into a folder so named, under a title from the stick.
+    dir.write("stick/MP_ROOT/100MNV01/m4v00009.mp4", mp4::pspVideo(mp4::usmt(u"Tab\there")));
+    fs::create_directories(dir.path() / "pc\xe9");
+    r = run({"move-from-psp", "pc\xe9", "m4v00009.mp4"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, pspPath("m4v00009.mp4") + "\t" + dir.str() + "/pc\\xe9/Tab\\there.mp4\n");
+    EXPECT_TRUE(fs::exists(dir.path() / "pc\xe9/Tab\there.mp4"));
+    EXPECT_FALSE(fs::exists(psp / "m4v00009.mp4"));
+}
+
+// A failed write of stdout is a failure of every command, told on stderr.
+TEST_F(CliTransfer, StdoutWriteErrorsFail)
+{
+    dir.write("pc/a.mp4", "A");
+    dir.write("pc/b.mp4", mp4::pspVideo(""));
+    const std::vector<std::vector<std::string>> cases = {
+        {"--help"}, {"--version"}, {"ls", "pc"}, {"next-name", "pc"}, {"title", "get", "pc/b.mp4"},
+        {"drives"}, {"copy-to-psp", "--psp", "stick", "pc/a.mp4"},
+    };
+    for (const auto& args : cases) {
+        const CliRun r = Cli(dir, args, "/dev/full").wait();
+        EXPECT_EQ(r.status, 1) << args[0];
+        EXPECT_EQ(r.err, "reelkeeper-cli: write error: No space left on device\n") << args[0];
+    }
+    EXPECT_TRUE(fs::exists(psp / "m4v00001.mp4"));
 }
