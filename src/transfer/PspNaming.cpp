@@ -31,9 +31,13 @@ QString upToLastDot(const QString& name)
 QString fitted(QString head, const QString& tail)
 {
     const qsizetype tailBytes = platform::encodePath(tail).size();
-    while (!head.isEmpty() && platform::encodePath(head).size() + tailBytes > kMaxFileNameBytes) {
+    // Counted once, then less each cut character: a long title is not encoded again at every cut.
+    qsizetype headBytes = platform::encodePath(head).size();
+    while (!head.isEmpty() && headBytes + tailBytes > kMaxFileNameBytes) {
         const qsizetype n = head.size();
-        head.chop(n >= 2 && head.at(n - 1).isLowSurrogate() && head.at(n - 2).isHighSurrogate() ? 2 : 1);
+        const qsizetype cut = n >= 2 && head.at(n - 1).isLowSurrogate() && head.at(n - 2).isHighSurrogate() ? 2 : 1;
+        headBytes -= platform::encodePath(head.right(cut)).size();
+        head.chop(cut);
     }
     return head + tail;
 }
