@@ -13,11 +13,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextDocument>
+#include <QThreadPool>
 #include <QToolTip>
 
 #include <fcntl.h>
@@ -102,7 +105,47 @@ protected:
 
     RecordingPrompt prompt;
     TempDir dir;
+    // Destroyed after the list: its scans, told to stop, end before the folder goes.
+    struct ScansEnded
+    {
+        ~ScansEnded() { QThreadPool::globalInstance()->waitForDone(); }
+    } scansEnded;
     CVideoListCtrl list;
+};
+
+// Holds a scan in the size look of a video (while it lists rows) or in the date
+// look of the picture cache (while it makes pictures), until opened or 3 s pass.
+enum class Phase { Rows, Pictures };
+class HeldFileSystem : public FakeFileSystem
+{
+public:
+    explicit HeldFileSystem(Phase phase) : phase(phase) {}
+    std::optional<std::uint64_t> readableSize(const QString& path) const override
+    {
+        hold(Phase::Rows);
+        return FakeFileSystem::readableSize(path);
+    }
+    std::optional<std::time_t> lastWriteTime(const QString& path) const override
+    {
+        hold(Phase::Pictures);
+        return FakeFileSystem::lastWriteTime(path);
+    }
+
+    const Phase phase;
+    mutable QSemaphore held, open;
+
+private:
+    void hold(Phase when) const
+    {
+        if (when != phase)
+            return;
+        held.release();
+        open.tryAcquire(1, 3000);
+    }
+};
+
+class ListDestroyedWhileScanning : public VideoListTest, public testing::WithParamInterface<Phase>
+{
 };
 
 } // namespace
@@ -352,6 +395,34 @@ TEST_F(VideoListTest, ANewFillSupersedesARunningOneAndRowsArriveInBatches)
     doomed.reset();
     QTest::qWait(100);
 }
+
+// The window never waits for a slow stick or a long decode: the list goes at
+// once, its scan stops at the next video and nothing of it reaches the gone list.
+TEST_P(ListDestroyedWhileScanning, ReturnsAtOnceAndTheScanStopsWithoutReachingIt)
+{
+    for (const char* name : {"a.mp4", "b.mp4", "c.mp4"}) {
+        if (GetParam() == Phase::Rows)
+            addVideo(name);
+        else
+            dir.write(name, minimalMp4()); // no thumbnail: a picture is made from the video
+    }
+    HeldFileSystem fs(GetParam());
+    auto doomed = std::make_unique<CVideoListCtrl>();
+    doomed->FillList(storage::videoPattern(qpath(dir.path())));
+    ASSERT_TRUE(fs.held.tryAcquire(1, 5000));
+    QElapsedTimer timer;
+    timer.start();
+    doomed.reset();
+    EXPECT_LT(timer.elapsed(), 500);
+    fs.open.release(3);
+    QThreadPool::globalInstance()->waitForDone(); // before the held file system goes
+    QTest::qWait(50);
+    EXPECT_EQ(fs.held.available(), 0) << "the scan went on to the next video";
+    EXPECT_TRUE(prompt.texts.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(InBothPhases, ListDestroyedWhileScanning, testing::Values(Phase::Rows, Phase::Pictures),
+                         [](const auto& info) { return info.param == Phase::Rows ? "Rows" : "Pictures"; });
 
 TEST_F(VideoListTest, RealPspVideosShowTheirTitlesAndAClickOnTheSelectedTitleEditsItIntoTheFile)
 {
