@@ -144,7 +144,13 @@ private:
     }
 };
 
-class ListDestroyedWhileScanning : public VideoListTest, public testing::WithParamInterface<Phase>
+enum class End { Destroyed, Refilled, Cleared };
+struct ScanEnd
+{
+    Phase phase;
+    End end;
+};
+class ScanEndTest : public VideoListTest, public testing::WithParamInterface<ScanEnd>
 {
 };
 
@@ -396,33 +402,52 @@ TEST_F(VideoListTest, ANewFillSupersedesARunningOneAndRowsArriveInBatches)
     QTest::qWait(100);
 }
 
-// The window never waits for a slow stick or a long decode: the list goes at
-// once, its scan stops at the next video and nothing of it reaches the gone list.
-TEST_P(ListDestroyedWhileScanning, ReturnsAtOnceAndTheScanStopsWithoutReachingIt)
+// The window never waits for a slow stick or a long decode: a list goes (or
+// fills anew, or clears) at once, and its scan stops at the next video without
+// anything of it reaching the list, gone or not.
+TEST_P(ScanEndTest, ReturnsAtOnceAndTheScanStopsWithoutReachingTheList)
 {
+    const auto [phase, end] = GetParam();
     for (const char* name : {"a.mp4", "b.mp4", "c.mp4"}) {
-        if (GetParam() == Phase::Rows)
+        if (phase == Phase::Rows)
             addVideo(name);
         else
             dir.write(name, minimalMp4()); // no thumbnail: a picture is made from the video
     }
-    HeldFileSystem fs(GetParam());
+    TempDir empty;
+    HeldFileSystem fs(phase);
+    QSignalSpy finished(&list, &CVideoListCtrl::fillFinished);
     auto doomed = std::make_unique<CVideoListCtrl>();
-    doomed->FillList(storage::videoPattern(qpath(dir.path())));
+    (end == End::Destroyed ? *doomed : list).FillList(storage::videoPattern(qpath(dir.path())));
     ASSERT_TRUE(fs.held.tryAcquire(1, 5000));
     QElapsedTimer timer;
     timer.start();
-    doomed.reset();
+    if (end == End::Destroyed)
+        doomed.reset();
+    else if (end == End::Refilled)
+        list.FillList(storage::videoPattern(qpath(empty.path())));
+    else
+        list.Clear();
     EXPECT_LT(timer.elapsed(), 500);
     fs.open.release(3);
     QThreadPool::globalInstance()->waitForDone(); // before the held file system goes
     QTest::qWait(50);
     EXPECT_EQ(fs.held.available(), 0) << "the scan went on to the next video";
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(finished.count(), end == End::Refilled ? 1 : 0);
     EXPECT_TRUE(prompt.texts.isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(InBothPhases, ListDestroyedWhileScanning, testing::Values(Phase::Rows, Phase::Pictures),
-                         [](const auto& info) { return info.param == Phase::Rows ? "Rows" : "Pictures"; });
+std::string scanEndName(const testing::TestParamInfo<ScanEnd>& info)
+{
+    static const char* const ends[] = {"Destroyed", "Refilled", "Cleared"};
+    return ends[int(info.param.end)] + std::string(info.param.phase == Phase::Rows ? "InRows" : "InPictures");
+}
+
+INSTANTIATE_TEST_SUITE_P(, ScanEndTest,
+                         testing::Values(ScanEnd{Phase::Rows, End::Destroyed}, ScanEnd{Phase::Pictures, End::Destroyed},
+                                         ScanEnd{Phase::Rows, End::Refilled}, ScanEnd{Phase::Pictures, End::Cleared}),
+                         scanEndName);
 
 TEST_F(VideoListTest, RealPspVideosShowTheirTitlesAndAClickOnTheSelectedTitleEditsItIntoTheFile)
 {
