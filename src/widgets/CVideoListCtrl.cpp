@@ -9,16 +9,48 @@
 
 #include <QtConcurrent/QtConcurrentRun>
 #include <QDropEvent>
+#include <QFutureWatcher>
 #include <QItemSelectionModel>
 #include <QMouseEvent>
+#include <QMutex>
+#include <QPromise>
 #include <QResizeEvent>
 
 #include <chrono>
+
+// Where a scan's results go: to the list while it lives, nowhere after. Posting
+// and detaching share a lock, so no post meets a list being destroyed, and a
+// call posted before the list went dies with it (Qt drops a gone receiver's events).
+struct CVideoListCtrl::ScanSink
+{
+    explicit ScanSink(CVideoListCtrl* owner) : list(owner) {}
+
+    template <class B>
+    void post(void (CVideoListCtrl::*receive)(B&), std::shared_ptr<B> batch)
+    {
+        const QMutexLocker lock(&mutex);
+        if (list) {
+            QMetaObject::invokeMethod(
+                list, [list = list, receive, batch = std::move(batch)] { (list->*receive)(*batch); },
+                Qt::QueuedConnection);
+        }
+    }
+    void detach()
+    {
+        const QMutexLocker lock(&mutex);
+        list = nullptr;
+    }
+
+private:
+    QMutex mutex;
+    CVideoListCtrl* list;
+};
 
 CVideoListCtrl::CVideoListCtrl(QWidget* parent)
     : QListView(parent)
     , m_pModel(new VideoListModel(this))
     , m_pDelegate(new VideoRowDelegate(this))
+    , m_pSink(std::make_shared<ScanSink>(this))
 {
     setModel(m_pModel);
     setItemDelegate(m_pDelegate);
@@ -54,10 +86,16 @@ CVideoListCtrl::CVideoListCtrl(QWidget* parent)
 
 CVideoListCtrl::~CVideoListCtrl()
 {
-    // Stop the scans and let them go before the list does: they post to it.
-    m_pNewest->store(-1);
-    for (QFuture<void>& scan : m_scans)
-        scan.waitForFinished();
+    // Never waits for a scan (a slow stick or a long decode): cut off from the
+    // list, each stops at its next video on its own; its watcher goes with the list.
+    m_pSink->detach();
+    cancelScans();
+}
+
+void CVideoListCtrl::cancelScans()
+{
+    for (QFutureWatcher<void>* watcher : m_scans)
+        watcher->cancel();
 }
 
 void CVideoListCtrl::InitList()
@@ -85,18 +123,25 @@ struct CVideoListCtrl::PictureBatch
 void CVideoListCtrl::FillList(const QString& pattern)
 {
     m_strPattern = pattern;
-    m_nGeneration = ++*m_pNewest;
+    ++m_nGeneration;
+    cancelScans();
     m_bFilling = true;
     // Clearing the model also ends an edit in progress (see the reset hook).
     m_pModel->clear();
-    std::erase_if(m_scans, [](const QFuture<void>& scan) { return scan.isFinished(); });
-    m_scans.push_back(QtConcurrent::run(&CVideoListCtrl::scan, this, pattern, m_nGeneration, m_pNewest));
+    auto* watcher = new QFutureWatcher<void>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
+        std::erase(m_scans, watcher);
+        watcher->deleteLater();
+    });
+    m_scans.push_back(watcher);
+    watcher->setFuture(QtConcurrent::run(&CVideoListCtrl::scan, m_pSink, pattern, m_nGeneration));
     emit fillingChanged();
 }
 
 void CVideoListCtrl::Clear()
 {
-    m_nGeneration = ++*m_pNewest;
+    ++m_nGeneration;
+    cancelScans();
     m_pModel->clear();
     if (m_bFilling) {
         m_bFilling = false;
@@ -106,17 +151,16 @@ void CVideoListCtrl::Clear()
 
 namespace {
 
-// A scan's results on their way to the list: queued calls carrying batches of
-// up to 64 items, or what 40 ms gathered. The list outlives every scan (its
-// destructor waits for them), and a posted batch dies with the list.
-template <class B>
+// A scan's results on their way to the list: queued calls, through the list's
+// sink, carrying batches of up to 64 items, or what 40 ms gathered.
+template <class Sink, class B>
 class Poster
 {
 public:
     using Clock = std::chrono::steady_clock;
 
-    Poster(CVideoListCtrl* list, int generation, void (CVideoListCtrl::*receive)(B&))
-        : m_list(list), m_generation(generation), m_receive(receive)
+    Poster(std::shared_ptr<Sink> sink, int generation, void (CVideoListCtrl::*receive)(B&))
+        : m_sink(std::move(sink)), m_generation(generation), m_receive(receive)
     {
         renew();
     }
@@ -129,9 +173,7 @@ public:
     void post(bool last)
     {
         m_batch->last = last;
-        QMetaObject::invokeMethod(
-            m_list, [list = m_list, receive = m_receive, batch = m_batch] { (list->*receive)(*batch); },
-            Qt::QueuedConnection);
+        m_sink->post(m_receive, std::move(m_batch));
         renew();
         m_posted = true;
     }
@@ -144,7 +186,7 @@ private:
         m_lastPost = Clock::now();
     }
 
-    CVideoListCtrl* m_list;
+    std::shared_ptr<Sink> m_sink;
     int m_generation;
     void (CVideoListCtrl::*m_receive)(B&);
     std::shared_ptr<B> m_batch;
@@ -154,13 +196,15 @@ private:
 
 } // namespace
 
-void CVideoListCtrl::scan(CVideoListCtrl* list, QString pattern, int generation, std::shared_ptr<std::atomic<int>> newest)
+// Holds only what it owns (the sink, the pattern) and process-wide objects,
+// so it may outlive the list.
+void CVideoListCtrl::scan(QPromise<void>& promise, std::shared_ptr<ScanSink> sink, QString pattern, int generation)
 {
     widgets::DefaultThumbnail defaultThumb(storage::defaultPictureCandidates());
-    Poster<Batch> poster(list, generation, &CVideoListCtrl::receiveBatch);
+    Poster<ScanSink, Batch> poster(sink, generation, &CVideoListCtrl::receiveBatch);
     QStringList withoutThumbnail;
     storage::ScanHooks hooks;
-    hooks.cancelled = [&] { return newest->load() != generation; };
+    hooks.cancelled = [&] { return promise.isCanceled(); };
     hooks.add = [&](storage::ScannedVideo&& video) {
         Batch& batch = poster.batch();
         if (video.thumbnailPath.isEmpty() && video.length)
@@ -189,16 +233,16 @@ void CVideoListCtrl::scan(CVideoListCtrl* list, QString pattern, int generation,
     };
     storage::scanPattern(pattern, hooks);
     poster.post(true);
-    makePictures(list, withoutThumbnail, generation, *newest);
+    makePictures(promise, sink, withoutThumbnail, generation);
 }
 
-void CVideoListCtrl::makePictures(CVideoListCtrl* list, const QStringList& videos, int generation,
-                                  const std::atomic<int>& newest)
+void CVideoListCtrl::makePictures(QPromise<void>& promise, const std::shared_ptr<ScanSink>& sink,
+                                  const QStringList& videos, int generation)
 {
-    Poster<PictureBatch> poster(list, generation, &CVideoListCtrl::receivePictures);
+    Poster<ScanSink, PictureBatch> poster(sink, generation, &CVideoListCtrl::receivePictures);
     for (const QString& video : videos) {
-        if (newest.load() != generation)
-            return; // superseded: its pictures would be dropped anyway
+        if (promise.isCanceled())
+            return; // superseded or the list is gone: its pictures would be dropped anyway
         // A video that gives no picture keeps the default one.
         if (const std::optional<QString> picture = thumbnail::cachedPicture(video)) {
             if (std::optional<QImage> thumb = widgets::BuildThumbnail(*picture))

@@ -2,17 +2,17 @@
 
 #include "widgets/VideoEntry.h"
 
-#include <QFuture>
 #include <QList>
 #include <QListView>
 #include <QString>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
 
 class QMimeData;
+template <class T> class QFutureWatcher;
+template <class T> class QPromise;
 class VideoListModel;
 class VideoRowDelegate;
 
@@ -106,9 +106,12 @@ protected:
 private:
     struct Batch;
     struct PictureBatch;
-    static void scan(CVideoListCtrl* list, QString pattern, int generation, std::shared_ptr<std::atomic<int>> newest);
-    static void makePictures(CVideoListCtrl* list, const QStringList& videos, int generation,
-                             const std::atomic<int>& newest);
+    struct ScanSink;
+    static void scan(QPromise<void>& promise, std::shared_ptr<ScanSink> sink, QString pattern, int generation);
+    static void makePictures(QPromise<void>& promise, const std::shared_ptr<ScanSink>& sink, const QStringList& videos,
+                             int generation);
+    /** Tells every running scan to stop at its next video. */
+    void cancelScans();
     void receiveBatch(Batch& batch);
     void receivePictures(PictureBatch& batch);
     void endEdit();
@@ -124,9 +127,9 @@ private:
     bool m_bFilling = false;
     bool m_bSelectionBeforeReset = false;
     QString m_strPattern;
-    int m_nGeneration = 0;
-    // The generation of the newest fill, read by the scans to stop when superseded.
-    std::shared_ptr<std::atomic<int>> m_pNewest = std::make_shared<std::atomic<int>>(0);
-    std::vector<QFuture<void>> m_scans;
+    int m_nGeneration = 0; // of the newest fill; batches of older ones are dropped
+    // Shared with the scans, which post through it; the list detaches from it when destroyed.
+    std::shared_ptr<ScanSink> m_pSink;
+    std::vector<QFutureWatcher<void>*> m_scans; // running scans, children of the list
     DropCheck m_dropCheck;
 };

@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 
 #include <QString>
+#include <QThreadPool>
 
 #include <cstdint>
 #include <filesystem>
@@ -25,7 +26,12 @@ class FakeFileSystem : public platform::FileSystem
     // Set up before the code under test runs; list scans read it from their workers.
 public:
     FakeFileSystem() { platform::setFileSystem(this); }
-    ~FakeFileSystem() override { platform::setFileSystem(nullptr); }
+    // A destroyed list leaves its scan to stop on its own: let it end before this goes.
+    ~FakeFileSystem() override
+    {
+        QThreadPool::globalInstance()->waitForDone();
+        platform::setFileSystem(nullptr);
+    }
 
     std::vector<platform::DirEntry> list(const QString& folder, const QString& glob, int* error = nullptr) const override
     {

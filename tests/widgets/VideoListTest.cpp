@@ -13,11 +13,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextDocument>
+#include <QThreadPool>
 #include <QToolTip>
 
 #include <fcntl.h>
@@ -102,7 +105,53 @@ protected:
 
     RecordingPrompt prompt;
     TempDir dir;
+    // Destroyed after the list: its scans, told to stop, end before the folder goes.
+    struct ScansEnded
+    {
+        ~ScansEnded() { QThreadPool::globalInstance()->waitForDone(); }
+    } scansEnded;
     CVideoListCtrl list;
+};
+
+// Holds a scan in the size look of a video (while it lists rows) or in the date
+// look of the picture cache (while it makes pictures), until opened or 3 s pass.
+enum class Phase { Rows, Pictures };
+class HeldFileSystem : public FakeFileSystem
+{
+public:
+    explicit HeldFileSystem(Phase phase) : phase(phase) {}
+    std::optional<std::uint64_t> readableSize(const QString& path) const override
+    {
+        hold(Phase::Rows);
+        return FakeFileSystem::readableSize(path);
+    }
+    std::optional<std::time_t> lastWriteTime(const QString& path) const override
+    {
+        hold(Phase::Pictures);
+        return FakeFileSystem::lastWriteTime(path);
+    }
+
+    const Phase phase;
+    mutable QSemaphore held, open;
+
+private:
+    void hold(Phase when) const
+    {
+        if (when != phase)
+            return;
+        held.release();
+        open.tryAcquire(1, 3000);
+    }
+};
+
+enum class End { Destroyed, Refilled, Cleared };
+struct ScanEnd
+{
+    Phase phase;
+    End end;
+};
+class ScanEndTest : public VideoListTest, public testing::WithParamInterface<ScanEnd>
+{
 };
 
 } // namespace
@@ -352,6 +401,53 @@ TEST_F(VideoListTest, ANewFillSupersedesARunningOneAndRowsArriveInBatches)
     doomed.reset();
     QTest::qWait(100);
 }
+
+// The window never waits for a slow stick or a long decode: a list goes (or
+// fills anew, or clears) at once, and its scan stops at the next video without
+// anything of it reaching the list, gone or not.
+TEST_P(ScanEndTest, ReturnsAtOnceAndTheScanStopsWithoutReachingTheList)
+{
+    const auto [phase, end] = GetParam();
+    for (const char* name : {"a.mp4", "b.mp4", "c.mp4"}) {
+        if (phase == Phase::Rows)
+            addVideo(name);
+        else
+            dir.write(name, minimalMp4()); // no thumbnail: a picture is made from the video
+    }
+    TempDir empty;
+    HeldFileSystem fs(phase);
+    QSignalSpy finished(&list, &CVideoListCtrl::fillFinished);
+    auto doomed = std::make_unique<CVideoListCtrl>();
+    (end == End::Destroyed ? *doomed : list).FillList(storage::videoPattern(qpath(dir.path())));
+    ASSERT_TRUE(fs.held.tryAcquire(1, 5000));
+    QElapsedTimer timer;
+    timer.start();
+    if (end == End::Destroyed)
+        doomed.reset();
+    else if (end == End::Refilled)
+        list.FillList(storage::videoPattern(qpath(empty.path())));
+    else
+        list.Clear();
+    EXPECT_LT(timer.elapsed(), 500);
+    fs.open.release(3);
+    QThreadPool::globalInstance()->waitForDone(); // before the held file system goes
+    QTest::qWait(50);
+    EXPECT_EQ(fs.held.available(), 0) << "the scan went on to the next video";
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(finished.count(), end == End::Refilled ? 1 : 0);
+    EXPECT_TRUE(prompt.texts.isEmpty());
+}
+
+std::string scanEndName(const testing::TestParamInfo<ScanEnd>& info)
+{
+    static const char* const ends[] = {"Destroyed", "Refilled", "Cleared"};
+    return ends[int(info.param.end)] + std::string(info.param.phase == Phase::Rows ? "InRows" : "InPictures");
+}
+
+INSTANTIATE_TEST_SUITE_P(, ScanEndTest,
+                         testing::Values(ScanEnd{Phase::Rows, End::Destroyed}, ScanEnd{Phase::Pictures, End::Destroyed},
+                                         ScanEnd{Phase::Rows, End::Refilled}, ScanEnd{Phase::Pictures, End::Cleared}),
+                         scanEndName);
 
 TEST_F(VideoListTest, RealPspVideosShowTheirTitlesAndAClickOnTheSelectedTitleEditsItIntoTheFile)
 {
