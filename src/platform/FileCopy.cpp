@@ -250,6 +250,34 @@ int FileOps::sys(Sys call, const SysArgs& a) const
     return -1;
 }
 
+int FileOps::renameNoReplace(int dir, const char* from, const char* to) const
+{
+    const SysArgs names{dir, from, to, -1, nullptr};
+    if (sys(Sys::RenameNoReplace, names) == 0)
+        return 0;
+    if (!isUnsupported(errno))
+        return -1;
+    // No atomic no-replace rename here: a hard link can't replace either.
+    if (sys(Sys::Link, names) == 0) {
+        sys(Sys::Unlink, {dir, from, nullptr, -1, nullptr});
+        return 0;
+    }
+    if (errno != EPERM && !isUnsupported(errno))
+        return -1;
+    // Neither (FAT has no links): the name is claimed by an exclusive create,
+    // which fails for every other claimant, then the file is renamed over
+    // that empty claim.
+    if (sys(Sys::CreateExclusive, names) != 0)
+        return -1;
+    if (sys(Sys::Rename, names) != 0) {
+        const int error = errno;
+        sys(Sys::Unlink, {dir, to, nullptr, -1, nullptr});
+        errno = error;
+        return -1;
+    }
+    return 0;
+}
+
 bool FileOps::isTemporaryName(const QString& name)
 {
     static const QRegularExpression pattern(QStringLiteral("^\\.reelkeeper-[0-9a-f]{12}\\.tmp$"));
@@ -443,25 +471,7 @@ CopyResult FileOps::copyFile(const QString& sourcePath, const QString& targetPat
         // program or another run) moves on to the next name when the caller
         // gave a way to choose one, and is never replaced.
         for (;;) {
-            const SysArgs names{dir.get(), temp.name.constData(), name.constData(), -1, nullptr};
-            int renamed = sys(Sys::RenameNoReplace, names);
-            if (renamed != 0 && isUnsupported(errno)) {
-                // No atomic no-replace rename here: a hard link can't replace either.
-                renamed = sys(Sys::Link, names);
-                if (renamed == 0) {
-                    sys(Sys::Unlink, {dir.get(), temp.name.constData(), nullptr, -1, nullptr});
-                } else if (errno == EPERM || isUnsupported(errno)) {
-                    // Neither (FAT has no links): the name is claimed by an
-                    // exclusive create, which fails for every other claimant,
-                    // then the whole copy is renamed over that empty claim.
-                    renamed = sys(Sys::CreateExclusive, names);
-                    if (renamed == 0 && sys(Sys::Rename, names) != 0) {
-                        const int error = errno;
-                        sys(Sys::Unlink, {dir.get(), name.constData(), nullptr, -1, nullptr});
-                        return fail(CopyFault::WriteTarget, error);
-                    }
-                }
-            }
+            const int renamed = renameNoReplace(dir.get(), temp.name.constData(), name.constData());
             if (renamed == 0)
                 break;
             if (errno != EEXIST)
@@ -525,17 +535,7 @@ std::optional<QString> FileOps::stashFile(const QString& path, FileOpResult* out
     }
     for (int attempt = 0; attempt < 32; ++attempt) {
         const QByteArray stash = temporaryName(attempt);
-        const SysArgs names{dir.get(), name.constData(), stash.constData(), -1, nullptr};
-        int renamed = sys(Sys::RenameNoReplace, names);
-        if (renamed != 0 && isUnsupported(errno)) {
-            renamed = sys(Sys::CreateExclusive, names);
-            if (renamed == 0 && sys(Sys::Rename, names) != 0) {
-                const int error = errno;
-                sys(Sys::Unlink, {dir.get(), stash.constData(), nullptr, -1, nullptr});
-                report(classify(error));
-                return std::nullopt;
-            }
-        }
+        const int renamed = renameNoReplace(dir.get(), name.constData(), stash.constData());
         if (renamed == 0) {
             report({FileOpStatus::Ok, 0});
             return decodePath((slash < 0 ? QByteArray() : encoded.left(slash + 1)) + stash);
@@ -560,16 +560,7 @@ FileOpResult FileOps::restoreFile(const QString& stashed, const QString& path) c
         return classify(errno);
     const QByteArray fromName = from.mid(from.lastIndexOf('/') + 1);
     const QByteArray toName = to.mid(slash + 1);
-    const SysArgs names{dir.get(), fromName.constData(), toName.constData(), -1, nullptr};
-    int renamed = sys(Sys::RenameNoReplace, names);
-    if (renamed != 0 && isUnsupported(errno)) {
-        renamed = sys(Sys::CreateExclusive, names);
-        if (renamed == 0 && sys(Sys::Rename, names) != 0) {
-            const int error = errno;
-            sys(Sys::Unlink, {dir.get(), toName.constData(), nullptr, -1, nullptr});
-            return classify(error);
-        }
-    }
+    const int renamed = renameNoReplace(dir.get(), fromName.constData(), toName.constData());
     return renamed == 0 ? FileOpResult{FileOpStatus::Ok, 0} : classify(errno);
 }
 

@@ -165,6 +165,13 @@ protected:
     /** Carries out one call: its result (0, or a descriptor), or -1 with errno set. */
     virtual int sys(Sys call, const SysArgs& args) const;
 
+    /**
+     * Renames within a folder without ever replacing: the atomic rename, else
+     * a hard link, else an exclusive create of the name and a rename over it.
+     * 0, or -1 with errno (EEXIST: the name is taken).
+     */
+    int renameNoReplace(int dir, const char* from, const char* to) const;
+
     /** The state copyChunk keeps across the chunks of one copy. */
     struct ChunkIo
     {
