@@ -245,11 +245,29 @@ void CMainDlg::FolderEntered()
 void CMainDlg::BrowseLocalFolder()
 {
     const QString title = QString::fromLatin1(storage::kBrowseTitle);
-    const QString chosen = folderPicker()
-        ? folderPicker()(this, title)
-        : QFileDialog::getExistingDirectory(this, title,
-                                            QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
-    if (!chosen.isEmpty())
-        m_pFolderEdit->setText(QDir::toNativeSeparators(chosen));
+    auto chosen = [window = QPointer<CMainDlg>(this)](const QString& folder) {
+        if (window)
+            window->OnFolderChosen(folder);
+    };
+    if (folderPicker())
+        return folderPicker()(this, title, chosen);
+    if (m_pOpenDialog && m_pOpenDialog->isVisible())
+        return m_pOpenDialog->activateWindow();
+    // A dialog object opened with open(), not the static call, which would turn its own loop.
+    auto* dialog = new QFileDialog(this, title, QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::finished, this, [dialog, chosen](int result) {
+        chosen(result == QDialog::Accepted ? dialog->selectedFiles().value(0) : QString());
+    });
+    m_pOpenDialog = dialog;
+    dialog->open();
+}
+
+void CMainDlg::OnFolderChosen(const QString& folder)
+{
+    if (!folder.isEmpty())
+        m_pFolderEdit->setText(QDir::toNativeSeparators(folder));
     FillLocalList(storage::videoPattern(m_pFolderEdit->text()));
 }

@@ -274,9 +274,9 @@ TEST_F(DrivesListsTest, FolderFieldAndBrowseListTheFolderOrSayItIsInvalid)
     // Browse: the chosen folder is listed once; a cancelled choice lists the field's folder.
     QStringList titles;
     QString answer = q(local);
-    CMainDlg::setFolderPicker([&](QWidget*, const QString& title) {
+    CMainDlg::setFolderPicker([&](QWidget*, const QString& title, const std::function<void(const QString&)>& done) {
         titles << title;
-        return answer;
+        done(answer);
     });
     QSignalSpy fills(window->LocalList(), &CVideoListCtrl::fillFinished);
     field->setText(q(temp.path()));
