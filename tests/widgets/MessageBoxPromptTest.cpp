@@ -29,10 +29,15 @@ struct Asked
     }
 };
 
+// The one box on the screen.
 QMessageBox* shown(widgets::MessageBoxPrompt& boxes)
 {
     QMessageBox* box = nullptr;
     EXPECT_TRUE(QTest::qWaitFor([&] { return (box = boxes.currentBox()) && box->isVisible(); }, 2000));
+    int visible = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        visible += qobject_cast<QMessageBox*>(widget) && widget->isVisible() ? 1 : 0;
+    EXPECT_EQ(visible, 1);
     return box;
 }
 
