@@ -68,8 +68,8 @@ void CMainDlg::InitPspDrive()
 
 storage::PspFolderResult CMainDlg::OpenPSPFolder(const QString& root, Caller caller)
 {
-    // Every change is made before a message box is shown: a box lets other
-    // events in, and they must find path, list, selector and space agreeing.
+    // Every change is made before a message box is asked for: other events run
+    // while it is open, and they must find path, list, selector and space agreeing.
     QString pspPath;
     const storage::PspFolderResult result = storage::MakePspFolder(root, pspPath);
     if (result != storage::PspFolderResult::Ok) {
