@@ -17,7 +17,6 @@
 #include <QAction>
 #include <QLineEdit>
 
-#include <QSignalSpy>
 
 namespace {
 
