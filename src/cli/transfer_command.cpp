@@ -124,7 +124,7 @@ std::optional<Options> parse(TransferOp op, const Args& args)
 }
 
 /** Everything the command writes: result lines on stdout, messages and the progress line on stderr. */
-class Console final : public platform::Prompt
+class Console final : public platform::ImmediatePrompt
 {
 public:
     Console(Answer answer, bool zero, QString subject)
@@ -135,7 +135,7 @@ public:
     {
     }
 
-    platform::PromptAnswer ask(const QString& text, platform::PromptKind kind) override
+    platform::PromptAnswer answer(const QString& text, platform::PromptKind kind) override
     {
         clearProgress();
         if (kind == platform::PromptKind::Ok) {

@@ -22,6 +22,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPointer>
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QTimer>
@@ -323,9 +324,10 @@ void CMainDlg::OnTransferEnded()
     m_nTransferOp = OP_NONE;
     EnableInput(true);
     emit transferEnded();
-    if (m_bCloseWhenIdle) {
-        SaveSettings();
-        QDialog::done(QDialog::Rejected);
+    // A Yes to "Stop the program?" given before the end closes now; one still
+    // to come closes when it is given.
+    if (m_closeState == CloseState::WhenIdle) {
+        CloseNow();
         return;
     }
     // Drive notifications held back meanwhile are handled now, in order.
@@ -365,18 +367,44 @@ bool CMainDlg::eventFilter(QObject* watched, QEvent* event)
 void CMainDlg::closeEvent(QCloseEvent* event)
 {
     event->ignore();
-    if (m_bCloseWhenIdle)
+    // One close at a time: while the question is open or the window waits for the
+    // worker, further requests change nothing.
+    if (m_closeState != CloseState::Open)
         return;
-    if (IsTransferRunning()) {
-        if (!platform::askYesNo(QStringLiteral("Stop the program?")))
-            return;
-        // The worker stops at its next chunk; the window closes when it reports its end.
-        *m_bCancel = true;
-        m_bCloseWhenIdle = true;
+    if (!IsTransferRunning()) {
+        event->accept();
+        CloseNow();
         return;
     }
+    m_closeState = CloseState::Asking;
+    platform::askYesNo(QStringLiteral("Stop the program?"), [window = QPointer<CMainDlg>(this)](bool yes) {
+        if (window)
+            window->OnStopAnswered(yes);
+    });
+}
+
+void CMainDlg::OnStopAnswered(bool yes)
+{
+    if (m_closeState != CloseState::Asking)
+        return;
+    if (!yes) {
+        m_closeState = CloseState::Open;
+        return;
+    }
+    // The transfer may have ended while the question was open.
+    if (!IsTransferRunning()) {
+        CloseNow();
+        return;
+    }
+    // The worker stops at its next chunk; the window closes when it reports its end.
+    *m_bCancel = true;
+    m_closeState = CloseState::WhenIdle;
+}
+
+void CMainDlg::CloseNow()
+{
+    m_closeState = CloseState::Open;
     SaveSettings();
-    event->accept();
     QDialog::done(QDialog::Rejected);
 }
 

@@ -10,6 +10,7 @@
 #include "transfer/TransferOp.h"
 
 #include <QList>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -69,8 +70,9 @@ public:
     /** Who opens a PSP folder: the messages and extra steps differ. */
     enum class Caller { StartUp, Selection, Arrival };
 
-    /** The folder chooser: the chosen folder, or an empty text when cancelled. */
-    using FolderPicker = std::function<QString(QWidget* parent, const QString& title)>;
+    /** The folder chooser: opens and returns; done gets the chosen folder, or an empty text when cancelled. */
+    using FolderPicker =
+        std::function<void(QWidget* parent, const QString& title, std::function<void(const QString&)> done)>;
     /** Replaces the folder chooser (tests); an empty function restores the real dialog. */
     static void setFolderPicker(FolderPicker picker);
 
@@ -160,7 +162,9 @@ public:
     const CornerRegions& GetCornerRegions() const { return m_corners; }
     bool IsInitialised() const { return m_bInitialised; }
     /** True while a close waits for the running transfer to end. */
-    bool IsClosing() const { return m_bCloseWhenIdle; }
+    bool IsClosing() const { return m_closeState == CloseState::WhenIdle; }
+    /** True while "Stop the program?" waits for its answer. */
+    bool IsAskingToClose() const { return m_closeState == CloseState::Asking; }
 
 signals:
     /** Emitted once, at the end of the window's initialisation. */
@@ -203,6 +207,7 @@ private:
     void ScheduleSpaceUpdate();
     void FolderEntered();
     void BrowseLocalFolder();
+    void OnFolderChosen(const QString& folder);
     /** Locks the input and starts op on the items, or on the source list's selection when there are none. */
     void BeginTransfer(int op, std::vector<transfer::TransferItem> items);
     void StartTransfer(int op, std::vector<transfer::TransferItem> items);
@@ -217,6 +222,11 @@ private:
     void OnListDrop(CVideoListCtrl* target, const QMimeData* data, Qt::KeyboardModifiers modifiers);
     void OnTransferFinished(const transfer::TransferEnd& end);
     void OnTransferEnded();
+    /** Reports of the running transfer only: a late one never shows the bar again. */
+    Q_SLOT void OnTransferProgress(int percent);
+    void OnStopAnswered(bool yes);
+    /** Stores the settings and closes the window. */
+    void CloseNow();
     void SaveSettings();
 
     UxAppPref* m_pPref = nullptr;
@@ -253,6 +263,7 @@ private:
     QList<QAction*> m_languageActions;
 
     platform::MountWatcher* m_pWatcher = nullptr;
+    QPointer<QDialog> m_pOpenDialog; // the About box or the skin chooser, while open
     QTimer* m_pRefreshPause = nullptr;
     QTimer* m_pSpaceTimer = nullptr;
     QString m_strStartFolder;
@@ -271,5 +282,8 @@ private:
     SpacingInfo m_spacing;
     CornerRegions m_corners;
     bool m_bInitialised = false;
-    bool m_bCloseWhenIdle = false;
+    // A close request while a transfer runs: asked, then waiting for the worker's end.
+    enum class CloseState { Open, Asking, WhenIdle };
+    CloseState m_closeState = CloseState::Open;
+    int m_nTransferRun = 0; // numbers the transfers, so reports of an earlier one are dropped
 };

@@ -68,8 +68,8 @@ void CMainDlg::InitPspDrive()
 
 storage::PspFolderResult CMainDlg::OpenPSPFolder(const QString& root, Caller caller)
 {
-    // Every change is made before a message box is shown: a box lets other
-    // events in, and they must find path, list, selector and space agreeing.
+    // Every change is made before a message box is asked for: other events run
+    // while it is open, and they must find path, list, selector and space agreeing.
     QString pspPath;
     const storage::PspFolderResult result = storage::MakePspFolder(root, pspPath);
     if (result != storage::PspFolderResult::Ok) {
@@ -245,11 +245,29 @@ void CMainDlg::FolderEntered()
 void CMainDlg::BrowseLocalFolder()
 {
     const QString title = QString::fromLatin1(storage::kBrowseTitle);
-    const QString chosen = folderPicker()
-        ? folderPicker()(this, title)
-        : QFileDialog::getExistingDirectory(this, title,
-                                            QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
-    if (!chosen.isEmpty())
-        m_pFolderEdit->setText(QDir::toNativeSeparators(chosen));
+    auto chosen = [window = QPointer<CMainDlg>(this)](const QString& folder) {
+        if (window)
+            window->OnFolderChosen(folder);
+    };
+    if (folderPicker())
+        return folderPicker()(this, title, chosen);
+    if (m_pOpenDialog && m_pOpenDialog->isVisible())
+        return m_pOpenDialog->activateWindow();
+    // A dialog object opened with open(), not the static call, which would turn its own loop.
+    auto* dialog = new QFileDialog(this, title, QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::finished, this, [dialog, chosen](int result) {
+        chosen(result == QDialog::Accepted ? dialog->selectedFiles().value(0) : QString());
+    });
+    m_pOpenDialog = dialog;
+    dialog->open();
+}
+
+void CMainDlg::OnFolderChosen(const QString& folder)
+{
+    if (!folder.isEmpty())
+        m_pFolderEdit->setText(QDir::toNativeSeparators(folder));
     FillLocalList(storage::videoPattern(m_pFolderEdit->text()));
 }

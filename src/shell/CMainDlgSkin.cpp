@@ -177,16 +177,25 @@ void CMainDlg::OnSysCommand(int command)
 
 void CMainDlg::OnAbout()
 {
-    CAboutDlg about(this);
-    about.exec();
+    // Window-modal and opened with open(): the window's one event loop goes on.
+    if (m_pOpenDialog && m_pOpenDialog->isVisible())
+        return m_pOpenDialog->activateWindow();
+    auto* about = new CAboutDlg(this);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    m_pOpenDialog = about;
+    about->open();
 }
 
 void CMainDlg::OnChangeSkin()
 {
+    if (m_pOpenDialog && m_pOpenDialog->isVisible())
+        return m_pOpenDialog->activateWindow();
     // The chooser loads the chosen skin through the manager, which reaches LoadSkin.
-    UxChooseSkinDlg chooser(this, m_pSkinMgr, m_pPref);
-    chooser.exec();
-    RepaintButtons();
+    auto* chooser = new UxChooseSkinDlg(this, m_pSkinMgr, m_pPref);
+    chooser->setAttribute(Qt::WA_DeleteOnClose);
+    connect(chooser, &QDialog::finished, this, &CMainDlg::RepaintButtons);
+    m_pOpenDialog = chooser;
+    chooser->open();
 }
 
 void CMainDlg::OnLanguage(int index)

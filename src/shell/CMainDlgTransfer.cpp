@@ -40,8 +40,11 @@ void CMainDlg::StartTransfer(int op, std::vector<transfer::TransferItem> items)
     auto* engine = new transfer::TransferEngine(std::move(request), *m_bCancel);
     engine->moveToThread(thread);
     connect(thread, &QThread::started, engine, &transfer::TransferEngine::run);
-    connect(engine, &transfer::TransferEngine::progressChanged, m_pProgress,
-            [this](int percent) { m_pProgress->setValue(percent); });
+    const int run = ++m_nTransferRun;
+    connect(engine, &transfer::TransferEngine::progressChanged, this, [this, run](int percent) {
+        if (run == m_nTransferRun)
+            OnTransferProgress(percent);
+    });
     connect(engine, &transfer::TransferEngine::statusTextChanged, this,
             [this](const QString& text) { m_pStatusBar->SetText(text, 2); });
     connect(engine, &transfer::TransferEngine::nextNumChanged, m_pNextNum, &QLineEdit::setText);
@@ -82,4 +85,12 @@ void CMainDlg::OnTransferFinished(const transfer::TransferEnd& end)
     m_pPspList->FitColumn();
     m_pProgress->setValue(0);
     OnTransferEnded();
+}
+
+void CMainDlg::OnTransferProgress(int percent)
+{
+    // After the end steps the bar stays hidden at 0, whatever report comes late.
+    if (!IsTransferRunning())
+        return;
+    m_pProgress->setValue(percent);
 }

@@ -29,15 +29,16 @@ const char kShortCopy[] = "the copy is not as long as the source";
 // At most about 30 progress reports a second reach the window.
 constexpr qint64 kReportIntervalMs = 33;
 
-// The only two ways the engine talks to the user.
+// The only two ways the engine talks to the user. Both wait on the worker's
+// thread while the window shows the box; a box that goes away unanswered is No.
 bool ask(const QString& text)
 {
-    return platform::askYesNo(text);
+    return platform::waitForYes(text);
 }
 
 void tell(const QString& text)
 {
-    platform::showMessage(text);
+    platform::waitForMessage(text);
 }
 
 QString deleteRefused(const QString& path)

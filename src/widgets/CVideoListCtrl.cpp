@@ -279,7 +279,7 @@ void CVideoListCtrl::receiveBatch(Batch& batch)
         emit fillingChanged();
         emit fillFinished();
     }
-    // Last, as a message box lets further batches in.
+    // Last: the boxes open without waiting and are shown one after another.
     for (int i = 0; i < batch.withoutPicture; ++i)
         platform::showMessage(QString::fromLatin1(storage::kNoDefaultPicture));
 }

@@ -19,6 +19,7 @@
 #include "widgets/CVideoListCtrl.h"
 
 #include <QLineEdit>
+#include <QFileDialog>
 #include <QSignalSpy>
 
 #include <filesystem>
@@ -274,9 +275,9 @@ TEST_F(DrivesListsTest, FolderFieldAndBrowseListTheFolderOrSayItIsInvalid)
     // Browse: the chosen folder is listed once; a cancelled choice lists the field's folder.
     QStringList titles;
     QString answer = q(local);
-    CMainDlg::setFolderPicker([&](QWidget*, const QString& title) {
+    CMainDlg::setFolderPicker([&](QWidget*, const QString& title, const std::function<void(const QString&)>& done) {
         titles << title;
-        return answer;
+        done(answer);
     });
     QSignalSpy fills(window->LocalList(), &CVideoListCtrl::fillFinished);
     field->setText(q(temp.path()));
@@ -291,6 +292,21 @@ TEST_F(DrivesListsTest, FolderFieldAndBrowseListTheFolderOrSayItIsInvalid)
     EXPECT_EQ(titles, QStringList(2, QStringLiteral("Please select source folder.")));
     EXPECT_EQ(fills.count(), 2);
     EXPECT_EQ(field->text(), q(local));
+
+    // The real chooser opens without waiting; its choice is listed when it closes.
+    const QString other = q(temp.path());
+    EXPECT_TRUE(whileModal<QFileDialog>([&] { QTest::mouseClick(window->Button(ControlId::Browse), Qt::LeftButton); },
+                                        [&](QFileDialog& chooser) {
+                                            EXPECT_EQ(chooser.windowTitle(), QStringLiteral("Please select source folder."));
+                                            EXPECT_EQ(chooser.fileMode(), QFileDialog::Directory);
+                                            EXPECT_EQ(field->text(), q(local)) << "nothing changes before the choice";
+                                            chooser.setDirectory(other);
+                                            chooser.selectFile(other);
+                                            static_cast<QDialog&>(chooser).accept();
+                                        }));
+    settle(*window);
+    EXPECT_EQ(field->text(), other);
+    EXPECT_EQ(fills.count(), 3);
 }
 
 // With no PSP, and equally with one whose video folder cannot be made, the right side stays

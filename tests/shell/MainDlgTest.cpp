@@ -17,7 +17,6 @@
 #include <QAction>
 #include <QLineEdit>
 
-#include <QSignalSpy>
 
 namespace {
 
@@ -145,39 +144,6 @@ TEST_F(ShellTest, ClosingWhileIdleSavesFolderAndNormalRectangle)
     EXPECT_TRUE(prompt.texts.filter(QStringLiteral("Stop")).isEmpty());
     EXPECT_EQ(storedSetting("LocalPath"), QStringLiteral("/some/where"));
     EXPECT_EQ(GlobalHelper::S2Rect(storedSetting("window_rect")), outer);
-}
-
-TEST_F(ShellTest, ClosingDuringATransferAsksAndClosesOnlyWhenTheWorkerHasEnded)
-{
-    const TempDir local;
-    pref.PutString(QStringLiteral("LocalPath"), QString::fromStdString(local.str()));
-    auto window = openWindow();
-    prompt.texts.clear();
-    // No: the transfer goes on and nothing is stored.
-    window->OnTransferCommand(OP_COPY_TO_PSP);
-    ASSERT_TRUE(window->IsTransferRunning());
-    prompt.answers.push_back(platform::PromptAnswer::No);
-    window->close();
-    EXPECT_EQ(prompt.texts, QStringList{QStringLiteral("Stop the program?")});
-    EXPECT_EQ(prompt.kinds.back(), platform::PromptKind::YesNo);
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_FALSE(window->IsClosing());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->IsTransferRunning(); }, 5000));
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(storedSetting("window_rect"), QString());
-
-    // Yes: the close returns at once; the window closes when the worker reports its end.
-    prompt.texts.clear();
-    QSignalSpy finished(window.get(), &QDialog::finished);
-    window->OnTransferCommand(OP_DELETE_ON_PSP);
-    window->close();
-    EXPECT_TRUE(window->IsClosing());
-    EXPECT_TRUE(window->isVisible());
-    window->close(); // a second close while waiting is ignored
-    EXPECT_EQ(prompt.texts, QStringList{QStringLiteral("Stop the program?")});
-    ASSERT_TRUE(finished.wait(5000));
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_FALSE(storedSetting("window_rect").isEmpty());
 }
 
 TEST(WindowPlacementTest, RestoreRules)

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QPointer>
 #include <QtEndian>
 #include <QSettings>
 #include <QTest>
@@ -63,24 +64,19 @@ protected:
 
     QString appDir() const { return pref.GetAppDir(); }
 
-    // Runs action, which opens a modal dialog of type Dialog; handler gets it while it is open.
+    // Runs action, which opens a window-modal dialog of type Dialog and returns at
+    // once; handler gets the dialog while it is open, and must close it.
     template <typename Dialog>
     static bool whileModal(const std::function<void()>& action, const std::function<void(Dialog&)>& handler)
     {
-        bool seen = false;
-        QTimer poll;
-        poll.setInterval(5);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
-                poll.stop();
-                seen = true;
-                handler(*dialog);
-            }
-        });
-        poll.start();
         action();
-        poll.stop();
-        return seen;
+        Dialog* dialog = nullptr;
+        if (!QTest::qWaitFor([&] { return (dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())); }, 3000))
+            return false;
+        EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
+        const QPointer<Dialog> open(dialog);
+        handler(*dialog);
+        return QTest::qWaitFor([&] { return !open || !open->isVisible(); }, 3000);
     }
 
     UxSkinMgr skinMgr;

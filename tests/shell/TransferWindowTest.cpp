@@ -9,8 +9,10 @@
 #include "skin/UxButton.h"
 #include "widgets/CPSPPrgCtrl.h"
 #include "widgets/CVideoListCtrl.h"
+#include "widgets/MessageBoxPrompt.h"
 
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QSignalSpy>
 
 #include <fcntl.h>
@@ -180,4 +182,147 @@ TEST_F(TransferWindowTest, CloseDuringACopyCancelsItAndClosesWhenTheWorkerHasEnd
         EXPECT_EQ(entry.path().filename().string().rfind("m4v", 0), std::string::npos) << entry.path();
     QSettings settings(QStringLiteral("Marrowgate"), QStringLiteral("Reelkeeper"));
     EXPECT_FALSE(settings.value(QStringLiteral("Settings/window_rect")).toString().isEmpty());
+}
+
+// "Stop the program?" while a transfer runs, in every order of its answer and the
+// transfer's end. The worker is held on its own "Delete the file?", so the test
+// decides when the transfer ends.
+struct CloseOrder
+{
+    const char* name;
+    bool endFirst; // the transfer ends while the question is still open
+    platform::PromptAnswer stop;
+};
+
+class CloseOrderTest : public TransferWindowTest, public ::testing::WithParamInterface<CloseOrder>
+{
+};
+
+TEST_P(CloseOrderTest, YesClosesOnceTheTransferHasEndedAndNoKeepsTheWindow)
+{
+    const CloseOrder order = GetParam();
+    const bool yes = order.stop == platform::PromptAnswer::Yes;
+    selectAll(window->PspList());
+    prompt.holding = true;
+    QSignalSpy ended(window.get(), &CMainDlg::transferEnded);
+    QSignalSpy finished(window.get(), &QDialog::finished);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->Button(ControlId::Delete)->isEnabled(); }, 3000));
+    QTest::mouseClick(window->Button(ControlId::Delete), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return prompt.held().size() == 1; }, 3000));
+    const platform::PromptRequest del = prompt.held()[0];
+    EXPECT_TRUE(window->ProgressBar()->isVisible());
+
+    window->close();
+    ASSERT_EQ(prompt.held().size(), 2u);
+    const platform::PromptRequest stop = prompt.held()[1];
+    EXPECT_TRUE(window->IsAskingToClose());
+    window->close(); // ignored while the question is open
+    EXPECT_EQ(prompt.held().size(), 2u);
+
+    const auto endTransfer = [&] {
+        ASSERT_TRUE(prompt.answer(del.id, QStringLiteral("Delete the file?"), platform::PromptAnswer::No));
+        ASSERT_TRUE(ended.wait(5000));
+    };
+    if (order.endFirst) {
+        endTransfer();
+        EXPECT_TRUE(window->isVisible()) << "the open question decides";
+        ASSERT_TRUE(prompt.answer(stop.id, QStringLiteral("Stop the program?"), order.stop));
+    } else {
+        ASSERT_TRUE(prompt.answer(stop.id, QStringLiteral("Stop the program?"), order.stop));
+        EXPECT_EQ(window->IsClosing(), yes);
+        EXPECT_TRUE(window->isVisible()) << "not before the worker has ended";
+        endTransfer();
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(finished.count(), yes ? 1 : 0);
+    EXPECT_NE(window->isVisible(), yes);
+    // Every end leaves the bar hidden at 0, and a report arriving late changes nothing.
+    EXPECT_FALSE(window->ProgressBar()->isVisible());
+    QMetaObject::invokeMethod(window.get(), "OnTransferProgress", Q_ARG(int, 70));
+    EXPECT_EQ(window->ProgressBar()->value(), 0);
+    EXPECT_FALSE(window->ProgressBar()->isVisible());
+    EXPECT_EQ(prompt.texts, (QStringList{QStringLiteral("Delete the file?"), QStringLiteral("Stop the program?")}));
+    if (!yes) {
+        // A later close request works: nothing runs now, so it closes at once.
+        EXPECT_FALSE(window->IsClosing());
+        EXPECT_TRUE(window->close());
+        EXPECT_EQ(finished.count(), 1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Orders, CloseOrderTest,
+                         ::testing::Values(CloseOrder{"EndThenYes", true, platform::PromptAnswer::Yes},
+                                           CloseOrder{"EndThenNo", true, platform::PromptAnswer::No},
+                                           CloseOrder{"YesThenEnd", false, platform::PromptAnswer::Yes},
+                                           CloseOrder{"NoThenEnd", false, platform::PromptAnswer::No}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The real message boxes: each question is raised over the window, holds its input
+// while open, and its No (a click on the button) ends the transfer with the controls back.
+class MessageBoxTest : public TransferWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        TransferWindowTest::SetUp();
+        boxes.setParentWindow(window.get());
+        platform::setPrompt(&boxes);
+    }
+    void TearDown() override
+    {
+        platform::setPrompt(&prompt);
+        TransferWindowTest::TearDown();
+    }
+
+    // Clicks button, answers the question text with No through its box, and waits for the end.
+    void answerNo(ControlId button, const QString& text)
+    {
+        QSignalSpy ended(window.get(), &CMainDlg::transferEnded);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->Button(button)->isEnabled(); }, 3000));
+        QTest::mouseClick(window->Button(button), Qt::LeftButton);
+        QMessageBox* box = nullptr;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return (box = boxes.currentBox()) && box->isVisible(); }, 3000));
+        EXPECT_EQ(box->text(), text);
+        EXPECT_EQ(box->parentWidget(), window.get());
+        EXPECT_EQ(box->windowModality(), Qt::WindowModal);
+        EXPECT_EQ(box->icon(), QMessageBox::Question);
+        EXPECT_EQ(QApplication::activeModalWidget(), box);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == box; }, 1000));
+        QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton);
+        ASSERT_TRUE(ended.wait(5000));
+        EXPECT_EQ(boxes.currentBox(), nullptr);
+        settle(*window);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window->Button(ControlId::Refresh)->isEnabled(); }, 3000));
+        EXPECT_TRUE(window->Button(ControlId::Browse)->isEnabled());
+        EXPECT_TRUE(window->PspList()->isEnabled());
+        EXPECT_FALSE(window->ProgressBar()->isVisible());
+    }
+
+    widgets::MessageBoxPrompt boxes;
+};
+
+TEST_F(MessageBoxTest, DeleteAnsweredNoAHundredTimes)
+{
+    selectAll(window->PspList());
+    for (int i = 0; i < 100 && !HasFatalFailure(); ++i)
+        answerNo(ControlId::Delete, QStringLiteral("Delete the file?"));
+    EXPECT_TRUE(fs::exists(videos / "M4V00001.MP4"));
+}
+
+TEST_F(MessageBoxTest, OverwriteAnsweredNoAHundredTimes)
+{
+    fs::copy_file(sample("hello.mp4"), videos / "m4v00002.mp4");
+    window->OnRefresh();
+    settle(*window);
+    for (int i = 0; i < 100 && !HasFatalFailure(); ++i) {
+        selectAll(window->LocalList());
+        // A typed number that is taken asks before replacing the video.
+        window->NextNumEdit()->clear();
+        QTest::keyClicks(window->NextNumEdit(), QStringLiteral("00002"));
+        QTest::qWait(CMainDlg::kRefreshPauseMs);
+        answerNo(ControlId::CopyToPsp,
+                 QStringLiteral("The file name you have specified already exists in the target directory. \n"
+                                "Overwrite it anyway?"));
+    }
+    EXPECT_EQ(readFileBytes(videos / "m4v00002.mp4"), readFileBytes(sample("hello.mp4")));
 }
