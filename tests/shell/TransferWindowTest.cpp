@@ -156,34 +156,6 @@ TEST_F(TransferWindowTest, DeleteAnsweredNoChangesNothingAndKeepsTheBusyText)
     EXPECT_FALSE(window->ProgressBar()->isVisible());
 }
 
-TEST_F(TransferWindowTest, CloseDuringACopyCancelsItAndClosesWhenTheWorkerHasEnded)
-{
-    // Large enough that the copy is still running when the close comes.
-    {
-        std::ofstream big(local / "big.mp4", std::ios::binary);
-        const std::string chunk(1 << 20, '\x5a');
-        for (int i = 0; i < 400; ++i)
-            big << chunk;
-    }
-    window->OnRefresh();
-    settle(*window);
-    selectAll(window->LocalList());
-    QTest::qWait(CMainDlg::kRefreshPauseMs);
-    QSignalSpy finished(window.get(), &QDialog::finished);
-    QTest::mouseClick(window->Button(ControlId::CopyToPsp), Qt::LeftButton);
-    ASSERT_TRUE(window->IsTransferRunning());
-    window->close();
-    EXPECT_TRUE(window->IsClosing());
-    ASSERT_TRUE(finished.wait(30000));
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(prompt.texts.first(), QStringLiteral("Stop the program?"));
-    // The copy stopped at its next chunk, left no partial file, and no further item started.
-    for (const auto& entry : fs::directory_iterator(videos))
-        EXPECT_EQ(entry.path().filename().string().rfind("m4v", 0), std::string::npos) << entry.path();
-    QSettings settings(QStringLiteral("Marrowgate"), QStringLiteral("Reelkeeper"));
-    EXPECT_FALSE(settings.value(QStringLiteral("Settings/window_rect")).toString().isEmpty());
-}
-
 // "Stop the program?" while a transfer runs, in every order of its answer and the
 // transfer's end. The worker is held on its own "Delete the file?", so the test
 // decides when the transfer ends.
