@@ -106,6 +106,25 @@ FileOpResult classify(int error)
     }
 }
 
+// An encoded path taken apart: the folder to open ("." or "/" where the path
+// gives none), what goes before the name to make a path again, and the name.
+struct PathParts
+{
+    QByteArray folder, prefix, name;
+};
+
+PathParts splitPath(const QByteArray& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return {slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash),
+            slash < 0 ? QByteArray() : path.left(slash + 1), path.mid(slash + 1)};
+}
+
+int openFolder(const QByteArray& folder)
+{
+    return ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
 // A fresh name for a temporary of this program.
 QByteArray temporaryName(int attempt)
 {
@@ -322,14 +341,11 @@ CopyResult FileOps::copyFile(const QString& sourcePath, const QString& targetPat
 
     // The target's folder, held open: every later step names entries relative
     // to it, and its removal shows as a zero link count on the temporary.
-    const QByteArray targetName = encodePath(targetPath);
-    const qsizetype slash = targetName.lastIndexOf('/');
-    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : targetName.left(slash);
-    const QByteArray folderPrefix = slash < 0 ? QByteArray() : targetName.left(slash + 1);
-    QByteArray name = targetName.mid(slash + 1);
+    const PathParts target = splitPath(encodePath(targetPath));
+    QByteArray name = target.name;
     if (name.isEmpty() || name == "." || name == "..")
         return fail(CopyFault::WriteTarget, name.isEmpty() ? ENOENT : EISDIR);
-    const Fd dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Fd dir(openFolder(target.folder));
     if (!dir)
         return fail(CopyFault::WriteTarget, errno);
 
@@ -377,11 +393,13 @@ CopyResult FileOps::copyFile(const QString& sourcePath, const QString& targetPat
 
     // FAT keeps a file's length in 32 bits: say so before the first byte,
     // not after four gigabytes.
-    struct statfs fsInfo {};
-    const bool fat = (::fstatfs(dir.get(), &fsInfo) == 0 && fsInfo.f_type == MSDOS_SUPER_MAGIC)
-        || volumes().isFat(decodePath(folder));
-    if (fat && total > kFatMaxFileSize)
-        return fail(CopyFault::TooLarge, EFBIG);
+    // Only a source that large asks which file system the folder is on.
+    if (total > kFatMaxFileSize) {
+        struct statfs fsInfo {};
+        if ((::fstatfs(dir.get(), &fsInfo) == 0 && fsInfo.f_type == MSDOS_SUPER_MAGIC)
+            || volumes().isFat(decodePath(target.folder)))
+            return fail(CopyFault::TooLarge, EFBIG);
+    }
 
     // A fresh, uniquely named temporary (mode 0666 before the umask, like any
     // new file); a short fixed-length name, so it fits wherever the target's fits.
@@ -503,7 +521,7 @@ CopyResult FileOps::copyFile(const QString& sourcePath, const QString& targetPat
             sys(Sys::Unlink, {dir.get(), name.constData(), nullptr, -1, nullptr});
         return fail(CopyFault::WriteTarget, error);
     }
-    result.target = decodePath(folderPrefix + name);
+    result.target = decodePath(target.prefix + name);
     result.status = CopyStatus::Ok;
     return result;
 }
@@ -520,15 +538,13 @@ FileOpResult FileOps::removeFile(const QString& path) const
 
 std::optional<QString> FileOps::stashFile(const QString& path, FileOpResult* outcome) const
 {
-    const QByteArray encoded = encodePath(path);
-    const qsizetype slash = encoded.lastIndexOf('/');
-    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : encoded.left(slash);
-    const QByteArray name = encoded.mid(slash + 1);
+    const PathParts parts = splitPath(encodePath(path));
+    const QByteArray& name = parts.name;
     const auto report = [outcome](FileOpResult r) {
         if (outcome)
             *outcome = r;
     };
-    const Fd dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Fd dir(openFolder(parts.folder));
     if (!dir || name.isEmpty()) {
         report(classify(dir ? ENOENT : errno));
         return std::nullopt;
@@ -538,7 +554,7 @@ std::optional<QString> FileOps::stashFile(const QString& path, FileOpResult* out
         const int renamed = renameNoReplace(dir.get(), name.constData(), stash.constData());
         if (renamed == 0) {
             report({FileOpStatus::Ok, 0});
-            return decodePath((slash < 0 ? QByteArray() : encoded.left(slash + 1)) + stash);
+            return decodePath(parts.prefix + stash);
         }
         if (errno != EEXIST) {
             report(classify(errno));
@@ -551,23 +567,19 @@ std::optional<QString> FileOps::stashFile(const QString& path, FileOpResult* out
 
 FileOpResult FileOps::restoreFile(const QString& stashed, const QString& path) const
 {
-    const QByteArray from = encodePath(stashed);
-    const QByteArray to = encodePath(path);
-    const qsizetype slash = to.lastIndexOf('/');
-    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : to.left(slash);
-    const Fd dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const PathParts to = splitPath(encodePath(path));
+    const Fd dir(openFolder(to.folder));
     if (!dir)
         return classify(errno);
-    const QByteArray fromName = from.mid(from.lastIndexOf('/') + 1);
-    const QByteArray toName = to.mid(slash + 1);
-    const int renamed = renameNoReplace(dir.get(), fromName.constData(), toName.constData());
+    const QByteArray fromName = splitPath(encodePath(stashed)).name;
+    const int renamed = renameNoReplace(dir.get(), fromName.constData(), to.name.constData());
     return renamed == 0 ? FileOpResult{FileOpStatus::Ok, 0} : classify(errno);
 }
 
 int FileOps::removeStaleTemporaries(const QString& folder, std::time_t notBefore) const
 {
     const QByteArray encoded = encodePath(folder);
-    const Fd dir(::open(encoded.isEmpty() ? "." : encoded.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Fd dir(openFolder(encoded.isEmpty() ? QByteArray(".") : encoded));
     if (!dir)
         return 0;
     std::unique_ptr<DIR, int (*)(DIR*)> listing(::fdopendir(::dup(dir.get())), &::closedir);

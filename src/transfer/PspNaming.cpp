@@ -207,7 +207,8 @@ NameSearch NameSearch::computer(const QString& title, const QString& videoPath, 
     search.m_strStem = upToLastDot(names.name);
     if (search.m_strStem.isEmpty() && !names.name.contains(QLatin1Char('.')))
         search.m_strStem = names.name;
-    search.m_tried.append(names.name);
+    search.m_strFirst = names.name;
+    search.m_tried.insert(names.name);
     return search;
 }
 
@@ -219,7 +220,7 @@ std::optional<TargetNames> NameSearch::first()
             return std::nullopt;
         return freeFrom({*name, ThumbnailName(*name)});
     }
-    return freeFrom({m_tried.front(), ThumbnailName(m_tried.front())});
+    return freeFrom({m_strFirst, ThumbnailName(m_strFirst)});
 }
 
 std::optional<TargetNames> NameSearch::next(const QString& taken)
@@ -273,7 +274,7 @@ QString NameSearch::after(const QString& name)
             return {};
         candidate = fitted(m_strStem, QLatin1Char('(') + QString::number(++m_nFallback) + QStringLiteral(").mp4"));
     }
-    m_tried.append(candidate);
+    m_tried.insert(candidate);
     return candidate;
 }
 

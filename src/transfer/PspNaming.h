@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
+#include <QSet>
 
 #include <optional>
 
@@ -104,9 +104,10 @@ private:
 
     bool m_bPsp = false;
     QString m_strFolder; // ends with a separator
+    QString m_strFirst;  // computer side: the name before any renaming
     QString m_strStem;   // computer side: the first name without its extension
     int m_nFallback = 0; // computer side: "(k)" of the fallback after the rule went round
-    QStringList m_tried;
+    QSet<QString> m_tried;
     int m_error = 0;
 };
 

@@ -100,11 +100,6 @@ bool sameLength(const QString& a, const QString& b)
     return sizeA && sizeA == fs.fileSize(b);
 }
 
-QString fileNameOf(const QString& path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
 // A copy that ended before its first byte for a reason the user must hear,
 // whatever the direction.
 bool refusedWithReason(const platform::CopyResult& result)
@@ -323,10 +318,14 @@ void TransferEngine::copyChoosing(const TransferItem& item, const QString& folde
         notLanded(outcome, copied, move);
         return;
     }
-    copied = copyVideo(item.path, folder + names->name, true, true, [&search](const QString& taken) -> std::optional<QString> {
+    // The pair the copy landed under is the last one the search gave.
+    TargetNames chosen = *names;
+    copied = copyVideo(item.path, folder + chosen.name, true, true, [&search, &chosen](const QString& taken) -> std::optional<QString> {
         const std::optional<TargetNames> next = search.next(taken);
-        if (next)
+        if (next) {
+            chosen = *next;
             return next->name;
+        }
         errno = search.error();
         return errno == EEXIST ? std::optional<QString>(QString()) : std::nullopt;
     });
@@ -334,7 +333,7 @@ void TransferEngine::copyChoosing(const TransferItem& item, const QString& folde
         notLanded(outcome, copied, move);
         return;
     }
-    landed(outcome, copied.target, folder + ThumbnailName(fileNameOf(copied.target)), move, false);
+    landed(outcome, copied.target, folder + chosen.thumbnail, move, false);
 }
 
 void TransferEngine::notLanded(ItemOutcome& outcome, const platform::CopyResult& copied, bool move)
