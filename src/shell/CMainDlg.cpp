@@ -12,7 +12,7 @@
 #include "skin/UxSkinMgr.h"
 #include "skin/UxStatic.h"
 #include "storage/Catalogue.h"
-#include "transfer/TransferEngine.h"
+#include "transfer/TransferJob.h"
 #include "widgets/CDriveComboEx.h"
 #include "widgets/CPSPPrgCtrl.h"
 #include "widgets/CPSPVolCtrl.h"
@@ -64,7 +64,7 @@ CMainDlg::CMainDlg(QWidget* parent)
     m_pSpaceTimer->setInterval(0);
     connect(m_pSpaceTimer, &QTimer::timeout, this, [this] {
         ++m_nSpaceUpdates;
-        UpdateSpace(m_strPSPPath);
+        UpdateSpace(m_session.pspPath());
     });
     RefreshLanguage();
 
@@ -254,50 +254,43 @@ void CMainDlg::RestoreWindowRect()
 
 void CMainDlg::EnableTransferButtons(bool enable)
 {
-    m_bTransferAllowed = enable;
+    m_session.setTransferAllowed(enable);
     UpdateControls();
 }
 
 void CMainDlg::EnableInput(bool enable)
 {
-    m_bInputEnabled = enable;
+    m_session.setInputEnabled(enable);
     UpdateControls();
 }
 
-CMainDlg::ControlState CMainDlg::CurrentControlState() const
+session::ControlStates CMainDlg::CurrentControls()
 {
-    ControlState state;
-    state.input = m_bInputEnabled && !IsTransferRunning();
-    // A video whose title is still being written neither travels nor is listed again meanwhile.
-    state.writing = m_pLocalList->isWritingTitle() || m_pPspList->isWritingTitle();
-    state.transfers = state.input && m_bTransferAllowed && !state.writing;
-    state.toPsp = state.transfers && !m_bOverflow;
-    return state;
+    m_session.setListFacts(m_pLocalList->isFilling() || m_pPspList->isFilling(),
+                           m_pLocalList->isWritingTitle() || m_pPspList->isWritingTitle(),
+                           m_pLocalList->hasSelection(), m_pPspList->hasSelection(), m_pRefreshPause->isActive());
+    return m_session.controls();
 }
 
 void CMainDlg::UpdateControls()
 {
-    const auto [input, writing, transfers, toPsp] = CurrentControlState();
-    const bool local = m_pLocalList->hasSelection();
-    const bool psp = m_pPspList->hasSelection();
-    m_pMoveTo->setEnabled(toPsp && local);
-    m_pCopyTo->setEnabled(toPsp && local);
-    m_pMoveFrom->setEnabled(transfers && psp);
-    m_pCopyFrom->setEnabled(transfers && psp);
-    m_pDelete->setEnabled(transfers && psp);
+    const session::ControlStates states = CurrentControls();
+    m_pMoveTo->setEnabled(states.moveTo);
+    m_pCopyTo->setEnabled(states.copyTo);
+    m_pMoveFrom->setEnabled(states.moveFrom);
+    m_pCopyFrom->setEnabled(states.copyFrom);
+    m_pDelete->setEnabled(states.remove);
     for (QWidget* widget : std::initializer_list<QWidget*>{m_pBrowse, m_pFolderEdit, m_pDrives, m_pNextNum,
                                                           m_pLocalList, m_pPspList})
-        widget->setEnabled(input);
-    // One refresh at a time: never while a list is still filling, nor during the pause.
-    const bool filling = m_pLocalList->isFilling() || m_pPspList->isFilling();
-    m_pRefresh->setEnabled(input && !filling && !writing && !m_pRefreshPause->isActive());
+        widget->setEnabled(states.input);
+    m_pRefresh->setEnabled(states.refresh);
 }
 
 void CMainDlg::OnRefresh()
 {
     FillLocalList(storage::videoPattern(m_pFolderEdit->text()));
     // Next Num and the space figures follow when the PSP list is complete.
-    if (!m_strPSPPath.isEmpty())
+    if (!m_session.pspPath().isEmpty())
         FillPspList();
     m_pRefreshPause->start();
     UpdateControls();
@@ -310,32 +303,24 @@ void CMainDlg::OnTransferCommand(int op)
 
 void CMainDlg::BeginTransfer(int op, std::vector<transfer::TransferItem> items)
 {
-    // Only one worker ever runs: a second click before the controls went grey is refused.
-    if (IsTransferRunning() || CurrentControlState().writing)
+    if (!m_session.beginTransfer(static_cast<TransferOp>(op), CurrentControls().writing))
         return;
-    m_nTransferOp = op;
-    *m_bCancel = false;
     EnableInput(false);
     StartTransfer(op, std::move(items));
 }
 
 void CMainDlg::OnTransferEnded()
 {
-    m_nTransferOp = OP_NONE;
+    const session::TransferEndSteps steps = m_session.endTransfer();
     EnableInput(true);
     emit transferEnded();
-    // A Yes to "Stop the program?" given before the end closes now; one still
-    // to come closes when it is given.
-    if (m_closeState == CloseState::WhenIdle) {
+    if (steps.close == session::CloseStep::CloseNow) {
         CloseNow();
         return;
     }
     // Drive notifications held back meanwhile are handled now, in order.
-    while (!m_held.empty() && !IsTransferRunning()) {
-        const platform::VolumeEvent event = m_held.front();
-        m_held.erase(m_held.begin());
+    for (const platform::VolumeEvent& event : steps.released)
         OnDeviceChange(event);
-    }
 }
 
 void CMainDlg::keyPressEvent(QKeyEvent* event)
@@ -366,44 +351,35 @@ bool CMainDlg::eventFilter(QObject* watched, QEvent* event)
 
 void CMainDlg::closeEvent(QCloseEvent* event)
 {
-    event->ignore();
-    // One close at a time: while the question is open or the window waits for the
-    // worker, further requests change nothing.
-    if (m_closeState != CloseState::Open)
-        return;
-    if (!IsTransferRunning()) {
-        event->accept();
-        CloseNow();
-        return;
-    }
-    m_closeState = CloseState::Asking;
-    platform::askYesNo(QStringLiteral("Stop the program?"), [window = QPointer<CMainDlg>(this)](bool yes) {
-        if (window)
-            window->OnStopAnswered(yes);
-    });
+    const session::CloseStep step = m_session.requestClose();
+    event->setAccepted(step == session::CloseStep::CloseNow);
+    OnCloseStep(step);
 }
 
-void CMainDlg::OnStopAnswered(bool yes)
+void CMainDlg::OnCloseStep(session::CloseStep step)
 {
-    if (m_closeState != CloseState::Asking)
-        return;
-    if (!yes) {
-        m_closeState = CloseState::Open;
-        return;
-    }
-    // The transfer may have ended while the question was open.
-    if (!IsTransferRunning()) {
+    switch (step) {
+    case session::CloseStep::None:
+        break;
+    case session::CloseStep::Ask:
+        platform::askYesNo(QStringLiteral("Stop the program?"), [window = QPointer<CMainDlg>(this)](bool yes) {
+            if (window)
+                window->OnCloseStep(window->m_session.closeAnswered(yes));
+        });
+        break;
+    case session::CloseStep::Stop:
+        // The job stops at its next chunk; the window closes when it reports its end.
+        if (m_pJob)
+            m_pJob->kill();
+        break;
+    case session::CloseStep::CloseNow:
         CloseNow();
-        return;
+        break;
     }
-    // The worker stops at its next chunk; the window closes when it reports its end.
-    *m_bCancel = true;
-    m_closeState = CloseState::WhenIdle;
 }
 
 void CMainDlg::CloseNow()
 {
-    m_closeState = CloseState::Open;
     SaveSettings();
     QDialog::done(QDialog::Rejected);
 }

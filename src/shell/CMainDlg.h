@@ -7,6 +7,7 @@
 #include "skin/UxSkinDialog.h"
 #include "skin/WindowOutline.h"
 #include "storage/PspDrives.h"
+#include "session/PspSession.h"
 #include "transfer/TransferOp.h"
 
 #include <QList>
@@ -37,6 +38,7 @@ class UxPictureHyperLink;
 class UxSkinMgr;
 class UxStatic;
 namespace transfer {
+class TransferJob;
 struct TransferEnd;
 struct TransferItem;
 }
@@ -152,19 +154,20 @@ public:
     QList<QAction*> LanguageActions() const { return m_languageActions; }
     /** Follows volumes arriving and going away; nullptr before the initialisation. */
     platform::MountWatcher* Watcher() const { return m_pWatcher; }
-    QString PSPPath() const { return m_strPSPPath; }
-    bool IsTransferRunning() const { return m_nTransferOp.load() != OP_NONE; }
+    QString PSPPath() const { return m_session.pspPath(); }
+    bool IsTransferRunning() const { return m_session.isTransferring(); }
     /** Drive notifications waiting for the transfer to end. */
-    int HeldDriveEvents() const { return static_cast<int>(m_held.size()); }
+    int HeldDriveEvents() const { return m_session.heldDriveEvents(); }
+    const session::PspSession& Session() const { return m_session; }
     /** Space updates run so far (one per burst of selection changes). */
     int SpaceUpdateCount() const { return m_nSpaceUpdates; }
     const SpacingInfo& GetSpacingInfo() const { return m_spacing; }
     const CornerRegions& GetCornerRegions() const { return m_corners; }
     bool IsInitialised() const { return m_bInitialised; }
     /** True while a close waits for the running transfer to end. */
-    bool IsClosing() const { return m_closeState == CloseState::WhenIdle; }
+    bool IsClosing() const { return m_session.isClosingWhenIdle(); }
     /** True while "Stop the program?" waits for its answer. */
-    bool IsAskingToClose() const { return m_closeState == CloseState::Asking; }
+    bool IsAskingToClose() const { return m_session.isAskingToClose(); }
 
 signals:
     /** Emitted once, at the end of the window's initialisation. */
@@ -186,15 +189,8 @@ private:
     std::map<int, QRect> CurrentRects() const;
     shell::LayoutSpacing Spacing() const;
 
-    /** What the user may start now; UpdateControls and the drops both follow it. */
-    struct ControlState
-    {
-        bool input = false;     // input enabled and no transfer running
-        bool writing = false;   // a list still writes an edited title into its video
-        bool transfers = false; // input, no title being written, and transfers allowed (EnableTransferButtons)
-        bool toPsp = false;     // and the computer list's selection fits on the PSP
-    };
-    ControlState CurrentControlState() const;
+    /** What the user may start now, from the session and the lists' facts; the buttons and drops follow it. */
+    session::ControlStates CurrentControls();
     /** The one place that enables and disables the controls. */
     void UpdateControls();
     void InitPspDrive();
@@ -218,13 +214,14 @@ private:
      * dropped videos it would take.
      */
     int DropOperation(const CVideoListCtrl* target, const QMimeData& data, Qt::KeyboardModifiers modifiers,
-                      QStringList* videos = nullptr) const;
+                      QStringList* videos = nullptr);
     void OnListDrop(CVideoListCtrl* target, const QMimeData* data, Qt::KeyboardModifiers modifiers);
     void OnTransferFinished(const transfer::TransferEnd& end);
     void OnTransferEnded();
     /** Reports of the running transfer only: a late one never shows the bar again. */
     Q_SLOT void OnTransferProgress(int percent);
-    void OnStopAnswered(bool yes);
+    /** Carries out a step of the close rule. */
+    void OnCloseStep(session::CloseStep step);
     /** Stores the settings and closes the window. */
     void CloseNow();
     void SaveSettings();
@@ -268,22 +265,13 @@ private:
     QTimer* m_pSpaceTimer = nullptr;
     QString m_strStartFolder;
 
-    // PSP in use: the folder path with its trailing separator, or empty.
-    QString m_strPSPPath;
-    std::vector<platform::VolumeEvent> m_held;
-    bool m_bTransferAllowed = true; // EnableTransferButtons
-    bool m_bInputEnabled = true;    // EnableInput
-    bool m_bOverflow = false;       // the local selection doesn't fit on the PSP
+    // The PSP in use, the operation running, held drive events, the close request.
+    session::PspSession m_session;
     int m_nSpaceUpdates = 0;
-    std::atomic<int> m_nTransferOp{OP_NONE};
-    // Shared with the worker, which may outlive the window by a moment.
-    std::shared_ptr<std::atomic<bool>> m_bCancel = std::make_shared<std::atomic<bool>>(false);
+    // The running transfer; it joins its thread when it goes.
+    std::unique_ptr<transfer::TransferJob> m_pJob;
 
     SpacingInfo m_spacing;
     CornerRegions m_corners;
     bool m_bInitialised = false;
-    // A close request while a transfer runs: asked, then waiting for the worker's end.
-    enum class CloseState { Open, Asking, WhenIdle };
-    CloseState m_closeState = CloseState::Open;
-    int m_nTransferRun = 0; // numbers the transfers, so reports of an earlier one are dropped
 };

@@ -3,6 +3,7 @@
 #include "shell/CMainDlg.h"
 
 #include "storage/DroppedVideos.h"
+#include "session/Rules.h"
 #include "transfer/TransferEngine.h"
 #include "widgets/CVideoListCtrl.h"
 
@@ -24,28 +25,26 @@ void CMainDlg::ConnectDrops()
 }
 
 int CMainDlg::DropOperation(const CVideoListCtrl* target, const QMimeData& data, Qt::KeyboardModifiers modifiers,
-                            QStringList* videos) const
+                            QStringList* videos)
 {
-    // The same state as the buttons: nothing while a transfer runs, input is off
-    // or a title is still being written (no transfer could start).
-    const ControlState state = CurrentControlState();
-    if (!state.input || state.writing || target->isOwnDrag(data))
+    const session::ControlStates controls = CurrentControls();
+    session::DropFacts drop;
+    drop.target = target == m_pPspList ? session::ListSide::Psp : session::ListSide::Local;
+    drop.source = m_pPspList->isOwnDrag(data)     ? session::DragSource::PspList
+        : m_pLocalList->isOwnDrag(data)           ? session::DragSource::LocalList
+                                                  : session::DragSource::Outside;
+    drop.shift = modifiers.testFlag(Qt::ShiftModifier);
+    drop.pspFolder = m_session.hasPsp();
+    // Which files are videos to take is asked only of a drop the rules could take.
+    drop.carriesVideos = true;
+    if (session::dropOperation(controls, drop) == OP_NONE)
         return OP_NONE;
-    const bool toPsp = target == m_pPspList;
-    const bool fromPsp = m_pPspList->isOwnDrag(data);
-    if ((toPsp || fromPsp) && (!state.transfers || m_strPSPPath.isEmpty()))
-        return OP_NONE;
-    // The computer list's rows are its selection: they go only when "Copy->" could take them.
-    if (toPsp && !state.toPsp && m_pLocalList->isOwnDrag(data))
-        return OP_NONE;
-    const QStringList dropped = storage::droppedVideos(data.urls(), toPsp ? m_strPSPPath : m_pFolderEdit->text());
-    if (dropped.isEmpty())
-        return OP_NONE;
+    const QStringList dropped = storage::droppedVideos(
+        data.urls(), drop.target == session::ListSide::Psp ? m_session.pspPath() : m_pFolderEdit->text());
+    drop.carriesVideos = !dropped.isEmpty();
     if (videos)
         *videos = dropped;
-    if (toPsp)
-        return modifiers.testFlag(Qt::ShiftModifier) ? OP_MOVE_TO_PSP : OP_COPY_TO_PSP;
-    return fromPsp ? OP_COPY_FROM_PSP : OP_COPY_TO_LOCAL;
+    return session::dropOperation(controls, drop);
 }
 
 void CMainDlg::OnListDrop(CVideoListCtrl* target, const QMimeData* data, Qt::KeyboardModifiers modifiers)

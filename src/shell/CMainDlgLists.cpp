@@ -76,7 +76,7 @@ storage::PspFolderResult CMainDlg::OpenPSPFolder(const QString& root, Caller cal
         if (caller == Caller::Arrival)
             return result;
         if (caller == Caller::StartUp) {
-            m_strPSPPath.clear();
+            m_session.setPspPath({});
             EnableTransferButtons(false);
         } else {
             m_pDrives->setCurrentIndex(m_pDrives->GetLastSel());
@@ -88,7 +88,7 @@ storage::PspFolderResult CMainDlg::OpenPSPFolder(const QString& root, Caller cal
     }
 
     const int chosen = m_pDrives->currentIndex();
-    m_strPSPPath = pspPath;
+    m_session.setPspPath(pspPath);
     EnableTransferButtons(true);
     // Next Num and the space figures follow when the list is complete.
     FillPspList();
@@ -107,7 +107,7 @@ void CMainDlg::OnSelChangeDrive()
     if (root.isEmpty())
         return;
     if (!storage::IsPSPDrive(root)) {
-        m_strPSPPath.clear();
+        m_session.setPspPath({});
         platform::showMessage(QString::fromLatin1(storage::kNotAPsp));
     }
     OpenPSPFolder(root, Caller::Selection);
@@ -118,10 +118,8 @@ void CMainDlg::OnDeviceChange(const platform::VolumeEvent& event)
     if (event.roots.isEmpty())
         return;
     // A running transfer took its paths when it started: nothing may change them under it.
-    if (IsTransferRunning()) {
-        m_held.push_back(event);
+    if (m_session.holdDriveEvent(event))
         return;
-    }
 
     m_pDrives->FillDriveList();
     // Like the lowest bit of a drive mask: only the first volume counts.
@@ -129,8 +127,8 @@ void CMainDlg::OnDeviceChange(const platform::VolumeEvent& event)
     if (event.kind == platform::VolumeEvent::Kind::Arrival) {
         if (storage::IsPSPDrive(root) && OpenPSPFolder(root, Caller::Arrival) == storage::PspFolderResult::Ok)
             return;
-    } else if (platform::sameRoot(storage::RootOfPspPath(m_strPSPPath), root)) {
-        m_strPSPPath.clear();
+    } else if (platform::sameRoot(m_session.pspRoot(), root)) {
+        m_session.setPspPath({});
         ClearPspList();
         EnableTransferButtons(false);
         ClearSpace();
@@ -139,7 +137,7 @@ void CMainDlg::OnDeviceChange(const platform::VolumeEvent& event)
         return;
     }
     // The rebuilt selector goes on showing the PSP in use.
-    SelectPspRoot(storage::RootOfPspPath(m_strPSPPath));
+    SelectPspRoot(m_session.pspRoot());
 }
 
 void CMainDlg::SelectPspRoot(const QString& root)
@@ -162,7 +160,7 @@ void CMainDlg::FillLocalList(const QString& pattern)
 
 void CMainDlg::FillPspList()
 {
-    m_pPspList->FillList(m_strPSPPath + QStringLiteral("*.mp4"));
+    m_pPspList->FillList(m_session.pspPath() + QStringLiteral("*.mp4"));
 }
 
 void CMainDlg::ClearPspList()
@@ -175,19 +173,19 @@ void CMainDlg::OnPspFillFinished()
 {
     // The list fitted its column itself. It may belong to a folder that is no
     // longer the PSP's (a newer fill follows then).
-    if (m_strPSPPath.isEmpty() || m_pPspList->fillPattern() != m_strPSPPath + QStringLiteral("*.mp4"))
+    if (m_session.pspPath().isEmpty() || m_pPspList->fillPattern() != m_session.pspPath() + QStringLiteral("*.mp4"))
         return;
     FillNextNum();
-    UpdateSpace(storage::RootOfPspPath(m_strPSPPath));
+    UpdateSpace(m_session.pspRoot());
 }
 
 void CMainDlg::FillNextNum()
 {
     // Without a PSP folder there is no number: never one of the current folder.
-    if (m_strPSPPath.isEmpty())
+    if (m_session.pspPath().isEmpty())
         m_pNextNum->clear();
     else
-        m_pNextNum->setText(transfer::NextNumText(m_strPSPPath));
+        m_pNextNum->setText(transfer::NextNumText(m_session.pspPath()));
 }
 
 // --- Space ------------------------------------------------------------------
@@ -203,8 +201,8 @@ bool CMainDlg::UpdateSpace(const QString& path)
     const auto space = platform::fileSystem().space(path);
     if (!space)
         return false;
-    const std::uint64_t localSelected = m_strPSPPath.isEmpty() ? 0 : storage::SumBytes(selectedPaths(*m_pLocalList));
-    const std::uint64_t pspSelected = m_strPSPPath.isEmpty() ? 0 : storage::SumBytes(selectedPaths(*m_pPspList));
+    const std::uint64_t localSelected = m_session.pspPath().isEmpty() ? 0 : storage::SumBytes(selectedPaths(*m_pLocalList));
+    const std::uint64_t pspSelected = m_session.pspPath().isEmpty() ? 0 : storage::SumBytes(selectedPaths(*m_pPspList));
     const storage::SpaceFigures figures = storage::ComputeSpace(*space, localSelected, pspSelected, m_pVolume->m_nWidth);
 
     m_pStatusBar->SetText(figures.text, 2);
@@ -212,7 +210,7 @@ bool CMainDlg::UpdateSpace(const QString& path)
     m_pVolume->m_nSelPos = figures.selPos;
     m_pVolume->m_bOverflow = figures.overflow;
     m_pVolume->update();
-    m_bOverflow = figures.overflow;
+    m_session.setOverflow(figures.overflow);
     EnableTransferButtons(true);
     return true;
 }
@@ -223,7 +221,7 @@ void CMainDlg::ClearSpace()
     m_pVolume->m_nSelPos = 0;
     m_pVolume->m_bOverflow = false;
     m_pVolume->update();
-    m_bOverflow = false;
+    m_session.setOverflow(false);
     m_pStatusBar->SetText(QString(), 2);
 }
 

@@ -4,12 +4,12 @@
 
 #include "shell/CMainStatusBar.h"
 #include "storage/Catalogue.h"
-#include "transfer/TransferEngine.h"
+#include "transfer/TransferJob.h"
 #include "widgets/CPSPPrgCtrl.h"
 #include "widgets/CVideoListCtrl.h"
 
 #include <QLineEdit>
-#include <QThread>
+#include <QPointer>
 
 void CMainDlg::StartTransfer(int op, std::vector<transfer::TransferItem> items)
 {
@@ -27,49 +27,48 @@ void CMainDlg::StartTransfer(int op, std::vector<transfer::TransferItem> items)
     request.localFolder = m_pFolderEdit->text();
     request.nextNum = m_pNextNum->text();
     request.nextNumTyped = m_pNextNum->isModified();
-    request.pspPath = m_strPSPPath;
+    request.pspPath = m_session.pspPath();
 
     // Start steps 1, 3 and 4 (the input is already locked); the engine does the rest.
     m_pProgress->setValue(0);
     m_pProgress->show();
-    UpdateSpace(m_strPSPPath);
+    UpdateSpace(m_session.pspPath());
 
-    // The worker owns its thread and may outlive the window by a moment: it keeps
-    // the cancel flag alive, and its queued reports to a gone window are dropped.
-    auto* thread = new QThread;
-    auto* engine = new transfer::TransferEngine(std::move(request), *m_bCancel);
-    engine->moveToThread(thread);
-    connect(thread, &QThread::started, engine, &transfer::TransferEngine::run);
-    const int run = ++m_nTransferRun;
-    connect(engine, &transfer::TransferEngine::progressChanged, this, [this, run](int percent) {
-        if (run == m_nTransferRun)
-            OnTransferProgress(percent);
-    });
-    connect(engine, &transfer::TransferEngine::statusTextChanged, this,
+    // The job runs the walk on its own thread; its questions come here to be shown.
+    m_pJob = std::make_unique<transfer::TransferJob>(std::move(request));
+    transfer::TransferJob* job = m_pJob.get();
+    connect(job, &transfer::TransferJob::progressChanged, this, &CMainDlg::OnTransferProgress);
+    connect(job, &transfer::TransferJob::statusTextChanged, this,
             [this](const QString& text) { m_pStatusBar->SetText(text, 2); });
-    connect(engine, &transfer::TransferEngine::nextNumChanged, m_pNextNum, &QLineEdit::setText);
-    connect(engine, &transfer::TransferEngine::finished, this, &CMainDlg::OnTransferFinished);
-    connect(engine, &transfer::TransferEngine::finished, thread, &QThread::quit);
-    connect(thread, &QThread::finished, engine, &QObject::deleteLater);
-    connect(thread, &QThread::finished, thread, [thread, keepAlive = m_bCancel] {
-        (void)keepAlive;
-        thread->deleteLater();
-    });
-    connect(engine, &transfer::TransferEngine::itemStarted, this, [this] { setCursor(Qt::WaitCursor); });
-    connect(engine, &transfer::TransferEngine::itemFinished, this, [this] { unsetCursor(); });
-    thread->start();
+    connect(job, &transfer::TransferJob::nextNumChanged, m_pNextNum, &QLineEdit::setText);
+    connect(job, &transfer::TransferJob::question, this,
+            [job = QPointer<transfer::TransferJob>(job)](quint64 id, platform::PromptKind kind, const QString& text) {
+                platform::ask(text, kind, [job, id](platform::PromptAnswer answer) {
+                    if (job)
+                        job->answer(id, answer != platform::PromptAnswer::No);
+                });
+            });
+    connect(job, &transfer::TransferJob::finished, this, &CMainDlg::OnTransferFinished);
+    connect(job, &transfer::TransferJob::itemStarted, this, [this] { setCursor(Qt::WaitCursor); });
+    connect(job, &transfer::TransferJob::itemFinished, this, [this] { unsetCursor(); });
+    job->start();
 }
 
 void CMainDlg::OnTransferFinished(const transfer::TransferEnd& end)
 {
+    // The job has said its last; it goes once this signal has returned.
+    if (m_pJob) {
+        m_pJob->disconnect(this);
+        m_pJob.release()->deleteLater();
+    }
     switch (end.kind) {
     case transfer::TransferEndKind::Normal:
         if (end.updateSpace)
-            UpdateSpace(m_strPSPPath);
+            UpdateSpace(m_session.pspPath());
         // The left list first; Refresh stays off until both fills are done.
         if (end.rebuildLocal)
             FillLocalList(storage::videoPattern(end.localFolder));
-        if (end.rebuildPsp && !m_strPSPPath.isEmpty())
+        if (end.rebuildPsp && !m_session.pspPath().isEmpty())
             FillPspList();
         break;
     case transfer::TransferEndKind::InvalidLocalFolder:

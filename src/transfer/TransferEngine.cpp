@@ -29,18 +29,6 @@ const char kShortCopy[] = "the copy is not as long as the source";
 // At most about 30 progress reports a second reach the window.
 constexpr qint64 kReportIntervalMs = 33;
 
-// The only two ways the engine talks to the user. Both wait on the worker's
-// thread while the window shows the box; a box that goes away unanswered is No.
-bool ask(const QString& text)
-{
-    return platform::waitForYes(text);
-}
-
-void tell(const QString& text)
-{
-    platform::waitForMessage(text);
-}
-
 QString deleteRefused(const QString& path)
 {
     return QStringLiteral("Delete ") + path + QStringLiteral(" failed, Maybe the file 's attribute is read-only.");
@@ -55,6 +43,13 @@ QString failedText(const char* verb, const QString& path, const QString& reason)
 const char kSameFile[] = "the source and the target are the same file";
 const char kTooLargeForFat[] = "the PSP's FAT32 file system can't hold files of 4 GiB or more";
 
+int errorOf(const platform::CopyResult& result)
+{
+    return result.status == platform::CopyStatus::Cancelled ? ECANCELED
+        : result.status == platform::CopyStatus::TargetExists ? EEXIST
+                                                              : result.error;
+}
+
 QString reasonOf(const platform::CopyResult& result)
 {
     if (result.status == platform::CopyStatus::Failed && result.fault == platform::CopyFault::SourceChanged)
@@ -63,10 +58,7 @@ QString reasonOf(const platform::CopyResult& result)
         return QString::fromLatin1(kSameFile);
     if (result.status == platform::CopyStatus::Failed && result.fault == platform::CopyFault::TooLarge)
         return QString::fromLatin1(kTooLargeForFat);
-    const int error = result.status == platform::CopyStatus::Cancelled ? ECANCELED
-        : result.status == platform::CopyStatus::TargetExists         ? EEXIST
-                                                                      : result.error;
-    return qt_error_string(error);
+    return qt_error_string(errorOf(result));
 }
 
 // The thumbnail beside a video: its path up to the last "." of its file name,
@@ -143,8 +135,18 @@ int ProgressPercent(std::uint64_t total, std::uint64_t copied)
 }
 
 TransferEngine::TransferEngine(TransferRequest request, const std::atomic<bool>& cancel, QObject* parent)
+    : TransferEngine(std::move(request), cancel,
+                     [](platform::PromptKind kind, const QString& text) {
+                         return platform::waitForAnswer(text, kind) != platform::PromptAnswer::No;
+                     },
+                     parent)
+{
+}
+
+TransferEngine::TransferEngine(TransferRequest request, const std::atomic<bool>& cancel, Asker asker, QObject* parent)
     : QObject(parent)
     , m_request(std::move(request))
+    , m_ask(std::move(asker))
     , m_bCancel(cancel)
     , m_strNextNum(m_request.nextNum)
 {
@@ -345,6 +347,8 @@ void TransferEngine::notLanded(ItemOutcome& outcome, const platform::CopyResult&
         return;
     }
     outcome.reason = reasonOf(copied);
+    outcome.error = errorOf(copied);
+    outcome.fault = copied.fault;
     outcome.status = copied.status == platform::CopyStatus::Cancelled ? ItemStatus::Cancelled : ItemStatus::Failed;
     // A cancelled copy is a failed copy here, and says so.
     outcome.message = QString::fromLatin1(move ? kMoveFailed : kCopyFailed);
@@ -378,6 +382,8 @@ void TransferEngine::landed(ItemOutcome& outcome, const QString& target, const Q
         if (!copied.ok()) {
             outcome.status = ItemStatus::Failed;
             outcome.reason = reasonOf(copied);
+            outcome.error = errorOf(copied);
+            outcome.fault = copied.fault;
             outcome.message = failedText("Copy", thumbnail, outcome.reason);
         }
     } else if (m_request.op == OP_COPY_TO_PSP || m_request.op == OP_MOVE_TO_PSP) {
@@ -400,6 +406,7 @@ void TransferEngine::landed(ItemOutcome& outcome, const QString& target, const Q
             // Both copies stay and nothing is lost: no message, but the item failed.
             outcome.status = ItemStatus::Failed;
             outcome.reason = qt_error_string(removed.error);
+            outcome.error = removed.error;
         }
     }
     report(outcome);
@@ -411,6 +418,7 @@ void TransferEngine::deleteOnPsp(const TransferItem& item)
     if (const platform::FileOpResult removed = removeWithThumbnail(item.path, thumbnailOf(item.path)); !removed.ok()) {
         outcome.status = ItemStatus::Failed;
         outcome.reason = qt_error_string(removed.error);
+        outcome.error = removed.error;
         // Only a refusal is told; the thumbnail stays with its video.
         if (removed.status == platform::FileOpStatus::AccessDenied)
             outcome.message = deleteRefused(item.path);
@@ -422,6 +430,8 @@ void TransferEngine::deleteOnPsp(const TransferItem& item)
 void TransferEngine::failed(ItemOutcome& outcome, const platform::CopyResult& copied, const QString& message)
 {
     outcome.reason = reasonOf(copied);
+    outcome.error = errorOf(copied);
+    outcome.fault = copied.fault;
     if (copied.status == platform::CopyStatus::Cancelled) {
         // The user stopped it: nothing to tell.
         outcome.status = ItemStatus::Cancelled;
@@ -481,6 +491,18 @@ void TransferEngine::report(const ItemOutcome& outcome)
     emit itemFinished(outcome);
     if (!outcome.message.isEmpty())
         tell(outcome.message);
+}
+
+// The only two ways the engine talks to the user; both wait for the answer.
+// A box that goes away unanswered is No.
+bool TransferEngine::ask(const QString& text)
+{
+    return m_ask(platform::PromptKind::YesNo, text);
+}
+
+void TransferEngine::tell(const QString& text)
+{
+    m_ask(platform::PromptKind::Ok, text);
 }
 
 void TransferEngine::end(const TransferEnd& result)

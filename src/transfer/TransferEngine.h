@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileCopy.h"
+#include "platform/Prompt.h"
 #include "transfer/PspNaming.h"
 #include "transfer/TransferOp.h"
 
@@ -11,6 +12,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace transfer {
@@ -49,6 +51,8 @@ struct ItemOutcome
     ItemStatus status = ItemStatus::Done;
     QString message; // the text shown to the user about this item's failure, empty when none
     QString reason;  // the system's words for the failure, empty when none
+    int error = 0;   // the errno behind the failure, 0 when none (or not a system error)
+    platform::CopyFault fault = platform::CopyFault::None; // which step of a copy failed
 };
 
 enum class TransferEndKind {
@@ -88,7 +92,15 @@ class TransferEngine final : public QObject
     Q_DISABLE_COPY_MOVE(TransferEngine)
 
 public:
+    /**
+     * Puts a question or message to the user and waits for the answer (true: Yes
+     * or OK). Called on the engine's thread.
+     */
+    using Asker = std::function<bool(platform::PromptKind kind, const QString& text)>;
+
+    /** Asks through the process-wide prompt (the command line). */
     TransferEngine(TransferRequest request, const std::atomic<bool>& cancel, QObject* parent = nullptr);
+    TransferEngine(TransferRequest request, const std::atomic<bool>& cancel, Asker asker, QObject* parent = nullptr);
 
     /** `TransferThreadProc` without the window: the start checks, the walk and the end. */
     void run();
@@ -138,8 +150,11 @@ private:
     void setProgress(int percent, std::uint64_t copied = 0, std::uint64_t total = 0);
     void report(const ItemOutcome& outcome);
     void end(const TransferEnd& result);
+    bool ask(const QString& text);
+    void tell(const QString& text);
 
     const TransferRequest m_request;
+    const Asker m_ask;
     const std::atomic<bool>& m_bCancel;
     QString m_strLocalFolder; // the local folder after the start check
     QString m_strNextNum;

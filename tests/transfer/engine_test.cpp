@@ -5,17 +5,21 @@
 
 #include "platform/FileCopy.h"
 #include "transfer/TransferEngine.h"
+#include "transfer/TransferJob.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QTest>
 
 #include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <optional>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -543,4 +547,68 @@ TEST_F(Engine, AMoveWhoseSourceStaysIsNotDone)
     EXPECT_EQ(r.end.failed, 1);
     EXPECT_TRUE(fs::exists(computer.path() / "a.mp4") && fs::exists(computer.path() / "a.THM"));
     EXPECT_EQ(readFileBytes(pspFile("m4v00001.mp4")), "V");
+}
+
+// The job: the walk on its own thread, its questions answered by id, its end
+// reported last, and a job destroyed mid-question answered No and joined.
+TEST_F(Engine, JobAsksByIdAndIsJoinedWhenDestroyed)
+{
+    const TransferItem doomed = video(true, "m4v00001.mp4", "A", true);
+    for (const bool destroyMidQuestion : {false, true}) {
+        auto job = std::make_unique<TransferJob>(TransferRequest{OP_DELETE_ON_PSP, {doomed}, qpath(computer.path()),
+                                                                 "1", qpath(pspFile("")), false});
+        std::vector<std::pair<quint64, QString>> questions;
+        std::optional<TransferEnd> end;
+        QObject context;
+        QObject::connect(job.get(), &TransferJob::question, &context,
+                         [&](quint64 id, platform::PromptKind kind, const QString& text) {
+                             EXPECT_EQ(kind, platform::PromptKind::YesNo);
+                             questions.emplace_back(id, text);
+                         });
+        QObject::connect(job.get(), &TransferJob::finished, &context, [&](const TransferEnd& e) { end = e; });
+        job->start();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !questions.empty(); }, 3000));
+        EXPECT_EQ(questions[0].second, QStringLiteral("Delete the file?"));
+        EXPECT_TRUE(job->isRunning());
+        if (destroyMidQuestion) {
+            job.reset(); // answers No and joins: the video stays
+            EXPECT_TRUE(fs::exists(doomed.path.toStdString()));
+            continue;
+        }
+        job->answer(questions[0].first + 1, true); // no such question: ignored
+        QTest::qWait(50);
+        EXPECT_FALSE(end);
+        job->answer(questions[0].first, false);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return end.has_value(); }, 3000));
+        EXPECT_EQ(end->kind, TransferEndKind::Short);
+        EXPECT_FALSE(job->isRunning());
+        EXPECT_TRUE(fs::exists(doomed.path.toStdString()));
+    }
+    EXPECT_TRUE(prompt.texts.isEmpty()) << "a job asks through its signal, never the process-wide prompt";
+}
+
+TEST_F(Engine, KilledJobStopsItsCopyAndLeavesNoPart)
+{
+    // Killed while the overwrite question is open, then Yes: the copy stops at
+    // its first chunk and the video it would have replaced is whole.
+    const TransferItem item = video(false, "big.mp4", std::string(8 << 20, 'b'));
+    const TransferItem old = video(true, "m4v00001.mp4", "old");
+    TransferJob job({OP_COPY_TO_PSP, {item}, qpath(computer.path()), "1", qpath(pspFile("")), true});
+    std::optional<TransferEnd> end;
+    std::vector<ItemOutcome> outcomes;
+    QObject context;
+    QObject::connect(&job, &TransferJob::question, &context, [&](quint64 id, platform::PromptKind, const QString&) {
+        job.kill();
+        job.answer(id, true);
+    });
+    QObject::connect(&job, &TransferJob::itemFinished, &context, [&](const ItemOutcome& o) { outcomes.push_back(o); });
+    QObject::connect(&job, &TransferJob::finished, &context, [&](const TransferEnd& e) { end = e; });
+    job.start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return end.has_value(); }, 10000));
+    EXPECT_TRUE(end->cancelled);
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_EQ(outcomes[0].status, ItemStatus::Cancelled);
+    EXPECT_EQ(outcomes[0].error, ECANCELED);
+    EXPECT_EQ(readFileBytes(old.path.toStdString()), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(pspFile("")), {}), 1);
 }
