@@ -190,7 +190,11 @@ public:
             writeRecord(m_bZero, {platform::encodePath(outcome.source), platform::encodePath(outcome.target)});
             flushStdout();
         }
-        if (outcome.status == transfer::ItemStatus::Failed || outcome.status == transfer::ItemStatus::Cancelled) {
+        if (outcome.status == transfer::ItemStatus::Cancelled) {
+            say(QStringLiteral("cancelled"));
+            return;
+        }
+        if (outcome.status == transfer::ItemStatus::Failed) {
             if (outcome.message.isEmpty())
                 say(outcome.reason);
             m_strPendingMessage = outcome.message;

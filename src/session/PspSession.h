@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <utility>
 #include <vector>
 
 namespace session {
@@ -50,6 +51,12 @@ public:
     bool beginTransfer(TransferOp op, bool writingTitle);
     TransferOp operation() const { return m_op; }
     bool isTransferring() const { return m_op != OP_NONE; }
+    /** A command given while a title is written: carried out once the writes have ended. */
+    void deferUntilWritten(TransferOp op) { m_deferredOp = op; }
+    void deferRefreshUntilWritten() { m_deferredRefresh = true; }
+    /** The deferred command, once; OP_NONE when there is none. */
+    TransferOp takeDeferredTransfer() { return std::exchange(m_deferredOp, OP_NONE); }
+    bool takeDeferredRefresh() { return std::exchange(m_deferredRefresh, false); }
     /** The operation has ended: the close rule's step and the drive events to handle now. */
     TransferEndSteps endTransfer();
 
@@ -80,6 +87,8 @@ private:
     std::vector<platform::VolumeEvent> m_held;
     Close m_close = Close::Open;
     ControlFacts m_facts;
+    TransferOp m_deferredOp = OP_NONE;
+    bool m_deferredRefresh = false;
 };
 
 } // namespace session

@@ -6,14 +6,16 @@ ControlStates deriveControls(const ControlFacts& f)
 {
     ControlStates s;
     s.input = f.inputEnabled && !f.transferRunning;
-    // A video whose title is still being written neither travels nor is listed again meanwhile.
+    // A video whose title is still being written neither travels nor is listed again
+    // meanwhile; the buttons stay on and their command waits for the write (a click
+    // that ended a title edit must not be lost), while drops are refused.
     s.writing = f.writingTitle;
-    s.transfers = s.input && f.transferAllowed && !f.writingTitle;
+    s.transfers = s.input && f.transferAllowed;
     s.toPsp = s.transfers && !f.overflow;
     s.moveTo = s.copyTo = s.toPsp && f.localSelection;
     s.moveFrom = s.copyFrom = s.remove = s.transfers && f.pspSelection;
     // One refresh at a time: never while a list is still filling, nor during the pause.
-    s.refresh = s.input && !f.filling && !f.writingTitle && !f.refreshPaused;
+    s.refresh = s.input && !f.filling && !f.refreshPaused;
     return s;
 }
 

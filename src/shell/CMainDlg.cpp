@@ -137,7 +137,8 @@ void CMainDlg::CreateControls()
     for (CVideoListCtrl* list : {m_pLocalList, m_pPspList}) {
         connect(list, &CVideoListCtrl::itemSelectionChanged, this, &CMainDlg::ScheduleSpaceUpdate);
         connect(list, &CVideoListCtrl::fillingChanged, this, &CMainDlg::UpdateControls);
-        connect(list, &CVideoListCtrl::titleWritesChanged, this, &CMainDlg::UpdateControls);
+        connect(list, &CVideoListCtrl::fillFinished, this, &CMainDlg::RestoreFocusAfterFills);
+        connect(list, &CVideoListCtrl::titleWritesChanged, this, &CMainDlg::OnTitleWritesChanged);
     }
     connect(m_pPspList, &CVideoListCtrl::fillFinished, this, &CMainDlg::OnPspFillFinished);
     ConnectDrops();
@@ -163,35 +164,6 @@ UxButton* CMainDlg::Button(ControlId id) const
     return qobject_cast<UxButton*>(Control(id));
 }
 
-void CMainDlg::CreateStatusBar()
-{
-    m_pStatusBar = new CMainStatusBar(this);
-    SetControlId(m_pStatusBar, toInt(ControlId::Status));
-    const int outerWidth = frameGeometry().width();
-    m_pStatusBar->setGeometry(0, height() - 20, width(), CMainStatusBar::kMinHeight);
-    m_pStatusBar->SetParts({outerWidth / 4, outerWidth - outerWidth / 2, -1});
-    m_pStatusBar->show();
-
-    // Children in the status bar's client rectangle; right and bottom edges exclusive.
-    const QRect client = m_pStatusBar->rect();
-    const int firstEnd = m_pStatusBar->GetParts()[0];
-    const int secondEnd = m_pStatusBar->GetParts()[1];
-    const auto fromEdges = [](int left, int top, int right, int bottom) {
-        return QRect(left, top, right - left, bottom - top);
-    };
-
-    m_pVolume = new CPSPVolCtrl(m_pStatusBar);
-    SetControlId(m_pVolume, toInt(ControlId::Volume));
-    m_pVolume->setGeometry(fromEdges(firstEnd + 2, client.top() + 6, secondEnd - 2, client.bottom() + 1 - 4));
-    m_pVolume->m_nWidth = m_pVolume->width();
-    m_pVolume->show();
-
-    m_pProgress = new CPSPPrgCtrl(m_pStatusBar);
-    SetControlId(m_pProgress, toInt(ControlId::Progress));
-    m_pProgress->setGeometry(fromEdges(client.left() + 2, client.top() + 2, firstEnd - 2, client.bottom() + 1));
-    m_pProgress->hide();
-}
-
 bool CMainDlg::OnInitDialog()
 {
     const QString appDir = m_pPref->GetAppDir();
@@ -210,6 +182,8 @@ bool CMainDlg::OnInitDialog()
         startFolder = m_pPref->GetString(kLocalPathKey);
     m_pFolderEdit->setText(startFolder.isEmpty() ? defaultFolder : startFolder);
 
+    // The stored sort orders apply from the first row on.
+    CreateListCommands();
     // The first listing always shows the default folder; OnRefresh below lists the field's.
     m_pLocalList->InitList();
     FillLocalList(defaultFolder.endsWith(u'/') ? defaultFolder + QStringLiteral("*.mp4")
@@ -288,12 +262,27 @@ void CMainDlg::UpdateControls()
 
 void CMainDlg::OnRefresh()
 {
+    if (CurrentControls().writing) {
+        m_session.deferRefreshUntilWritten();
+        return;
+    }
     FillLocalList(storage::videoPattern(m_pFolderEdit->text()));
     // Next Num and the space figures follow when the PSP list is complete.
     if (!m_session.pspPath().isEmpty())
         FillPspList();
     m_pRefreshPause->start();
     UpdateControls();
+}
+
+void CMainDlg::OnTitleWritesChanged()
+{
+    UpdateControls();
+    if (CurrentControls().writing)
+        return;
+    if (const TransferOp op = m_session.takeDeferredTransfer(); op != OP_NONE)
+        BeginTransfer(op, {});
+    if (m_session.takeDeferredRefresh())
+        OnRefresh();
 }
 
 void CMainDlg::OnTransferCommand(int op)
@@ -303,6 +292,12 @@ void CMainDlg::OnTransferCommand(int op)
 
 void CMainDlg::BeginTransfer(int op, std::vector<transfer::TransferItem> items)
 {
+    // A button clicked while a title is written (the click that closed its editor):
+    // the command runs on the selection as soon as the write has ended.
+    if (items.empty() && CurrentControls().writing && !IsTransferRunning()) {
+        m_session.deferUntilWritten(static_cast<TransferOp>(op));
+        return;
+    }
     if (!m_session.beginTransfer(static_cast<TransferOp>(op), CurrentControls().writing))
         return;
     EnableInput(false);
@@ -328,8 +323,11 @@ void CMainDlg::keyPressEvent(QKeyEvent* event)
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-    case Qt::Key_Escape:
         // The folder field's Enter is taken by the window's filter before it gets here.
+        event->accept();
+        return;
+    case Qt::Key_Escape:
+        OnStop();
         event->accept();
         return;
     default:

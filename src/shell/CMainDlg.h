@@ -10,6 +10,8 @@
 #include "session/PspSession.h"
 #include "transfer/TransferOp.h"
 
+#include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QPointer>
 #include <QString>
@@ -31,6 +33,7 @@ class QLineEdit;
 class QMenu;
 class QMimeData;
 class QTimer;
+class QToolButton;
 class UxAppPref;
 class UxButton;
 class UxLanguage;
@@ -147,11 +150,14 @@ public:
     UxPictureHyperLink* Header() const { return m_pHeader; }
     CMainStatusBar* StatusBar() const { return m_pStatusBar; }
     CPSPPrgCtrl* ProgressBar() const { return m_pProgress; }
+    QToolButton* StopButton() const { return m_pStop; }
     CPSPVolCtrl* VolumeBar() const { return m_pVolume; }
     QMenu* LanguageMenu() const { return m_pLanguageMenu; }
     QAction* ChangeSkinAction() const { return m_pChangeSkinAction; }
     QAction* AboutAction() const { return m_pAboutAction; }
     QList<QAction*> LanguageActions() const { return m_languageActions; }
+    /** The context menu's commands of a list: play, show, edit, delete (PSP), then the sort keys. */
+    QList<QAction*> ListActions(bool psp) const;
     /** Follows volumes arriving and going away; nullptr before the initialisation. */
     platform::MountWatcher* Watcher() const { return m_pWatcher; }
     QString PSPPath() const { return m_session.pspPath(); }
@@ -219,7 +225,22 @@ private:
     void OnTransferFinished(const transfer::TransferEnd& end);
     void OnTransferEnded();
     /** Reports of the running transfer only: a late one never shows the bar again. */
-    Q_SLOT void OnTransferProgress(int percent);
+    Q_SLOT void OnTransferProgress(int percent, quint64 copied = 0);
+    /** "Stop" (and Esc): stops the running transfer as a confirmed close does, without closing. */
+    void OnStop();
+    /** The Stop control and the progress caption: shown for a transfer, gone when idle. */
+    void ShowTransferProgress(bool running);
+    void OnTransferItemStarted(const QString& source);
+    void OnTransferItemFinished();
+    void UpdateProgressCaption(int percent);
+    /** Gives the list a transfer acted on the focus once the fills it set off have ended. */
+    void RestoreFocusAfterFills();
+    /** The lists' context menus and their keyboard commands. */
+    void CreateListCommands();
+    void RetranslateListCommands();
+    void ShowListMenu(CVideoListCtrl* list, bool psp, const QPoint& at);
+    /** A title write started or ended; a command clicked meanwhile runs when the last has ended. */
+    void OnTitleWritesChanged();
     /** Carries out a step of the close rule. */
     void OnCloseStep(session::CloseStep step);
     /** Stores the settings and closes the window. */
@@ -250,8 +271,20 @@ private:
     CMainStatusBar* m_pStatusBar = nullptr;
     CPSPPrgCtrl* m_pProgress = nullptr;
     CPSPVolCtrl* m_pVolume = nullptr;
+    QToolButton* m_pStop = nullptr;
+    QRect m_progressRect; // the bar's place while idle
     // Every control the layout places, by id.
     std::vector<std::pair<ControlId, QWidget*>> m_controls;
+
+    struct ListCommands
+    {
+        QAction* play = nullptr;
+        QAction* show = nullptr;
+        QAction* edit = nullptr;
+        QAction* remove = nullptr; // the PSP list only
+        std::vector<QAction*> sort;  // by VideoListModel::SortKey
+    };
+    ListCommands m_listCommands[2]; // the computer list, the PSP list
 
     QMenu* m_pLanguageMenu = nullptr;
     QAction* m_pSysSeparator = nullptr;
@@ -270,6 +303,16 @@ private:
     int m_nSpaceUpdates = 0;
     // The running transfer; it joins its thread when it goes.
     std::unique_ptr<transfer::TransferJob> m_pJob;
+    CVideoListCtrl* m_pFocusAfterFills = nullptr;
+    // What the progress caption says of the running transfer.
+    struct TransferProgress
+    {
+        QElapsedTimer clock;
+        QHash<QString, QString> titles; // the items' titles by path
+        QString name;                   // the current video's title, else its file name
+        CVideoListCtrl* list = nullptr; // the list it acts on, which gets the focus back
+        quint64 all = 0, doneBefore = 0, current = 0, copied = 0;
+    } m_progress;
 
     SpacingInfo m_spacing;
     CornerRegions m_corners;

@@ -27,16 +27,6 @@ CMainDlg::FolderPicker& folderPicker()
     return current;
 }
 
-QStringList selectedPaths(const CVideoListCtrl& list)
-{
-    QStringList paths;
-    for (const int row : list.selectedRows()) {
-        if (const VideoEntry* entry = list.entryAt(row))
-            paths << entry->strPath;
-    }
-    return paths;
-}
-
 } // namespace
 
 void CMainDlg::setFolderPicker(FolderPicker picker)
@@ -186,43 +176,6 @@ void CMainDlg::FillNextNum()
         m_pNextNum->clear();
     else
         m_pNextNum->setText(transfer::NextNumText(m_session.pspPath()));
-}
-
-// --- Space ------------------------------------------------------------------
-
-void CMainDlg::ScheduleSpaceUpdate()
-{
-    if (!m_pSpaceTimer->isActive())
-        m_pSpaceTimer->start();
-}
-
-bool CMainDlg::UpdateSpace(const QString& path)
-{
-    const auto space = platform::fileSystem().space(path);
-    if (!space)
-        return false;
-    const std::uint64_t localSelected = m_session.pspPath().isEmpty() ? 0 : storage::SumBytes(selectedPaths(*m_pLocalList));
-    const std::uint64_t pspSelected = m_session.pspPath().isEmpty() ? 0 : storage::SumBytes(selectedPaths(*m_pPspList));
-    const storage::SpaceFigures figures = storage::ComputeSpace(*space, localSelected, pspSelected, m_pVolume->m_nWidth);
-
-    m_pStatusBar->SetText(figures.text, 2);
-    m_pVolume->m_nUsedPos = figures.usedPos;
-    m_pVolume->m_nSelPos = figures.selPos;
-    m_pVolume->m_bOverflow = figures.overflow;
-    m_pVolume->update();
-    m_session.setOverflow(figures.overflow);
-    EnableTransferButtons(true);
-    return true;
-}
-
-void CMainDlg::ClearSpace()
-{
-    m_pVolume->m_nUsedPos = 0;
-    m_pVolume->m_nSelPos = 0;
-    m_pVolume->m_bOverflow = false;
-    m_pVolume->update();
-    m_session.setOverflow(false);
-    m_pStatusBar->SetText(QString(), 2);
 }
 
 // --- Local folder -------------------------------------------------------------

@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
+#include <QToolButton>
 
 namespace {
 
@@ -232,6 +233,9 @@ void CMainDlg::RefreshLanguage()
     m_pAbout->setText(tr("About"));
     m_pRefresh->setText(tr("&Refresh"));
     m_pNextNumLabel->setText(tr("Next Num"));
+    if (m_pStop)
+        m_pStop->setText(tr("Stop"));
+    RetranslateListCommands();
     if (m_pChangeSkinAction)
         m_pChangeSkinAction->setText(tr("Change skin..."));
     if (m_pLanguageMenu)

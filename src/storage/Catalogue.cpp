@@ -120,6 +120,7 @@ int scanPattern(const QString& pattern, const ScanHooks& hooks)
         video.fileName = item.name;
         video.path = path;
         video.dateText = FormatFileTime(item.lastWrite, kDateFormat);
+        video.lastWrite = item.lastWrite;
         video.title = QString::fromStdString(mp4title::readTitle(platform::encodePath(path).toStdString()).title);
         video.length = fs.readableSize(path);
         const QString thumbPath = thumbnailPathFor(path);

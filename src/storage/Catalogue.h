@@ -40,6 +40,7 @@ struct ScannedVideo
     QString path;      // folder + separator + name, as the listing gives it
     QString title;     // UTF-8 decoded; empty when the video has none
     QString dateText;  // last-write time in kDateFormat
+    std::time_t lastWrite = 0;
     std::optional<std::uint64_t> length; // nothing when it can't be opened or isn't a regular file
     QString thumbnailPath; // the ".THM" beside it when that holds any bytes; empty otherwise
 };

@@ -350,8 +350,9 @@ void TransferEngine::notLanded(ItemOutcome& outcome, const platform::CopyResult&
     outcome.error = errorOf(copied);
     outcome.fault = copied.fault;
     outcome.status = copied.status == platform::CopyStatus::Cancelled ? ItemStatus::Cancelled : ItemStatus::Failed;
-    // A cancelled copy is a failed copy here, and says so.
-    outcome.message = QString::fromLatin1(move ? kMoveFailed : kCopyFailed);
+    // A copy the user stopped is not a failure to tell.
+    if (outcome.status == ItemStatus::Failed)
+        outcome.message = QString::fromLatin1(move ? kMoveFailed : kCopyFailed);
     report(outcome);
 }
 

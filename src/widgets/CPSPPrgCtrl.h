@@ -1,8 +1,13 @@
 #pragma once
 
 #include <QProgressBar>
+#include <QString>
 
-/** The transfer progress bar inside the status bar (id 1027); hidden while idle. */
+/**
+ * The transfer progress bar inside the status bar (id 1027); hidden while idle.
+ * While a transfer runs it carries a caption (the video, its percent, the time
+ * left), elided from the middle to fit.
+ */
 class CPSPPrgCtrl final : public QProgressBar
 {
     Q_OBJECT
@@ -10,4 +15,13 @@ class CPSPPrgCtrl final : public QProgressBar
 
 public:
     explicit CPSPPrgCtrl(QWidget* parent = nullptr);
+
+    void SetCaption(const QString& caption);
+    QString Caption() const { return m_caption; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString m_caption;
 };

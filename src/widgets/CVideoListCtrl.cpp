@@ -212,6 +212,8 @@ void CVideoListCtrl::scan(QPromise<void>& promise, std::shared_ptr<ScanSink> sin
         auto entry = std::make_unique<VideoEntry>();
         entry->strPath = video.path;
         entry->strDate = video.dateText;
+        entry->nTime = static_cast<qint64>(video.lastWrite);
+        entry->nSize = video.length ? static_cast<qint64>(*video.length) : -1;
         std::optional<QImage> thumb;
         if (!video.thumbnailPath.isEmpty()) {
             // A thumbnail that is there but broken doesn't fall back to the default.
@@ -367,16 +369,18 @@ bool CVideoListCtrl::edit(const QModelIndex& index, EditTrigger trigger, QEvent*
 void CVideoListCtrl::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
 {
     QListView::closeEditor(editor, hint);
-    endEdit();
+    // Enter and Esc leave the row as the design does; an edit ended by a click
+    // on another control keeps the selection that click may act on.
+    endEdit(hint != QAbstractItemDelegate::NoHint);
 }
 
-void CVideoListCtrl::endEdit()
+void CVideoListCtrl::endEdit(bool deselect)
 {
     const int row = m_nEditRow;
     m_nEditColumn = -1;
     m_nEditRow = -1;
     // The edited row ends up neither selected nor focused.
-    if (row >= 0 && row < m_pModel->rowCount()) {
+    if (deselect && row >= 0 && row < m_pModel->rowCount()) {
         const QModelIndex index = m_pModel->index(row, 0);
         selectionModel()->select(index, QItemSelectionModel::Deselect);
         if (currentIndex() == index)

@@ -114,7 +114,7 @@ private:
     void cancelScans();
     void receiveBatch(Batch& batch);
     void receivePictures(PictureBatch& batch);
-    void endEdit();
+    void endEdit(bool deselect = true);
     /** Takes the drag (as a copy) when the drop check allows it, else refuses it. */
     bool judgeDrop(QDropEvent* event) const;
 

@@ -14,5 +14,7 @@ struct VideoEntry
     QString strSize;                // size text ("1.50 MB", "512 BYTES"); empty when unknown
     QString strDate;                // last-write date text
     QString strPath;                // full path of the video as the listing gives it
+    qint64 nSize = -1;              // bytes, -1 when unknown (for sorting)
+    qint64 nTime = 0;               // last write, seconds since the epoch (for sorting)
     std::unique_ptr<QImage> pThumb; // the 44 x 33 thumbnail, may be absent
 };

@@ -1,8 +1,10 @@
 #include "widgets/VideoListModel.h"
 
 #include "mp4title/Title.h"
+#include "platform/FileSystem.h"
 #include "platform/PathCodec.h"
 #include "platform/Prompt.h"
+#include "storage/Catalogue.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -69,15 +71,20 @@ bool VideoListModel::setData(const QModelIndex& index, const QVariant& value, in
     const QString path = row.entry->strPath;
     row.title = text;
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
-    auto* watcher = new QFutureWatcher<mp4title::WriteResult>(this);
-    connect(watcher, &QFutureWatcher<mp4title::WriteResult>::finished, this, [this, watcher, path, text, oldTitle] {
+    auto* watcher = new QFutureWatcher<TitleWrite>(this);
+    connect(watcher, &QFutureWatcher<TitleWrite>::finished, this, [this, watcher, path, text, oldTitle] {
         watcher->deleteLater();
         titleWritten(path, text, oldTitle, watcher->result());
     });
     ++m_nTitleWrites;
     emit titleWritesChanged();
-    watcher->setFuture(QtConcurrent::run(titleWriter(), [file = platform::encodePath(path).toStdString(), utf8 = utf8.toStdString()] {
-        return mp4title::writeTitle(file, utf8);
+    watcher->setFuture(QtConcurrent::run(titleWriter(), [path, utf8 = utf8.toStdString()] {
+        TitleWrite done;
+        done.result = mp4title::writeTitle(platform::encodePath(path).toStdString(), utf8);
+        // The row shows the date the write gave the file.
+        if (done.result.ok)
+            done.lastWrite = platform::fileSystem().lastWriteTime(path);
+        return done;
     }));
     return true;
 }
@@ -94,9 +101,19 @@ QThreadPool* VideoListModel::titleWriter()
 }
 
 void VideoListModel::titleWritten(const QString& path, const QString& title, const QString& oldTitle,
-                                  const mp4title::WriteResult& result)
+                                  const TitleWrite& written)
 {
     --m_nTitleWrites;
+    const mp4title::WriteResult& result = written.result;
+    if (result.ok && written.lastWrite) {
+        if (const auto found = m_rowOfPath.constFind(path); found != m_rowOfPath.constEnd()) {
+            VideoEntry& entry = *m_rows[static_cast<size_t>(*found)].entry;
+            entry.nTime = static_cast<qint64>(*written.lastWrite);
+            entry.strDate = storage::FormatFileTime(*written.lastWrite, storage::kDateFormat);
+            const QModelIndex changed = index(*found, 0);
+            emit dataChanged(changed, changed);
+        }
+    }
     if (!result.ok) {
         const auto found = m_rowOfPath.constFind(path);
         if (found != m_rowOfPath.constEnd() && m_rows[static_cast<size_t>(*found)].title == title) {
@@ -160,11 +177,9 @@ void VideoListModel::clear()
 
 void VideoListModel::append(const QString& title, std::unique_ptr<VideoEntry> entry)
 {
-    const int row = rowCount();
-    beginInsertRows({}, row, row);
-    m_rowOfPath.insert(entry->strPath, row);
-    m_rows.push_back(Row{title, std::move(entry)});
-    endInsertRows();
+    std::vector<NewRow> rows;
+    rows.push_back({title, std::move(entry)});
+    appendRows(std::move(rows));
 }
 
 void VideoListModel::appendRows(std::vector<NewRow>&& rows)
@@ -176,9 +191,67 @@ void VideoListModel::appendRows(std::vector<NewRow>&& rows)
     beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
     for (NewRow& row : rows) {
         m_rowOfPath.insert(row.entry->strPath, rowCount());
-        m_rows.push_back(Row{std::move(row.title), std::move(row.entry)});
+        m_rows.push_back(Row{std::move(row.title), std::move(row.entry), m_nAppended++});
     }
     endInsertRows();
+    if (m_sortKey != SortKey::Folder)
+        sortRows();
+}
+
+void VideoListModel::setSortKey(SortKey key)
+{
+    if (key == m_sortKey)
+        return;
+    m_sortKey = key;
+    sortRows();
+}
+
+void VideoListModel::sortRows()
+{
+    const auto fileName = [](const Row& row) { return row.entry->strPath.section(QLatin1Char('/'), -1); };
+    const auto less = [&](const Row& a, const Row& b) {
+        switch (m_sortKey) {
+        case SortKey::Title: {
+            const int c = QString::localeAwareCompare(a.title, b.title);
+            if (c != 0)
+                return c < 0;
+            break;
+        }
+        case SortKey::Date:
+            if (a.entry->nTime != b.entry->nTime)
+                return a.entry->nTime > b.entry->nTime; // newest first, as file managers do
+            break;
+        case SortKey::Size:
+            if (a.entry->nSize != b.entry->nSize)
+                return a.entry->nSize > b.entry->nSize; // largest first
+            break;
+        case SortKey::FileName: {
+            const int c = QString::localeAwareCompare(fileName(a), fileName(b));
+            if (c != 0)
+                return c < 0;
+            break;
+        }
+        case SortKey::Folder:
+            break;
+        }
+        return a.order < b.order;
+    };
+    // Selections and an open editor follow their rows through the persistent indexes.
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<QString> paths;
+    paths.reserve(static_cast<size_t>(before.size()));
+    for (const QModelIndex& index : before)
+        paths.push_back(index.row() < rowCount() ? m_rows[static_cast<size_t>(index.row())].entry->strPath : QString());
+    std::stable_sort(m_rows.begin(), m_rows.end(), less);
+    m_rowOfPath.clear();
+    for (int row = 0; row < rowCount(); ++row)
+        m_rowOfPath.insert(m_rows[static_cast<size_t>(row)].entry->strPath, row);
+    QModelIndexList after;
+    for (qsizetype i = 0; i < before.size(); ++i)
+        after << index(m_rowOfPath.value(paths[static_cast<size_t>(i)], before[i].row()), before[i].column());
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 const VideoEntry* VideoListModel::entryAt(int row) const

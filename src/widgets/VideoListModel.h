@@ -9,7 +9,9 @@
 
 class QThreadPool;
 
+#include <ctime>
 #include <memory>
+#include <optional>
 #include <vector>
 
 /**
@@ -58,6 +60,12 @@ public:
     bool containsPath(const QString& path) const;
     /** Gives the row of a path a new thumbnail; nothing when no row has the path. */
     void setThumbnail(const QString& path, QImage thumbnail);
+    /** How the rows are ordered; Folder keeps the order the listing gave. */
+    enum class SortKey { Folder, Title, Date, Size, FileName };
+    /** Orders the rows now and every row that comes later. */
+    void setSortKey(SortKey key);
+    SortKey sortKey() const { return m_sortKey; }
+
     /** Title writes started and not yet ended. */
     int pendingTitleWrites() const { return m_nTitleWrites; }
     /** "Name:" + first 12 characters of the file name + "\n" + " Size:" + size, at most 79 characters. */
@@ -69,15 +77,25 @@ signals:
 
 private:
     static QThreadPool* titleWriter();
-    void titleWritten(const QString& path, const QString& title, const QString& oldTitle, const mp4title::WriteResult& result);
+    struct TitleWrite
+    {
+        mp4title::WriteResult result;
+        std::optional<std::time_t> lastWrite;
+    };
+    void titleWritten(const QString& path, const QString& title, const QString& oldTitle, const TitleWrite& written);
 
     struct Row
     {
         QString title;
         std::unique_ptr<VideoEntry> entry;
+        quint64 order = 0; // place in the listing's order
     };
+    void sortRows();
+
     std::vector<Row> m_rows;
-    QHash<QString, int> m_rowOfPath; // rows are only appended or all cleared, so rows stay put
+    QHash<QString, int> m_rowOfPath; // rebuilt whenever the rows are reordered
+    SortKey m_sortKey = SortKey::Folder;
+    quint64 m_nAppended = 0; // numbers the rows in the order the listing gave them
     int m_nTitleWrites = 0;
     const QByteArray m_dragMark;
 };

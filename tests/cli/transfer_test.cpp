@@ -143,6 +143,8 @@ TEST_F(CliTransfer, StopSignalsRemoveThePartialCopyAndStartNothingMore)
         EXPECT_EQ(fs::file_size(big), std::uintmax_t{8} << 30);
         EXPECT_TRUE(fs::exists(pc / "small.mp4"));
         EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("big.mp4: cancelled"), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("failed"), std::string::npos) << r.err;
     }
 }
 

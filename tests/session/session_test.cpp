@@ -31,8 +31,9 @@ const ControlCase kControlCases[] = {
     {"Transferring", [](ControlFacts& f) { f.transferRunning = true; }, {}},
     {"TransfersOff", [](ControlFacts& f) { f.transferAllowed = false; },
      {false, false, false, false, false, true, true, false, false, false}},
+    // The buttons stay on while a title is written; their command waits for it.
     {"WritingTitle", [](ControlFacts& f) { f.writingTitle = true; },
-     {false, false, false, false, false, true, false, false, false, true}},
+     {true, true, true, true, true, true, true, true, true, true}},
     {"Overflow", [](ControlFacts& f) { f.overflow = true; },
      {false, false, true, true, true, true, true, true, false, false}},
     {"Filling", [](ControlFacts& f) { f.filling = true; }, {true, true, true, true, true, true, false, true, true, false}},

@@ -11,7 +11,10 @@
 #include "widgets/CVideoListCtrl.h"
 #include "widgets/MessageBoxPrompt.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QLineEdit>
+#include <QToolButton>
 #include <QMessageBox>
 #include <QSignalSpy>
 
@@ -19,6 +22,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
@@ -120,39 +124,121 @@ TEST_F(TransferWindowTest, CopyToThePspAndBackWithThumbnailsAndNextNum)
     EXPECT_EQ(window->PspList()->count(), 1);
 }
 
-TEST_F(TransferWindowTest, ATitleStillBeingWrittenHoldsTransfersUntilItHasEnded)
+// The click that ends a title edit acts: "Copy->" clicked while the editor is open
+// commits the title, waits for its write (another program holds the video a
+// moment), then copies the selection; the row shows the write's date.
+TEST_F(TransferWindowTest, AClickThatEndsATitleEditActsOnceTheTitleIsWritten)
 {
-    // Another program holds the video a moment, so the write is still waiting.
     const int other = ::open((local / "b.mp4").c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_EQ(::flock(other, LOCK_EX), 0);
+    fs::last_write_time(local / "b.mp4", fs::file_time_type::clock::now() - std::chrono::hours(24 * 400));
+    window->OnRefresh();
+    settle(*window);
     CVideoListCtrl* list = window->LocalList();
+    const QString oldDate = list->entryAt(0)->strDate;
     list->setFocus();
     list->setCurrentIndex(list->model()->index(0, 0));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->Button(ControlId::CopyToPsp)->isEnabled(); }, 3000));
     QTest::keyClick(list, Qt::Key_F2);
     QLineEdit* editor = nullptr;
     ASSERT_TRUE(QTest::qWaitFor([&] { return (editor = list->viewport()->findChild<QLineEdit*>()); }, 2000));
     QTest::keyClicks(editor, QStringLiteral("Renamed"));
-    QTest::keyClick(editor, Qt::Key_Return);
+    QSignalSpy ended(window.get(), &CMainDlg::transferEnded);
+    // The press gives the button the focus, which ends the edit; then the click.
+    window->Button(ControlId::CopyToPsp)->setFocus(Qt::MouseFocusReason);
+    QTest::mouseClick(window->Button(ControlId::CopyToPsp), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return list->isWritingTitle(); }, 2000));
-    selectAll(list);
-    QTest::qWait(50); // the selection's space update
-    EXPECT_FALSE(window->Button(ControlId::CopyToPsp)->isEnabled());
-    EXPECT_FALSE(window->Button(ControlId::Refresh)->isEnabled());
+    EXPECT_FALSE(window->IsTransferRunning()) << "a video whose title is being written does not travel yet";
+    EXPECT_TRUE(list->selectionModel()->isRowSelected(0, {}));
     ::close(other);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !list->isWritingTitle(); }, 5000));
-    EXPECT_TRUE(window->Button(ControlId::CopyToPsp)->isEnabled());
+    ASSERT_TRUE(ended.wait(10000));
+    settle(*window);
+    EXPECT_EQ(mp4title::readTitle((videos / "m4v00002.mp4").string()).title, "Renamed");
     EXPECT_EQ(mp4title::readTitle((local / "b.mp4").string()).title, "Renamed");
+    EXPECT_NE(list->entryAt(0)->strDate, oldDate) << "the row shows the date the write gave the file";
+    EXPECT_EQ(QApplication::focusWidget(), list)
+        << "the focus goes back to the list acted on, not "
+        << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "none");
     EXPECT_TRUE(prompt.texts.isEmpty()) << prompt.texts.join(u'|').toStdString();
 }
 
-TEST_F(TransferWindowTest, DeleteAnsweredNoChangesNothingAndKeepsTheBusyText)
+// "Stop" beside the bar, while a copy runs: the bar names the video and its
+// percent, Stop ends the walk without a failure box, and the idle window has no Stop.
+TEST_F(TransferWindowTest, StopEndsTheTransferWithoutAFailureBox)
+{
+    {
+        std::ofstream big(local / "c.mp4", std::ios::binary);
+        big.seekp((std::streamoff{1} << 30) - 1);
+        big.put('x'); // sparse: long to copy, nothing on the disk
+    }
+    window->OnRefresh();
+    settle(*window);
+    EXPECT_FALSE(window->StopButton()->isVisible());
+    CVideoListCtrl* list = window->LocalList();
+    ASSERT_EQ(list->count(), 2);
+    list->setFocus();
+    list->setCurrentIndex(list->model()->index(list->entryAt(0)->strPath.endsWith("c.mp4") ? 0 : 1, 0));
+    QSignalSpy ended(window.get(), &CMainDlg::transferEnded);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->Button(ControlId::CopyToPsp)->isEnabled(); }, 3000));
+    QTest::mouseClick(window->Button(ControlId::CopyToPsp), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->ProgressBar()->value() > 0; }, 10000));
+    EXPECT_TRUE(window->StopButton()->isVisible());
+    EXPECT_TRUE(window->ProgressBar()->Caption().startsWith(QStringLiteral("c.mp4  ")))
+        << window->ProgressBar()->Caption().toStdString();
+    EXPECT_TRUE(window->ProgressBar()->Caption().contains(u'%'));
+    QTest::mouseClick(window->StopButton(), Qt::LeftButton);
+    ASSERT_TRUE(ended.wait(5000));
+    settle(*window);
+    EXPECT_TRUE(prompt.texts.isEmpty()) << prompt.texts.join(u'|').toStdString();
+    EXPECT_FALSE(window->StopButton()->isVisible());
+    EXPECT_FALSE(window->isHidden());
+    EXPECT_FALSE(fs::exists(videos / "m4v00002.mp4"));
+}
+
+// The lists' keys and menus: Delete in the PSP list asks as "Delete" does, and a
+// sort chosen in the menu orders the rows and is kept for the next start.
+TEST_F(TransferWindowTest, DeleteKeyAndSortMenu)
+{
+    CVideoListCtrl* psp = window->PspList();
+    psp->setFocus();
+    psp->setCurrentIndex(psp->model()->index(0, 0));
+    prompt.answers.push_back(platform::PromptAnswer::No);
+    QSignalSpy ended(window.get(), &CMainDlg::transferEnded);
+    QTest::keyClick(psp, Qt::Key_Delete);
+    ASSERT_TRUE(ended.wait(5000));
+    EXPECT_EQ(prompt.texts, QStringList{QStringLiteral("Delete the file?")});
+    EXPECT_EQ(QApplication::focusWidget(), psp);
+
+    temp.write("local/a.mp4", "small");
+    window->OnRefresh();
+    settle(*window);
+    CVideoListCtrl* list = window->LocalList();
+    ASSERT_EQ(list->count(), 2);
+    const auto names = [list] {
+        QStringList out;
+        for (int row = 0; row < list->count(); ++row)
+            out << list->entryAt(row)->strPath.section(u'/', -1);
+        return out;
+    };
+    const QList<QAction*> actions = window->ListActions(false);
+    ASSERT_EQ(actions.size(), 3 + 5);
+    actions[3 + 3]->trigger(); // Size: largest first
+    const QStringList bySize = names();
+    actions[3 + 4]->trigger(); // File name
+    EXPECT_EQ(names(), (QStringList{"a.mp4", "b.mp4"}));
+    EXPECT_EQ(bySize, (QStringList{"b.mp4", "a.mp4"}));
+    EXPECT_EQ(pref.GetString(QStringLiteral("LocalSort")), QStringLiteral("4"));
+}
+
+TEST_F(TransferWindowTest, DeleteAnsweredNoChangesNothingAndPutsTheSpaceBack)
 {
     selectAll(window->PspList());
     prompt.answers.push_back(platform::PromptAnswer::No);
     run(ControlId::Delete);
     EXPECT_EQ(prompt.texts, QStringList{QStringLiteral("Delete the file?")});
     EXPECT_TRUE(fs::exists(videos / "M4V00001.MP4"));
-    EXPECT_EQ(window->StatusBar()->GetText(2), QStringLiteral("Please do not plug off PSP."));
+    EXPECT_TRUE(window->StatusBar()->GetText(2).startsWith(QStringLiteral("Used/Total(Selected):")))
+        << window->StatusBar()->GetText(2).toStdString();
     EXPECT_FALSE(window->ProgressBar()->isVisible());
 }
 
