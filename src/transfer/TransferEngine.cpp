@@ -36,9 +36,9 @@ bool ask(const QString& text)
     return platform::waitForYes(text);
 }
 
-void tell(const QString& text)
+void tell(const QString& text, platform::PromptKind kind = platform::PromptKind::Ok)
 {
-    platform::waitForMessage(text);
+    platform::waitForMessage(text, kind);
 }
 
 QString deleteRefused(const QString& path)
@@ -412,8 +412,10 @@ void TransferEngine::deleteOnPsp(const TransferItem& item)
         outcome.status = ItemStatus::Failed;
         outcome.reason = qt_error_string(removed.error);
         // Only a refusal is told; the thumbnail stays with its video.
-        if (removed.status == platform::FileOpStatus::AccessDenied)
+        if (removed.status == platform::FileOpStatus::AccessDenied) {
             outcome.message = deleteRefused(item.path);
+            outcome.messageKind = platform::PromptKind::Information;
+        }
     }
     report(outcome);
     setProgress(100);
@@ -480,7 +482,7 @@ void TransferEngine::report(const ItemOutcome& outcome)
         ++m_nFailed;
     emit itemFinished(outcome);
     if (!outcome.message.isEmpty())
-        tell(outcome.message);
+        tell(outcome.message, outcome.messageKind);
 }
 
 void TransferEngine::end(const TransferEnd& result)

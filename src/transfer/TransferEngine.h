@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileCopy.h"
+#include "platform/Prompt.h"
 #include "transfer/PspNaming.h"
 #include "transfer/TransferOp.h"
 
@@ -49,6 +50,7 @@ struct ItemOutcome
     ItemStatus status = ItemStatus::Done;
     QString message; // the text shown to the user about this item's failure, empty when none
     QString reason;  // the system's words for the failure, empty when none
+    platform::PromptKind messageKind = platform::PromptKind::Ok; // the icon of message's box
 };
 
 enum class TransferEndKind {
