@@ -35,8 +35,8 @@ class Prompt
 {
 public:
     virtual ~Prompt() = default;
-    // Shows the box with the fixed text and returns; Yes/No boxes carry the question
-    // icon, Information messages the information icon, other messages the warning icon. done gets the answer exactly once, later or before ask returns; a prompt
+    // Shows the box with the fixed text and returns (icons: see PromptKind). done
+    // gets the answer exactly once, later or before ask returns; a prompt
     // that can no longer answer destroys done unanswered, which counts as
     // unanswered(kind). Always called on the application's thread (see ask() below).
     virtual void ask(const PromptRequest& request, PromptDone done) = 0;
