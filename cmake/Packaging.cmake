@@ -2,6 +2,9 @@
 # `cmake --install`, below /usr, with the library packages found by
 # dpkg-shlibdeps as its Depends.
 set(CPACK_PACKAGE_NAME reelkeeper)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+# The Debian revision: the changelog (data/linux/changelog) names the same.
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_PACKAGE_VENDOR Marrowgate)
 set(CPACK_PACKAGE_CONTACT "Marrowgate <reelkeeper@marrowgate.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "manage the MP4 videos on a PSP's memory stick")

@@ -18,6 +18,7 @@ packages=(
     ffmpeg
     fonts-wqy-microhei
     desktop-file-utils appstream dpkg-dev file
+    qt6-translations-l10n reuse lintian
 )
 
 install_missing() {

@@ -1,6 +1,7 @@
 // The GUI program: parses the command line, creates the process-wide managers and
 // hands over to the application object.
 #include "platform/PathCodec.h"
+#include "reelkeeper/Version.h"
 #include "platform/Prompt.h"
 #include "shell/CMainApp.h"
 #include "shell/CommandLine.h"

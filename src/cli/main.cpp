@@ -1,4 +1,5 @@
 #include "Commands.h"
+#include "reelkeeper/Version.h"
 #include "Output.h"
 
 #include <cstdio>

@@ -138,7 +138,7 @@ public:
     platform::PromptAnswer answer(const QString& text, platform::PromptKind kind) override
     {
         clearProgress();
-        if (kind == platform::PromptKind::Ok) {
+        if (kind != platform::PromptKind::YesNo) {
             QString line = text;
             // The engine sends an item's outcome before its message: add the system's words.
             if (text == m_strPendingMessage && !m_strPendingReason.isEmpty() && !text.contains(m_strPendingReason))

@@ -138,16 +138,16 @@ bool waitForYes(const QString& text)
     return waitForAnswer(text, PromptKind::YesNo) == PromptAnswer::Yes;
 }
 
-void waitForMessage(const QString& text)
+void waitForMessage(const QString& text, PromptKind kind)
 {
-    waitForAnswer(text, PromptKind::Ok);
+    waitForAnswer(text, kind == PromptKind::YesNo ? PromptKind::Ok : kind);
 }
 
 PromptAnswer DefaultAnswerPrompt::answer(const QString& text, PromptKind kind)
 {
     // The default button of a Yes/No box is Yes, as with the real boxes.
     std::fprintf(stderr, "%s\n", text.toUtf8().constData());
-    return kind == PromptKind::Ok ? PromptAnswer::Ok : PromptAnswer::Yes;
+    return kind == PromptKind::YesNo ? PromptAnswer::Yes : PromptAnswer::Ok;
 }
 
 } // namespace platform

@@ -9,7 +9,9 @@ namespace platform {
 // Every message box of the program goes through this interface, so that tests,
 // the headless screenshot mode and the command line can answer them and see
 // their texts. The window installs the message-box implementation.
-enum class PromptKind { Ok, YesNo };
+// Ok is a message with the warning icon, Information one with the information
+// icon, YesNo a question.
+enum class PromptKind { Ok, YesNo, Information };
 enum class PromptAnswer { Ok, Yes, No };
 
 /** One message or question; the id tells the requests apart while they wait. */
@@ -26,15 +28,15 @@ using PromptDone = std::function<void(PromptAnswer)>;
 /** What a request gets when nobody can answer it: OK for a message, No for a question. */
 inline PromptAnswer unanswered(PromptKind kind)
 {
-    return kind == PromptKind::Ok ? PromptAnswer::Ok : PromptAnswer::No;
+    return kind == PromptKind::YesNo ? PromptAnswer::No : PromptAnswer::Ok;
 }
 
 class Prompt
 {
 public:
     virtual ~Prompt() = default;
-    // Shows the box with the fixed text and returns; Yes/No boxes carry the question
-    // icon. done gets the answer exactly once, later or before ask returns; a prompt
+    // Shows the box with the fixed text and returns (icons: see PromptKind). done
+    // gets the answer exactly once, later or before ask returns; a prompt
     // that can no longer answer destroys done unanswered, which counts as
     // unanswered(kind). Always called on the application's thread (see ask() below).
     virtual void ask(const PromptRequest& request, PromptDone done) = 0;
@@ -68,7 +70,7 @@ void askYesNo(const QString& text, std::function<void(bool yes)> done);
 // come before the prompt's ask returns is dropped and counts as unanswered(kind).
 PromptAnswer waitForAnswer(const QString& text, PromptKind kind);
 bool waitForYes(const QString& text);
-void waitForMessage(const QString& text);
+void waitForMessage(const QString& text, PromptKind kind = PromptKind::Ok);
 
 // Answers every box with its default button (OK; Yes for questions) and
 // writes the text to stderr; used by --screenshot.

@@ -31,11 +31,39 @@ public:
     virtual ~Volumes() = default;
     /** All volumes, sorted by mount point. */
     virtual std::vector<VolumeInfo> list() const;
-    /** Mounted volumes only (no declared ones), sorted by mount point. */
+    /** Mounted volumes that shouldShowMount() lets through (no declared ones), sorted by mount point. */
     virtual std::vector<VolumeInfo> mounted() const;
     /** Is the volume holding path a FAT file system? */
     virtual bool isFat(const QString& path) const;
 };
+
+/** One entry of the mount table, as the drive rule below sees it. */
+struct MountEntry
+{
+    QString mountPoint;     // without a trailing separator; "/" for the root
+    QString fsType;         // as the kernel names it: "vfat", "ext4", "fuse.fusefat", ...
+    QStringList options;    // the mount's and the file system's options, and those fstab gives the point
+    QString device;         // "/dev/sdb1", or the source a FUSE or pseudo file system names
+    bool removable = false; // its block device is removable or sits on USB
+};
+
+/** Whose drives are shown. */
+struct MountUser
+{
+    unsigned uid = 0;
+    QString name; // login name, for /media/NAME and /run/media/NAME
+    QString home; // without a trailing separator
+};
+
+/**
+ * Would the user recognise this mount as one of their drives? Shown are
+ * removable devices, mounts below /media (not another user's /media/NAME/),
+ * /run/media/NAME/ of the user, $HOME/ and /mnt/, and anything marked
+ * x-gvfs-show; hidden are x-gvfs-hide, the root, system folders, pseudo and
+ * image file systems, loop devices, paths through a hidden folder and other
+ * users' mounts (a FUSE mount whose user_id= is not the user's).
+ */
+bool shouldShowMount(const MountEntry& entry, const MountUser& user);
 
 /**
  * Volumes from mount-table entries in mount order: where several file systems

@@ -1,5 +1,7 @@
 #include "shell/CAboutDlg.h"
 
+#include "reelkeeper/Version.h"
+
 #include "shell/MainLayout.h"
 #include "skin/UxHyperLink.h"
 #include "skin/UxSkinDialog.h"
@@ -62,7 +64,7 @@ void CAboutDlg::changeEvent(QEvent* event)
 void CAboutDlg::Retranslate()
 {
     setWindowTitle(tr("About Reelkeeper"));
-    m_pProduct->setText(tr("Reelkeeper 1.0"));
+    m_pProduct->setText(tr("Reelkeeper %1").arg(QStringLiteral(REELKEEPER_VERSION)));
     m_pNotice->setText(tr("Copyright (C) Marrowgate. All rights reserved."));
     m_pHelpLink->setText(tr("Click here for help"));
     m_pOk->setText(tr("OK"));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -34,7 +35,10 @@ public:
 
     /**
      * Installs the language's translator in the application (the previous one
-     * is removed), so every widget receives QEvent::LanguageChange. The name
+     * is removed), so every widget receives QEvent::LanguageChange. Qt's own
+     * texts (standard buttons, the folder chooser) follow: Qt's translation
+     * for the language ("qtbase_<code>.qm" in Qt's translations folder) is
+     * installed beside it when there is one. The name
      * must match a listed one exactly; otherwise nothing changes and false is
      * returned.
      */
@@ -42,10 +46,13 @@ public:
 
     /** Name of the built-in language. */
     static QString builtInLanguage();
+    /** The locale a language file's English name stands for ("German", "Chinese(Traditional)"); C when none. */
+    static QLocale localeOf(const QString& name);
 
 private:
     QString m_languageDir;
     QStringList m_languages;
     QString m_current;
     std::unique_ptr<QTranslator> m_translator;
+    std::unique_ptr<QTranslator> m_qtTranslator; // Qt's own texts in that language
 };

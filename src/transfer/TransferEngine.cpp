@@ -421,8 +421,10 @@ void TransferEngine::deleteOnPsp(const TransferItem& item)
         outcome.reason = qt_error_string(removed.error);
         outcome.error = removed.error;
         // Only a refusal is told; the thumbnail stays with its video.
-        if (removed.status == platform::FileOpStatus::AccessDenied)
+        if (removed.status == platform::FileOpStatus::AccessDenied) {
             outcome.message = deleteRefused(item.path);
+            outcome.messageKind = platform::PromptKind::Information;
+        }
     }
     report(outcome);
     setProgress(100);
@@ -491,7 +493,7 @@ void TransferEngine::report(const ItemOutcome& outcome)
         ++m_nFailed;
     emit itemFinished(outcome);
     if (!outcome.message.isEmpty())
-        tell(outcome.message);
+        tell(outcome.message, outcome.messageKind);
 }
 
 // The only two ways the engine talks to the user; both wait for the answer.
@@ -501,9 +503,9 @@ bool TransferEngine::ask(const QString& text)
     return m_ask(platform::PromptKind::YesNo, text);
 }
 
-void TransferEngine::tell(const QString& text)
+void TransferEngine::tell(const QString& text, platform::PromptKind kind)
 {
-    m_ask(platform::PromptKind::Ok, text);
+    m_ask(kind, text);
 }
 
 void TransferEngine::end(const TransferEnd& result)

@@ -53,6 +53,7 @@ struct ItemOutcome
     QString reason;  // the system's words for the failure, empty when none
     int error = 0;   // the errno behind the failure, 0 when none (or not a system error)
     platform::CopyFault fault = platform::CopyFault::None; // which step of a copy failed
+    platform::PromptKind messageKind = platform::PromptKind::Ok; // the icon of message's box
 };
 
 enum class TransferEndKind {
@@ -151,7 +152,7 @@ private:
     void report(const ItemOutcome& outcome);
     void end(const TransferEnd& result);
     bool ask(const QString& text);
-    void tell(const QString& text);
+    void tell(const QString& text, platform::PromptKind kind = platform::PromptKind::Ok);
 
     const TransferRequest m_request;
     const Asker m_ask;

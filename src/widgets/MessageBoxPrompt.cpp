@@ -45,7 +45,10 @@ void MessageBoxPrompt::showNext()
     const bool question = request.kind == platform::PromptKind::YesNo;
     // Over the top-level window, so it is never hidden behind it.
     QWidget* owner = m_parent ? m_parent->window() : nullptr;
-    auto* box = new QMessageBox(question ? QMessageBox::Question : QMessageBox::Warning,
+    const QMessageBox::Icon icon = question ? QMessageBox::Question
+        : request.kind == platform::PromptKind::Information ? QMessageBox::Information
+                                                            : QMessageBox::Warning;
+    auto* box = new QMessageBox(icon,
                                 QApplication::applicationDisplayName(), request.text,
                                 question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, owner);
     box->setDefaultButton(question ? QMessageBox::Yes : QMessageBox::Ok);

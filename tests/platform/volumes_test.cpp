@@ -113,11 +113,11 @@ TEST(Volumes, RootsAreCleanAbsoluteAndCompareExactly)
 TEST(MountedVolumes, AreSortedOnceEachAndShowTheLastFileSystemMountedOnAPoint)
 {
     const auto mounted = volumes().mounted();
-    ASSERT_FALSE(mounted.empty());
     for (std::size_t i = 0; i < mounted.size(); ++i) {
         EXPECT_TRUE(i == 0 || mounted[i - 1].root < mounted[i].root);
         EXPECT_TRUE(mounted[i].root.endsWith('/'));
         EXPECT_FALSE(mounted[i].displayName.isEmpty());
+        EXPECT_NE(mounted[i].root, "/") << "the root file system is no drive";
     }
 
     // An automount point first, the card mounted over it later.
@@ -129,3 +129,53 @@ TEST(MountedVolumes, AreSortedOnceEachAndShowTheLastFileSystemMountedOnAPoint)
     EXPECT_EQ(visible[1].displayName, "PSP (/media/card)");
     EXPECT_TRUE(visible[1].removable && visible[1].fat);
 }
+
+struct MountCase
+{
+    const char* point;
+    const char* type;
+    const char* options;
+    const char* device;
+    bool removable;
+    bool shown;
+};
+
+class DriveRule : public ::testing::TestWithParam<MountCase>
+{
+};
+
+TEST_P(DriveRule, ShowsTheMountsAUserRecognisesAsTheirDrives)
+{
+    const MountCase& c = GetParam();
+    const MountEntry entry{c.point, c.type, QString(c.options).split(',', Qt::SkipEmptyParts), c.device, c.removable};
+    EXPECT_EQ(shouldShowMount(entry, {1000, "alice", "/home/alice"}), c.shown) << c.point << " " << c.type;
+}
+
+INSTANTIATE_TEST_SUITE_P(Mounts, DriveRule, ::testing::Values(
+    // The user's media folders, home, /mnt and removable devices anywhere else.
+    MountCase{"/media/alice/PSP", "vfat", "rw,uid=1000", "/dev/sdb1", true, true},
+    MountCase{"/media/PSP", "vfat", "rw", "/dev/sdb1", false, true},
+    MountCase{"/run/media/alice/PSP", "vfat", "rw", "/dev/sdb1", true, true},
+    MountCase{"/home/alice/stick", "fuse.fusefat", "rw,user_id=1000,group_id=1000", "/dev/fuse", false, true},
+    MountCase{"/mnt/card", "exfat", "rw", "/dev/mmcblk0p1", false, true},
+    MountCase{"/srv/stick", "vfat", "rw", "/dev/sdc1", true, true},
+    MountCase{"/data", "ext4", "rw,x-gvfs-show", "/dev/sda3", false, true},
+    // System places, even for a removable device, and a fixed disk elsewhere.
+    MountCase{"/", "ext4", "rw", "/dev/sda1", false, false},
+    MountCase{"/boot/efi", "vfat", "rw", "/dev/sdb1", true, false},
+    MountCase{"/var/lib/docker", "ext4", "rw", "/dev/sda4", false, false},
+    MountCase{"/run/user/1000/doc", "fuse.portal", "rw,user_id=1000", "portal", false, false},
+    MountCase{"/tmp/x", "vfat", "rw", "/dev/sdd1", true, false},
+    MountCase{"/data", "ext4", "rw", "/dev/sda3", false, false},
+    MountCase{"/home", "ext4", "rw", "/dev/sda2", false, false},
+    // Pseudo and image file systems, wherever they are.
+    MountCase{"/mnt/ram", "tmpfs", "rw,x-gvfs-show", "tmpfs", false, false},
+    MountCase{"/proc", "proc", "rw", "proc", false, false},
+    MountCase{"/snap/core/1", "squashfs", "ro", "/dev/loop3", false, false},
+    MountCase{"/mnt/iso", "iso9660", "ro", "/dev/loop0", false, false},
+    // Hidden on purpose, and other users' mounts.
+    MountCase{"/media/alice/PSP", "vfat", "rw,x-gvfs-hide", "/dev/sdb1", true, false},
+    MountCase{"/home/alice/.cache/mnt", "ext4", "rw", "/dev/sdb2", true, false},
+    MountCase{"/media/bob/PSP", "vfat", "rw", "/dev/sdb1", true, false},
+    MountCase{"/run/media/bob/PSP", "vfat", "rw", "/dev/sdb1", true, false},
+    MountCase{"/mnt/bobs", "fuse.sshfs", "rw,user_id=1001,group_id=1001", "bob@host:", false, false}));

@@ -179,7 +179,7 @@ TEST_F(ShellTest, AboutBoxOpensFromTheButtonAndTheMenu)
         QStringList labels;
         for (const QLabel* label : about.findChildren<QLabel*>())
             labels << label->text();
-        EXPECT_TRUE(labels.contains(QStringLiteral("Reelkeeper 1.0")));
+        EXPECT_TRUE(labels.contains(QStringLiteral("Reelkeeper " REELKEEPER_PROJECT_VERSION))) << "the project's version";
         QTest::keyClick(&about, Qt::Key_Escape);
     };
     EXPECT_TRUE(whileModal<CAboutDlg>([&] { QTest::mouseClick(window->Button(ControlId::About), Qt::LeftButton); }, check));

@@ -13,8 +13,10 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLibraryInfo>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 
 #include <filesystem>
 
@@ -302,6 +304,20 @@ TEST_F(ShellTest, LanguageChosenThroughTheMenuTranslatesAtOnce)
     EXPECT_EQ(prompt.texts.back(), QStringLiteral("Stop the program?"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->IsTransferRunning(); }, 5000));
     languageAction(*window, QStringLiteral("English"))->trigger();
+}
+
+TEST_F(ShellTest, QtsOwnButtonsFollowTheChosenLanguage)
+{
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_de.qm")))
+        GTEST_SKIP() << "Qt's translations (qt6-translations-l10n) are not installed";
+    auto window = openWindow();
+    const std::pair<const char*, const char*> cases[] = {
+        {"German", "&Ja"}, {"Japanese", "\u306f\u3044(&Y)"}, {"Chinese(Traditional)", "\u662f(&Y)"}, {"English", "&Yes"}};
+    for (const auto& [name, yes] : cases) {
+        languageAction(*window, QString::fromUtf8(name))->trigger();
+        QMessageBox box(QMessageBox::Question, QString(), QString(), QMessageBox::Yes | QMessageBox::No);
+        EXPECT_EQ(box.button(QMessageBox::Yes)->text(), QString::fromUtf8(yes)) << name;
+    }
 }
 
 TEST_F(ShellTest, EveryListedLanguageCanBeChosenBeyondFifteen)

@@ -130,6 +130,7 @@ protected:
                                pspPath.value_or(qpath(pspFile(""))), nextNumTyped},
                               cancel);
         prompt.texts.clear();
+        prompt.kinds.clear();
         Recorded r;
         QObject::connect(&engine, &TransferEngine::progressChanged, [&r, this](int p) {
             r.progress.push_back(p);
@@ -287,6 +288,7 @@ TEST_F(Engine, DeleteAsksOnceAndTellsOnlyARefusal)
     r = run(OP_DELETE_ON_PSP, items);
     EXPECT_EQ(prompt.texts, (QStringList{"Delete the file?", "Delete " + qpath(pspFile("m4v00002.mp4"))
                                                                   + " failed, Maybe the file 's attribute is read-only."}));
+    EXPECT_EQ(prompt.kinds, (std::deque{platform::PromptKind::YesNo, platform::PromptKind::Information})) << "the refusal has the information icon";
     EXPECT_EQ(std::distance(fs::directory_iterator(pspFile("")), {}), 4) << "refused videos keep their thumbnails";
     EXPECT_TRUE(fs::exists(pspFile("m4v00002.THM")) && fs::exists(pspFile("m4v00003.THM")));
     EXPECT_EQ(r.end.failed, 2);

@@ -52,6 +52,7 @@ TEST(MessageBoxPromptTest, BoxesOpenOneAtATimeInTheOrderAskedAndAnswerByTheirBut
     Asked asked;
     boxes.ask({1, QStringLiteral("Delete the file?"), PromptKind::YesNo}, asked.slot(0));
     boxes.ask({2, QStringLiteral("Invalid local file path!"), PromptKind::Ok}, asked.slot(1));
+    boxes.ask({3, QStringLiteral("Delete /m failed"), PromptKind::Information}, asked.slot(2));
     EXPECT_FALSE(asked.answers[0]) << "ask returns before the answer";
 
     QMessageBox* box = shown(boxes);
@@ -72,6 +73,13 @@ TEST(MessageBoxPromptTest, BoxesOpenOneAtATimeInTheOrderAskedAndAnswerByTheirBut
     EXPECT_EQ(box->icon(), QMessageBox::Warning);
     QTest::keyClick(box, Qt::Key_Escape);
     EXPECT_EQ(asked.answers[1], PromptAnswer::Ok);
+
+    box = shown(boxes);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->icon(), QMessageBox::Information);
+    EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_EQ(asked.answers[2], PromptAnswer::Ok);
     EXPECT_EQ(boxes.currentBox(), nullptr);
 }
 

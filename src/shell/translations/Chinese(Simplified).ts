@@ -8,8 +8,8 @@
         <translation>关于 Reelkeeper</translation>
     </message>
     <message>
-        <source>Reelkeeper 1.0</source>
-        <translation>Reelkeeper 1.0</translation>
+        <source>Reelkeeper %1</source>
+        <translation>Reelkeeper %1</translation>
     </message>
     <message>
         <source>Copyright (C) Marrowgate. All rights reserved.</source>
