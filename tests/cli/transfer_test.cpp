@@ -188,7 +188,7 @@ TEST_F(CliTransfer, StdoutWriteErrorsFail)
     dir.write("pc/b.mp4", mp4::pspVideo(""));
     const std::vector<std::vector<std::string>> cases = {
         {"--help"}, {"--version"}, {"ls", "pc"}, {"next-name", "pc"}, {"title", "get", "pc/b.mp4"},
-        {"drives"}, {"copy-to-psp", "--psp", "stick", "pc/a.mp4"},
+        {"drives", "--volume", "stick"}, {"copy-to-psp", "--psp", "stick", "pc/a.mp4"},
     };
     for (const auto& args : cases) {
         const CliRun r = Cli(dir, args, "/dev/full").wait();

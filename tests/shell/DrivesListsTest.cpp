@@ -21,9 +21,11 @@
 #include <QLineEdit>
 #include <QFileDialog>
 #include <QSignalSpy>
+#include <QStorageInfo>
 
 #include <filesystem>
 #include <sys/mount.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using platform::VolumeEvent;
@@ -617,19 +619,32 @@ TEST_F(DrivesListsTest, MountWatcherFollowsDeclaredFoldersAndRealMounts)
     }
     platform::clearDeclaredVolumes();
 
-    const fs::path point = temp.path() / "card";
-    fs::create_directories(point);
+    // A folder bound under /mnt, where the drive rule shows mounts of real file systems.
+    const fs::path point = fs::path("/mnt") / ("reelkeeper-card-" + std::to_string(::getpid()));
+    std::error_code made;
+    fs::create_directories(point, made);
     auto window = openWindow();
-    if (!window->Watcher()->watchingMountTable())
-        GTEST_SKIP() << "no mount-table notifications here";
-    if (::mount("tmpfs", point.c_str(), "tmpfs", 0, "size=1m") != 0)
+    if (made || !window->Watcher()->watchingMountTable())
+        GTEST_SKIP() << "no mount-table notifications or no /mnt here";
+    fs::create_directories(temp.path() / "card");
+    if (::mount(temp.path().c_str(), point.c_str(), nullptr, MS_BIND, nullptr) != 0) {
+        fs::remove(point);
         GTEST_SKIP() << "may not mount here";
+    }
     // Unmounted whatever happens below, so no mount outlives the test.
     struct Unmount
     {
         const fs::path& point;
-        ~Unmount() { ::umount2(point.c_str(), MNT_DETACH); }
+        ~Unmount()
+        {
+            ::umount2(point.c_str(), MNT_DETACH);
+            std::error_code ignored;
+            fs::remove(point, ignored);
+        }
     } unmount{point};
+    if (!platform::shouldShowMount({q(point), QString::fromLatin1(QStorageInfo(q(temp.path())).fileSystemType()), {}, {}, false},
+                                   {::getuid(), {}, {}}))
+        GTEST_SKIP() << "the folder's file system is not one a user's drive list shows";
     const QString root = q(point) + u'/';
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->DriveCombo()->FindRoot(root) >= 0; }, 3000));
     choose(*window, root);
