@@ -26,16 +26,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QString q(const fs::path& path)
-{
-    return QString::fromStdString(path.string());
-}
-
-fs::path sample(const char* name)
-{
-    return fs::path(REELKEEPER_TEST_DATA) / "mp4" / name;
-}
-
 class TransferWindowTest : public ShellTest
 {
 protected:
@@ -44,13 +34,13 @@ protected:
         ShellTest::SetUp();
         fs::create_directories(stick / "PSP" / "PHOTO");
         fs::create_directories(videos);
-        fs::copy_file(sample("hello.mp4"), videos / "M4V00001.MP4");
+        fs::copy_file(sampleVideo("hello.mp4"), videos / "M4V00001.MP4");
         temp.write("stick/MP_ROOT/100MNV01/M4V00001.THM", "thumbnail one");
         fs::create_directories(local);
-        fs::copy_file(sample("non-ascii.mp4"), local / "b.mp4");
+        fs::copy_file(sampleVideo("non-ascii.mp4"), local / "b.mp4");
         temp.write("local/b.THM", "thumbnail b");
-        platform::declareVolume(q(stick));
-        pref.PutString(QStringLiteral("LocalPath"), q(local));
+        platform::declareVolume(qpath(stick));
+        pref.PutString(QStringLiteral("LocalPath"), qpath(local));
         window = openWindow();
         ASSERT_EQ(window->PspList()->count(), 1);
         ASSERT_EQ(window->LocalList()->count(), 1);
@@ -145,17 +135,6 @@ TEST_F(TransferWindowTest, ATitleStillBeingWrittenHoldsTransfersUntilItHasEnded)
     EXPECT_TRUE(prompt.texts.isEmpty()) << prompt.texts.join(u'|').toStdString();
 }
 
-TEST_F(TransferWindowTest, DeleteAnsweredNoChangesNothingAndKeepsTheBusyText)
-{
-    selectAll(window->PspList());
-    prompt.answers.push_back(platform::PromptAnswer::No);
-    run(ControlId::Delete);
-    EXPECT_EQ(prompt.texts, QStringList{QStringLiteral("Delete the file?")});
-    EXPECT_TRUE(fs::exists(videos / "M4V00001.MP4"));
-    EXPECT_EQ(window->StatusBar()->GetText(2), QStringLiteral("Please do not plug off PSP."));
-    EXPECT_FALSE(window->ProgressBar()->isVisible());
-}
-
 // "Stop the program?" while a transfer runs, in every order of its answer and the
 // transfer's end. The worker is held on its own "Delete the file?", so the test
 // decides when the transfer ends.
@@ -215,6 +194,9 @@ TEST_P(CloseOrderTest, YesClosesOnceTheTransferHasEndedAndNoKeepsTheWindow)
     EXPECT_FALSE(window->ProgressBar()->isVisible());
     EXPECT_EQ(prompt.texts, (QStringList{QStringLiteral("Delete the file?"), QStringLiteral("Stop the program?")}));
     if (!yes) {
+        // "Delete" answered No changed nothing and kept the busy text.
+        EXPECT_TRUE(fs::exists(videos / "M4V00001.MP4"));
+        EXPECT_EQ(window->StatusBar()->GetText(2), QStringLiteral("Please do not plug off PSP."));
         // A later close request works: nothing runs now, so it closes at once.
         EXPECT_FALSE(window->IsClosing());
         EXPECT_TRUE(window->close());
@@ -283,7 +265,7 @@ TEST_F(MessageBoxTest, DeleteAnsweredNoAHundredTimes)
 
 TEST_F(MessageBoxTest, OverwriteAnsweredNoAHundredTimes)
 {
-    fs::copy_file(sample("hello.mp4"), videos / "m4v00002.mp4");
+    fs::copy_file(sampleVideo("hello.mp4"), videos / "m4v00002.mp4");
     window->OnRefresh();
     settle(*window);
     for (int i = 0; i < 100 && !HasFatalFailure(); ++i) {
@@ -296,5 +278,5 @@ TEST_F(MessageBoxTest, OverwriteAnsweredNoAHundredTimes)
                  QStringLiteral("The file name you have specified already exists in the target directory. \n"
                                 "Overwrite it anyway?"));
     }
-    EXPECT_EQ(readFileBytes(videos / "m4v00002.mp4"), readFileBytes(sample("hello.mp4")));
+    EXPECT_EQ(readFileBytes(videos / "m4v00002.mp4"), readFileBytes(sampleVideo("hello.mp4")));
 }
