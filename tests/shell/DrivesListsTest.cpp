@@ -105,8 +105,12 @@ protected:
         combo->setCurrentIndex(index);
         emit combo->activated(index);
     }
-    static void expectNoPspInUse(const CMainDlg& window)
+    // Nothing of a PSP is shown, and nothing may travel: not even every computer row, with
+    // the controls worked out again.
+    static void expectNoPspInUse(CMainDlg& window)
     {
+        window.LocalList()->selectAll();
+        window.EnableInput(true);
         EXPECT_TRUE(window.PSPPath().isEmpty());
         EXPECT_EQ(window.PspList()->count(), 0);
         EXPECT_TRUE(window.NextNumEdit()->text().isEmpty());
