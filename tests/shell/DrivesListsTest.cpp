@@ -41,8 +41,10 @@ void makeStick(const fs::path& root, std::initializer_list<int> numbers = {1, 7}
     fs::create_directories(root / "PSP" / "PHOTO");
     const fs::path videos = root / "MP_ROOT" / "100MNV01";
     fs::create_directories(videos);
-    for (const int n : numbers)
-        fs::copy_file(sampleVideo(n == 1 ? "hello.mp4" : "no-title.mp4"), videos / QStringLiteral("M4V%1.MP4").arg(n, 5, 10, QLatin1Char('0')).toStdString());
+    for (const int n : numbers) {
+        const QString name = QStringLiteral("M4V%1.MP4").arg(n, 5, 10, QLatin1Char('0'));
+        fs::copy_file(sampleVideo(n == 1 ? "hello.mp4" : "no-title.mp4"), videos / name.toStdString());
+    }
 }
 
 // A computer folder with three videos.
@@ -262,7 +264,7 @@ TEST_F(DrivesListsTest, FolderFieldAndBrowseListTheFolderOrSayItIsInvalid)
                                         [&](QFileDialog& chooser) {
                                             EXPECT_EQ(chooser.windowTitle(), QStringLiteral("Please select source folder."));
                                             EXPECT_EQ(chooser.fileMode(), QFileDialog::Directory);
-                                            EXPECT_EQ(field->text(), qpath(local)) << "nothing changes before the choice";
+                                            EXPECT_EQ(field->text(), qpath(local)) << "nothing changes before it";
                                             chooser.setDirectory(other);
                                             chooser.selectFile(other);
                                             static_cast<QDialog&>(chooser).accept();
