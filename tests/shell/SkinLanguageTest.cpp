@@ -191,17 +191,14 @@ TEST_F(ShellTest, ButtonTextColoursMissingFromTheSkinAreTheSystemOnes)
         UxButton* move = window->Button(ControlId::MoveToPsp);
         ASSERT_FALSE(about->HasBitmap());
         ASSERT_FALSE(move->isEnabled()); // no PSP
-        // Normal and active: the button text colour; disabled: the grey text colour.
-        auto [red, blue] = redAndBluePixels(*about);
-        EXPECT_GT(red, 0);
-        EXPECT_EQ(blue, 0);
-        about->setFocus();
-        std::tie(red, blue) = redAndBluePixels(*about);
-        EXPECT_GT(red, 0);
-        EXPECT_EQ(blue, 0);
-        std::tie(red, blue) = redAndBluePixels(*move);
-        EXPECT_EQ(red, 0);
-        EXPECT_GT(blue, 0);
+        // Normal and active: the button text colour (red); disabled: the grey text colour (blue).
+        for (const auto& [button, focus] : {std::pair{about, false}, {about, true}, {move, false}}) {
+            if (focus)
+                button->setFocus();
+            const auto [red, blue] = redAndBluePixels(*button);
+            EXPECT_EQ(red > 0, button->isEnabled()) << focus;
+            EXPECT_EQ(blue > 0, !button->isEnabled()) << focus;
+        }
     }
     QApplication::setPalette(saved);
 }
