@@ -67,12 +67,6 @@ public:
         return bool(done);
     }
 
-    QStringList textsCopy() const
-    {
-        std::lock_guard lock(m_mutex);
-        return texts;
-    }
-
     QStringList texts;
     std::deque<platform::PromptKind> kinds;
     std::deque<platform::PromptAnswer> answers;

@@ -318,6 +318,7 @@ bool hasTemporary(const fs::path& folder)
 // or links (a FAT stick through FUSE).
 struct ReplayOps : FileOps
 {
+    explicit ReplayOps(bool noAtomicNames = false) : noAtomicNames(noAtomicNames) {}
     int sys(Sys call, const SysArgs& args) const override
     {
         calls.push_back(call);
@@ -345,6 +346,11 @@ struct ReplayOps : FileOps
 
 struct Copy
 {
+    explicit Copy(bool oldTarget = false)
+    {
+        if (oldTarget)
+            dir.write("psp/m4v00001.mp4", "old");
+    }
     TempDir dir;
     fs::path source = dir.write("src/in.mp4", std::string(300'000, 'v'));
     fs::path folder = (fs::create_directory(dir.path() / "psp"), dir.path() / "psp");
@@ -381,11 +387,8 @@ class CopyReplay : public testing::TestWithParam<Mode>
 TEST_P(CopyReplay, CallsInOrder)
 {
     const Mode& m = GetParam();
-    Copy c;
-    if (m.oldTarget)
-        c.dir.write("psp/m4v00001.mp4", "old");
-    ReplayOps ops;
-    ops.noAtomicNames = m.noAtomicNames;
+    Copy c(m.oldTarget);
+    ReplayOps ops(m.noAtomicNames);
     ASSERT_TRUE(ops.copyFile(q(c.source), q(c.target), m.failIfExists).ok());
     EXPECT_EQ(ops.calls, *m.calls);
     EXPECT_EQ(readFileBytes(c.target), readFileBytes(c.source));
@@ -399,11 +402,8 @@ TEST_P(CopyReplay, EachCallFailing)
     const Mode& m = GetParam();
     for (std::size_t at = 1; at <= m.calls->size(); ++at) {
         SCOPED_TRACE(testing::Message() << m.name << ", call " << at << " fails");
-        Copy c;
-        if (m.oldTarget)
-            c.dir.write("psp/m4v00001.mp4", "old");
-        ReplayOps ops;
-        ops.noAtomicNames = m.noAtomicNames;
+        Copy c(m.oldTarget);
+        ReplayOps ops(m.noAtomicNames);
         ops.failAt = at;
         ops.failError = EIO;
         const CopyResult result = ops.copyFile(q(c.source), q(c.target), m.failIfExists);
@@ -434,14 +434,11 @@ TEST_P(CopyReplay, KilledAtEachCall)
     const Mode& m = GetParam();
     for (std::size_t at = 1; at <= m.calls->size(); ++at) {
         SCOPED_TRACE(testing::Message() << m.name << ", killed at call " << at);
-        Copy c;
-        if (m.oldTarget)
-            c.dir.write("psp/m4v00001.mp4", "old");
+        Copy c(m.oldTarget);
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            ReplayOps ops;
-            ops.noAtomicNames = m.noAtomicNames;
+            ReplayOps ops(m.noAtomicNames);
             ops.killAt = at;
             ops.copyFile(q(c.source), q(c.target), m.failIfExists);
             ::_exit(1);
@@ -471,8 +468,7 @@ TEST(CopyClaim, ANameTakenAtTheLastMomentMovesOn)
         for (const bool giveNext : {true, false}) {
             SCOPED_TRACE(testing::Message() << "no atomic names " << noAtomicNames << ", next name " << giveNext);
             Copy c;
-            ReplayOps ops;
-            ops.noAtomicNames = noAtomicNames;
+            ReplayOps ops(noAtomicNames);
             bool raced = false;
             ops.before = [&](Sys call, const FileOps::SysArgs&) {
                 if (!raced && (call == Sys::RenameNoReplace)) {

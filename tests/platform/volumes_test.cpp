@@ -1,3 +1,4 @@
+#include "StorageTestSupport.h"
 #include "TempDir.h"
 
 #include "platform/FatAttributes.h"
@@ -15,12 +16,6 @@
 namespace fs = std::filesystem;
 using namespace platform;
 
-namespace {
-
-QString q(const fs::path& p) { return QString::fromStdString(p.string()); }
-
-} // namespace
-
 TEST(EntryAttributes, DerivesDosAttributesOffFatAndMakesOneFolder)
 {
     TempDir dir;
@@ -35,14 +30,14 @@ TEST(EntryAttributes, DerivesDosAttributesOffFatAndMakesOneFolder)
         {"link", attr::Link}, // never a plain folder
         {"missing", 0u}};
     for (const auto& [name, expected] : cases)
-        EXPECT_EQ(entryAttributes().attributes(q(dir.path()) + "/" + name), expected) << name;
+        EXPECT_EQ(entryAttributes().attributes(qpath(dir.path()) + "/" + name), expected) << name;
     ::chmod((dir.path() / "locked").c_str(), 0755);
 
-    EXPECT_TRUE(entryAttributes().makeDirectory(q(dir.path() / "MP_ROOT")));
+    EXPECT_TRUE(entryAttributes().makeDirectory(qpath(dir.path() / "MP_ROOT")));
     EXPECT_TRUE(fs::is_directory(dir.path() / "MP_ROOT"));
-    EXPECT_FALSE(entryAttributes().makeDirectory(q(dir.path() / "MP_ROOT")));
-    EXPECT_FALSE(entryAttributes().makeDirectory(q(dir.path() / "a" / "b"))) << "parents are not made";
-    EXPECT_FALSE(entryAttributes().makeDirectory(q(dir.path() / "file.mp4" / "100MNV01")));
+    EXPECT_FALSE(entryAttributes().makeDirectory(qpath(dir.path() / "MP_ROOT")));
+    EXPECT_FALSE(entryAttributes().makeDirectory(qpath(dir.path() / "a" / "b"))) << "parents are not made";
+    EXPECT_FALSE(entryAttributes().makeDirectory(qpath(dir.path() / "file.mp4" / "100MNV01")));
 }
 
 TEST(DeclaredVolumes, AreListedAsRemovableWhileTheyExist)
@@ -51,17 +46,17 @@ TEST(DeclaredVolumes, AreListedAsRemovableWhileTheyExist)
     TempDir dir;
     const fs::path stick = dir.path() / "stick";
     fs::create_directories(stick);
-    declareVolume(q(stick));
-    declareVolume(q(stick) + "/./");
+    declareVolume(qpath(stick));
+    declareVolume(qpath(stick) + "/./");
     ASSERT_EQ(declaredVolumes().size(), 1) << "the same folder twice is one volume";
-    const QString root = q(stick) + "/";
+    const QString root = qpath(stick) + "/";
     EXPECT_EQ(declaredVolumes().front(), root);
 
     const auto all = volumes().list();
     const auto it = std::find_if(all.begin(), all.end(), [&](const VolumeInfo& v) { return v.root == root; });
     ASSERT_NE(it, all.end());
     EXPECT_TRUE(it->removable && it->declared);
-    EXPECT_EQ(it->displayName, "stick (" + q(stick) + ")");
+    EXPECT_EQ(it->displayName, "stick (" + qpath(stick) + ")");
     EXPECT_TRUE(isRemovableRoot(root));
     EXPECT_TRUE(std::is_sorted(all.begin(), all.end(), [](auto& a, auto& b) { return a.root < b.root; }));
     const auto mounted = volumes().mounted();
@@ -82,19 +77,19 @@ TEST(DeclaredVolumes, ANominalCapacityIsTheSpaceLessWhatTheFolderHolds)
     dir.write("stick/PSP/x", std::string(100 << 10, 'x'));
     dir.write("beside/big", std::string(700 << 10, 'b'));
     fs::create_directory_symlink(dir.path() / "beside", dir.path() / "stick/link");
-    const QString videos = q(dir.path() / "stick/MP_ROOT/100MNV01/");
+    const QString videos = qpath(dir.path() / "stick/MP_ROOT/100MNV01/");
     const auto real = fileSystem().space(videos);
     ASSERT_TRUE(real);
-    setNominalCapacity(q(dir.path() / "stick"), 1 << 20);
+    setNominalCapacity(qpath(dir.path() / "stick"), 1 << 20);
     EXPECT_EQ(fileSystem().space(videos)->total, real->total) << "only a declared folder has one";
 
-    declareVolume(q(dir.path() / "stick"));
+    declareVolume(qpath(dir.path() / "stick"));
     auto space = fileSystem().space(videos);
     EXPECT_EQ(space->total, 1u << 20);
     EXPECT_EQ(space->freeToCaller, (1u << 20) - (400u << 10));
     EXPECT_EQ(space->totalFree, space->freeToCaller);
-    EXPECT_EQ(fileSystem().space(q(dir.path() / "beside"))->total, real->total);
-    setNominalCapacity(q(dir.path() / "stick"), 200 << 10); // holds more than it may
+    EXPECT_EQ(fileSystem().space(qpath(dir.path() / "beside"))->total, real->total);
+    setNominalCapacity(qpath(dir.path() / "stick"), 200 << 10); // holds more than it may
     EXPECT_EQ(fileSystem().space(videos)->freeToCaller, 0u);
     clearDeclaredVolumes();
     EXPECT_EQ(fileSystem().space(videos)->total, real->total);

@@ -37,33 +37,25 @@ const QString kDisconnected = QStringLiteral("You have disabled the PSP USB conn
 const QString kNoPsp = QStringLiteral("You haven't attached your PSP to the Computer!");
 const QString kNotAPsp = QStringLiteral("Your selected drive is not a PSP");
 
-QString q(const fs::path& path)
-{
-    return QString::fromStdString(path.string());
-}
-
-fs::path sample(const char* name)
-{
-    return fs::path(REELKEEPER_TEST_DATA) / "mp4" / name;
-}
-
 // A memory stick: PSP/PHOTO and videos numbered as given in the PSP video folder.
 void makeStick(const fs::path& root, std::initializer_list<int> numbers = {1, 7})
 {
     fs::create_directories(root / "PSP" / "PHOTO");
     const fs::path videos = root / "MP_ROOT" / "100MNV01";
     fs::create_directories(videos);
-    for (const int n : numbers)
-        fs::copy_file(sample(n == 1 ? "hello.mp4" : "no-title.mp4"), videos / QStringLiteral("M4V%1.MP4").arg(n, 5, 10, QLatin1Char('0')).toStdString());
+    for (const int n : numbers) {
+        const QString name = QStringLiteral("M4V%1.MP4").arg(n, 5, 10, QLatin1Char('0'));
+        fs::copy_file(sampleVideo(n == 1 ? "hello.mp4" : "no-title.mp4"), videos / name.toStdString());
+    }
 }
 
 // A computer folder with three videos.
 void makeLocalFolder(const fs::path& folder)
 {
     fs::create_directories(folder);
-    fs::copy_file(sample("hello.mp4"), folder / "a.mp4");
-    fs::copy_file(sample("non-ascii.mp4"), folder / "b.mp4");
-    fs::copy_file(sample("faststart.mp4"), folder / "c.mp4");
+    fs::copy_file(sampleVideo("hello.mp4"), folder / "a.mp4");
+    fs::copy_file(sampleVideo("non-ascii.mp4"), folder / "b.mp4");
+    fs::copy_file(sampleVideo("faststart.mp4"), folder / "c.mp4");
 }
 
 class RefusingMkdir : public platform::EntryAttributes
@@ -117,8 +109,12 @@ protected:
         combo->setCurrentIndex(index);
         emit combo->activated(index);
     }
-    static void expectNoPspInUse(const CMainDlg& window)
+    // Nothing of a PSP is shown, and nothing may travel: not even every computer row, with
+    // the controls worked out again.
+    static void expectNoPspInUse(CMainDlg& window)
     {
+        window.LocalList()->selectAll();
+        window.EnableInput(true);
         EXPECT_TRUE(window.PSPPath().isEmpty());
         EXPECT_EQ(window.PspList()->count(), 0);
         EXPECT_TRUE(window.NextNumEdit()->text().isEmpty());
@@ -134,41 +130,44 @@ protected:
 
 } // namespace
 
+// Start-up with a declared PSP, then selections that fit and one that doesn't, locked input, Refresh.
 TEST_F(DrivesListsTest, StartUpOpensTheDeclaredPspAndFollowsSelections)
 {
     makeStick(stick);
     makeLocalFolder(local);
-    platform::declareVolume(q(stick));
-    pref.PutString(QStringLiteral("LocalPath"), q(local));
-
+    platform::declareVolume(qpath(stick));
+    pref.PutString(QStringLiteral("LocalPath"), qpath(local));
+    SmallPspFileSystem small;
     auto window = openWindow();
     EXPECT_TRUE(prompt.texts.isEmpty()) << prompt.texts.join(u'|').toStdString();
-    EXPECT_EQ(window->PSPPath(), platform::rootOf(q(stick)) + QStringLiteral("MP_ROOT/100MNV01/"));
+    EXPECT_EQ(window->PSPPath(), platform::rootOf(qpath(stick)) + QStringLiteral("MP_ROOT/100MNV01/"));
 
     // The right list shows the PSP video folder, the left the stored folder.
     CVideoListCtrl* psp = window->PspList();
     ASSERT_EQ(psp->count(), 2);
-    EXPECT_TRUE(psp->ContainsPath(q(stick / "MP_ROOT" / "100MNV01" / "M4V00001.MP4")));
+    EXPECT_TRUE(psp->ContainsPath(qpath(stick / "MP_ROOT" / "100MNV01" / "M4V00001.MP4")));
     EXPECT_EQ(window->LocalList()->count(), 3);
-    EXPECT_EQ(window->FolderEdit()->text(), q(local));
+    EXPECT_EQ(window->FolderEdit()->text(), qpath(local));
     EXPECT_EQ(window->NextNumEdit()->text(), QStringLiteral("00008"));
-    EXPECT_TRUE(spaceText(*window).startsWith(kSpacePrefix)) << spaceText(*window).toStdString();
-    EXPECT_EQ(window->VolumeBar()->m_nWidth, window->VolumeBar()->width());
-    EXPECT_EQ(shownRoot(*window), platform::rootOf(q(stick)));
+    EXPECT_EQ(shownRoot(*window), platform::rootOf(qpath(stick)));
+    const CPSPVolCtrl* bar = window->VolumeBar();
+    const int width = bar->m_nWidth;
+    EXPECT_EQ(width, bar->width());
+    EXPECT_EQ(spaceText(*window), QStringLiteral("Used/Total(Selected):  900(900)/1000(0) MB "));
+    EXPECT_EQ(bar->m_nUsedPos, width * 9 / 10);
     expectTransferButtons(*window, false, false);
 
-    // Selecting every local row is one change and costs one space update.
-    const int before = window->SpaceUpdateCount();
-    window->LocalList()->setFocus();
-    QTest::keyClick(window->LocalList(), Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(window->LocalList()->selectedRows().size(), 3);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->SpaceUpdateCount() > before; }, 2000));
-    QTest::qWait(20);
-    EXPECT_EQ(window->SpaceUpdateCount(), before + 1);
-    expectTransferButtons(*window, true, false);
-
-    // A click on a PSP row turns on the buttons that take videos from the PSP.
-    QTest::mouseClick(psp->viewport(), Qt::LeftButton, {}, psp->visualRect(psp->model()->index(0, 0)).center());
+    // One local video fits; a click on a PSP row turns on the buttons that take videos from the PSP.
+    const auto click = [](CVideoListCtrl* list, int row) {
+        const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    };
+    click(window->LocalList(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return spaceText(*window).contains(QLatin1String("900(975)/1000(0)")); }, 2000))
+        << spaceText(*window).toStdString();
+    EXPECT_EQ(bar->m_nSelPos, static_cast<int>(975.0 / 1000 * width));
+    EXPECT_FALSE(bar->m_bOverflow);
+    click(psp, 0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->Button(ControlId::Delete)->isEnabled(); }, 2000));
     expectTransferButtons(*window, true, true);
 
@@ -176,72 +175,38 @@ TEST_F(DrivesListsTest, StartUpOpensTheDeclaredPspAndFollowsSelections)
     const QList<QWidget*> inputs{window->Button(ControlId::Browse), window->FolderEdit(), window->DriveCombo(),
                                  window->NextNumEdit(), window->Button(ControlId::Refresh), window->LocalList(), psp};
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->Button(ControlId::Refresh)->isEnabled(); }, 1000));
-    window->EnableInput(false);
-    expectTransferButtons(*window, false, false);
-    for (const QWidget* input : inputs)
-        EXPECT_FALSE(input->isEnabled()) << input->objectName().toStdString();
-    EXPECT_TRUE(window->Button(ControlId::About)->isEnabled());
-    window->EnableInput(true);
-    expectTransferButtons(*window, true, true);
-    for (const QWidget* input : inputs)
-        EXPECT_TRUE(input->isEnabled()) << input->objectName().toStdString();
-}
+    for (const bool on : {false, true}) {
+        window->EnableInput(on);
+        expectTransferButtons(*window, on, on);
+        for (const QWidget* input : inputs)
+            EXPECT_EQ(input->isEnabled(), on) << input->objectName().toStdString();
+        EXPECT_TRUE(window->Button(ControlId::About)->isEnabled());
+    }
 
-TEST_F(DrivesListsTest, SelectionsMoveTheUsageBarAndMarkAnOverflow)
-{
-    makeStick(stick);
-    makeLocalFolder(local);
-    platform::declareVolume(q(stick));
-    pref.PutString(QStringLiteral("LocalPath"), q(local));
-    SmallPspFileSystem small;
-    auto window = openWindow();
-    const CPSPVolCtrl* bar = window->VolumeBar();
-    const int width = bar->m_nWidth;
-    ASSERT_GT(width, 0);
-    EXPECT_EQ(spaceText(*window), QStringLiteral("Used/Total(Selected):  900(900)/1000(0) MB "));
-    EXPECT_EQ(bar->m_nUsedPos, width * 9 / 10);
-
-    const auto clickRow = [&](int row, Qt::KeyboardModifiers modifiers, const char* expected) {
-        CVideoListCtrl* list = window->LocalList();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->visualRect(list->model()->index(row, 0)).center());
-        EXPECT_TRUE(QTest::qWaitFor([&] { return spaceText(*window) == QLatin1String(expected); }, 2000))
-            << spaceText(*window).toStdString();
-    };
-    // One local video fits.
-    clickRow(0, {}, "Used/Total(Selected):  900(975)/1000(0) MB ");
-    EXPECT_EQ(bar->m_nSelPos, static_cast<int>(975.0 / 1000 * width));
-    EXPECT_FALSE(bar->m_bOverflow);
-    expectTransferButtons(*window, true, false);
-
-    // Two do not: the bar turns red and nothing may go to the PSP.
-    clickRow(1, Qt::ShiftModifier, "Used/Total(Selected):  900(1050)/1000(0) MB ");
+    // Every local row is one change and one space update, and too much: the bar turns red and
+    // nothing may go to the PSP. Nothing selected: the mark goes away.
+    const int before = window->SpaceUpdateCount();
+    window->LocalList()->setFocus();
+    QTest::keyClick(window->LocalList(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(window->LocalList()->selectedRows().size(), 3);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->SpaceUpdateCount() > before; }, 2000));
+    QTest::qWait(20);
+    EXPECT_EQ(window->SpaceUpdateCount(), before + 1);
+    EXPECT_EQ(spaceText(*window), QStringLiteral("Used/Total(Selected):  900(1125)/1000(75) MB "));
     EXPECT_TRUE(bar->m_bOverflow);
-    expectTransferButtons(*window, false, false);
-
-    // Nothing selected: the mark goes away.
+    expectTransferButtons(*window, false, true);
     window->LocalList()->clearSelection();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !bar->m_bOverflow; }, 2000));
     EXPECT_EQ(bar->m_nSelPos, bar->m_nUsedPos);
-}
 
-TEST_F(DrivesListsTest, RefreshListsBothSidesAgainAndPausesTheButton)
-{
-    makeStick(stick);
-    makeLocalFolder(local);
-    platform::declareVolume(q(stick));
-    pref.PutString(QStringLiteral("LocalPath"), q(local));
-    auto window = openWindow();
-
-    fs::copy_file(sample("hello.mp4"), stick / "MP_ROOT" / "100MNV01" / "M4V00020.MP4");
+    // Refresh lists both sides again and pauses its button; a second click meanwhile does nothing.
+    fs::copy_file(sampleVideo("hello.mp4"), stick / "MP_ROOT" / "100MNV01" / "M4V00020.MP4");
     fs::remove(local / "c.mp4");
     UxButton* refresh = window->Button(ControlId::Refresh);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return refresh->isEnabled(); }, 1000));
     QTest::mouseClick(refresh, Qt::LeftButton);
     EXPECT_FALSE(refresh->isEnabled());
-    // A second click meanwhile does nothing: one refresh at a time.
     QTest::mouseClick(refresh, Qt::LeftButton);
     settle(*window);
-
     EXPECT_EQ(window->PspList()->count(), 3);
     EXPECT_EQ(window->LocalList()->count(), 2);
     EXPECT_EQ(window->NextNumEdit()->text(), QStringLiteral("00021"));
@@ -252,12 +217,12 @@ TEST_F(DrivesListsTest, RefreshListsBothSidesAgainAndPausesTheButton)
 TEST_F(DrivesListsTest, FolderFieldAndBrowseListTheFolderOrSayItIsInvalid)
 {
     makeLocalFolder(local);
-    pref.PutString(QStringLiteral("LocalPath"), q(local));
+    pref.PutString(QStringLiteral("LocalPath"), qpath(local));
     auto window = openWindow();
     ASSERT_EQ(window->LocalList()->count(), 3);
     QLineEdit* field = window->FolderEdit();
     // A folder that doesn't exist, one with a trailing separator, and the root are refused.
-    for (const QString& bad : {q(temp.path() / "missing"), q(local) + u'/', QStringLiteral("/")}) {
+    for (const QString& bad : {qpath(temp.path() / "missing"), qpath(local) + u'/', QStringLiteral("/")}) {
         prompt.texts.clear();
         field->setText(bad);
         field->setFocus();
@@ -268,7 +233,7 @@ TEST_F(DrivesListsTest, FolderFieldAndBrowseListTheFolderOrSayItIsInvalid)
         settle(*window);
     }
     prompt.texts.clear();
-    field->setText(q(local));
+    field->setText(qpath(local));
     QTest::keyClick(field, Qt::Key_Enter);
     settle(*window);
     EXPECT_TRUE(prompt.texts.isEmpty());
@@ -276,16 +241,16 @@ TEST_F(DrivesListsTest, FolderFieldAndBrowseListTheFolderOrSayItIsInvalid)
 
     // Browse: the chosen folder is listed once; a cancelled choice lists the field's folder.
     QStringList titles;
-    QString answer = q(local);
+    QString answer = qpath(local);
     CMainDlg::setFolderPicker([&](QWidget*, const QString& title, const std::function<void(const QString&)>& done) {
         titles << title;
         done(answer);
     });
     QSignalSpy fills(window->LocalList(), &CVideoListCtrl::fillFinished);
-    field->setText(q(temp.path()));
+    field->setText(qpath(temp.path()));
     QTest::mouseClick(window->Button(ControlId::Browse), Qt::LeftButton);
     settle(*window);
-    EXPECT_EQ(field->text(), q(local));
+    EXPECT_EQ(field->text(), qpath(local));
     EXPECT_EQ(window->LocalList()->count(), 3);
     answer.clear();
     QTest::mouseClick(window->Button(ControlId::Browse), Qt::LeftButton);
@@ -293,15 +258,15 @@ TEST_F(DrivesListsTest, FolderFieldAndBrowseListTheFolderOrSayItIsInvalid)
     CMainDlg::setFolderPicker({});
     EXPECT_EQ(titles, QStringList(2, QStringLiteral("Please select source folder.")));
     EXPECT_EQ(fills.count(), 2);
-    EXPECT_EQ(field->text(), q(local));
+    EXPECT_EQ(field->text(), qpath(local));
 
     // The real chooser opens without waiting; its choice is listed when it closes.
-    const QString other = q(temp.path());
+    const QString other = qpath(temp.path());
     EXPECT_TRUE(whileModal<QFileDialog>([&] { QTest::mouseClick(window->Button(ControlId::Browse), Qt::LeftButton); },
                                         [&](QFileDialog& chooser) {
                                             EXPECT_EQ(chooser.windowTitle(), QStringLiteral("Please select source folder."));
                                             EXPECT_EQ(chooser.fileMode(), QFileDialog::Directory);
-                                            EXPECT_EQ(field->text(), q(local)) << "nothing changes before the choice";
+                                            EXPECT_EQ(field->text(), qpath(local)) << "nothing changes before it";
                                             chooser.setDirectory(other);
                                             chooser.selectFile(other);
                                             static_cast<QDialog&>(chooser).accept();
@@ -313,35 +278,25 @@ TEST_F(DrivesListsTest, FolderFieldAndBrowseListTheFolderOrSayItIsInvalid)
 
 // With no PSP, and equally with one whose video folder cannot be made, the right side stays
 // empty and the rest of the start-up runs: skin, minimum size, stored rectangle, Refresh.
+// (Which message a folder that cannot be made gives: ChoosingDrivesInTheSelector.)
 TEST_F(DrivesListsTest, StartUpWithoutAUsablePspStillFinishesTheWindow)
 {
     makeLocalFolder(local);
     const fs::path blocked = temp.path() / "blocked";
     fs::create_directories(blocked / "PSP" / "PHOTO");
     temp.write("blocked/MP_ROOT", "a plain file where the folder belongs");
-    const fs::path readOnly = temp.path() / "readonly";
-    fs::create_directories(readOnly / "PSP" / "PHOTO");
-    const struct
-    {
-        fs::path root;
-        QString message;
-        bool refuseMkdir;
-    } cases[] = {
-        {stick, kNoPsp, false}, // declared, but not there
-        {readOnly, QStringLiteral("You have Selected a non-writeable drive."), true},
-        {blocked, QStringLiteral("You have Selected a non-writeable drivre."), false},
+    const std::pair<fs::path, QString> cases[] = {
+        {stick, kNoPsp}, // declared, but not there
+        {blocked, QStringLiteral("You have Selected a non-writeable drivre.")},
     };
-    for (const auto& c : cases) {
+    for (const auto& [root, message] : cases) {
         platform::clearDeclaredVolumes();
-        platform::declareVolume(q(c.root));
+        platform::declareVolume(qpath(root));
         prompt.texts.clear();
-        pref.PutString(QStringLiteral("LocalPath"), q(local));
+        pref.PutString(QStringLiteral("LocalPath"), qpath(local));
         pref.PutString(QStringLiteral("window_rect"), GlobalHelper::Rect2S(QRect(-20, 15, 300, 200)));
-        std::optional<RefusingMkdir> refusing;
-        if (c.refuseMkdir)
-            refusing.emplace();
         auto window = openWindow();
-        EXPECT_EQ(prompt.texts, QStringList{c.message});
+        EXPECT_EQ(prompt.texts, QStringList{message});
         expectNoPspInUse(*window);
         EXPECT_TRUE(skinMgr.GetCurrentSkinPath().endsWith(QStringLiteral("/Default")));
         EXPECT_TRUE(window->GetCornerRegions().any());
@@ -362,33 +317,33 @@ TEST_F(DrivesListsTest, ChoosingDrivesInTheSelector)
     fs::create_directories(badPsp / "PSP" / "PHOTO");
     temp.write("z-badpsp/MP_ROOT", "plain file");
     for (const fs::path& root : {stick, second, badPsp})
-        volumes.add(q(root), true);
-    volumes.add(q(disk), false);
+        volumes.add(qpath(root), true);
+    volumes.add(qpath(disk), false);
     auto window = openWindow();
-    const QString stickRoot = q(stick) + u'/';
+    const QString stickRoot = qpath(stick) + u'/';
     ASSERT_EQ(window->PSPPath(), stickRoot + QStringLiteral("MP_ROOT/100MNV01/"));
 
     // Another PSP: opened without a word.
     prompt.texts.clear();
-    choose(*window, q(second) + u'/');
+    choose(*window, qpath(second) + u'/');
     settle(*window);
     EXPECT_TRUE(prompt.texts.isEmpty());
-    EXPECT_EQ(window->PSPPath(), q(second) + QStringLiteral("/MP_ROOT/100MNV01/"));
+    EXPECT_EQ(window->PSPPath(), qpath(second) + QStringLiteral("/MP_ROOT/100MNV01/"));
     EXPECT_EQ(window->NextNumEdit()->text(), QStringLiteral("00021"));
-    EXPECT_EQ(window->DriveCombo()->GetLastSel(), window->DriveCombo()->FindRoot(q(second) + u'/'));
+    EXPECT_EQ(window->DriveCombo()->GetLastSel(), window->DriveCombo()->FindRoot(qpath(second) + u'/'));
 
     // A PSP whose video folder can't be made: said so; the selector steps back, the path stays.
     const int inUse = window->DriveCombo()->currentIndex();
-    choose(*window, q(badPsp) + u'/');
+    choose(*window, qpath(badPsp) + u'/');
     EXPECT_EQ(prompt.texts, QStringList{QStringLiteral("You have Selected a non-writeable drivre.")});
     EXPECT_EQ(window->DriveCombo()->currentIndex(), inUse);
-    EXPECT_EQ(window->PSPPath(), q(second) + QStringLiteral("/MP_ROOT/100MNV01/"));
+    EXPECT_EQ(window->PSPPath(), qpath(second) + QStringLiteral("/MP_ROOT/100MNV01/"));
 
     // A drive that is no PSP and can't be written: the path is cleared, the list kept.
     prompt.texts.clear();
     {
         RefusingMkdir refusing;
-        choose(*window, q(disk) + u'/');
+        choose(*window, qpath(disk) + u'/');
     }
     EXPECT_EQ(prompt.texts, (QStringList{kNotAPsp, QStringLiteral("You have Selected a non-writeable drive.")}));
     EXPECT_EQ(window->DriveCombo()->currentIndex(), inUse);
@@ -397,11 +352,11 @@ TEST_F(DrivesListsTest, ChoosingDrivesInTheSelector)
 
     // A writeable drive that is no PSP: said so, then its folders are made and listed.
     prompt.texts.clear();
-    choose(*window, q(disk) + u'/');
+    choose(*window, qpath(disk) + u'/');
     settle(*window);
     EXPECT_EQ(prompt.texts, QStringList{kNotAPsp});
     EXPECT_TRUE(fs::is_directory(disk / "MP_ROOT/100MNV01"));
-    EXPECT_EQ(window->PSPPath(), q(disk) + QStringLiteral("/MP_ROOT/100MNV01/"));
+    EXPECT_EQ(window->PSPPath(), qpath(disk) + QStringLiteral("/MP_ROOT/100MNV01/"));
     EXPECT_EQ(window->PspList()->count(), 0);
     EXPECT_EQ(window->NextNumEdit()->text(), QStringLiteral("00001"));
 }
@@ -411,55 +366,55 @@ TEST_F(DrivesListsTest, VolumesArrivingAndGoingAway)
     FakeVolumes volumes;
     const fs::path disk = temp.path() / "disk";
     fs::create_directories(disk);
-    volumes.add(q(disk), false);
+    volumes.add(qpath(disk), false);
     auto window = openWindow();
     ASSERT_EQ(prompt.texts, QStringList{kNoPsp});
     prompt.texts.clear();
 
     // A PSP arrives: opened without a word.
     makeStick(stick, {4});
-    volumes.add(q(stick), true);
-    window->OnDeviceChange({VolumeEvent::Kind::Arrival, {q(stick) + u'/'}});
+    volumes.add(qpath(stick), true);
+    window->OnDeviceChange({VolumeEvent::Kind::Arrival, {qpath(stick) + u'/'}});
     settle(*window);
     EXPECT_TRUE(prompt.texts.isEmpty());
-    EXPECT_EQ(window->PSPPath(), q(stick) + QStringLiteral("/MP_ROOT/100MNV01/"));
+    EXPECT_EQ(window->PSPPath(), qpath(stick) + QStringLiteral("/MP_ROOT/100MNV01/"));
     EXPECT_EQ(window->PspList()->count(), 1);
     EXPECT_EQ(window->NextNumEdit()->text(), QStringLiteral("00005"));
-    EXPECT_EQ(shownRoot(*window), q(stick) + u'/');
+    EXPECT_EQ(shownRoot(*window), qpath(stick) + u'/');
     EXPECT_EQ(window->DriveCombo()->count(), 2);
 
     // Volumes E and G arrive together: only E, the first, is looked at.
     const fs::path both = temp.path() / "both";
     fs::create_directories(both / "E");
     fs::create_directories(both / "G/PSP/PHOTO");
-    const QString e = q(both / "E") + u'/';
-    const QString g = q(both / "G") + u'/';
+    const QString e = qpath(both / "E") + u'/';
+    const QString g = qpath(both / "G") + u'/';
     volumes.add(e, true);
     volumes.add(g, true);
     window->OnDeviceChange({VolumeEvent::Kind::Arrival, {e, g}});
-    EXPECT_EQ(window->PSPPath(), q(stick) + QStringLiteral("/MP_ROOT/100MNV01/"));
-    EXPECT_EQ(shownRoot(*window), q(stick) + u'/') << "the selector still shows the PSP in use";
+    EXPECT_EQ(window->PSPPath(), qpath(stick) + QStringLiteral("/MP_ROOT/100MNV01/"));
+    EXPECT_EQ(shownRoot(*window), qpath(stick) + u'/') << "the selector still shows the PSP in use";
     EXPECT_FALSE(fs::exists(both / "G/MP_ROOT"));
 
     // A PSP whose folder can't be made arrives: nothing changes, nothing is said.
     const fs::path bad = temp.path() / "bad";
     fs::create_directories(bad / "PSP/PHOTO");
     temp.write("bad/MP_ROOT", "plain file");
-    volumes.add(q(bad), true);
-    window->OnDeviceChange({VolumeEvent::Kind::Arrival, {q(bad) + u'/'}});
-    EXPECT_EQ(window->PSPPath(), q(stick) + QStringLiteral("/MP_ROOT/100MNV01/"));
+    volumes.add(qpath(bad), true);
+    window->OnDeviceChange({VolumeEvent::Kind::Arrival, {qpath(bad) + u'/'}});
+    EXPECT_EQ(window->PSPPath(), qpath(stick) + QStringLiteral("/MP_ROOT/100MNV01/"));
 
     // Another drive goes away: the PSP stays.
-    volumes.remove(q(disk) + u'/');
-    window->OnDeviceChange({VolumeEvent::Kind::Removal, {q(disk) + u'/'}});
+    volumes.remove(qpath(disk) + u'/');
+    window->OnDeviceChange({VolumeEvent::Kind::Removal, {qpath(disk) + u'/'}});
     EXPECT_TRUE(prompt.texts.isEmpty());
     EXPECT_EQ(window->PspList()->count(), 1);
-    EXPECT_EQ(shownRoot(*window), q(stick) + u'/');
+    EXPECT_EQ(shownRoot(*window), qpath(stick) + u'/');
     EXPECT_EQ(window->DriveCombo()->GetLastSel(), window->DriveCombo()->currentIndex());
 
     // The PSP goes away: its side empties.
-    volumes.remove(q(stick) + u'/');
-    window->OnDeviceChange({VolumeEvent::Kind::Removal, {q(stick) + u'/'}});
+    volumes.remove(qpath(stick) + u'/');
+    window->OnDeviceChange({VolumeEvent::Kind::Removal, {qpath(stick) + u'/'}});
     EXPECT_EQ(prompt.texts, QStringList{kDisconnected});
     expectNoPspInUse(*window);
 }
@@ -470,10 +425,10 @@ TEST_F(DrivesListsTest, DriveChangesDuringFillsLeaveOneDriveNamedEverywhere)
     makeStick(stick, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
     const fs::path second = temp.path() / "z-second";
     makeStick(second, {30});
-    volumes.add(q(stick), true);
-    volumes.add(q(second), true);
+    volumes.add(qpath(stick), true);
+    volumes.add(qpath(second), true);
     auto window = openWindow();
-    const QString stickRoot = q(stick) + u'/';
+    const QString stickRoot = qpath(stick) + u'/';
     ASSERT_EQ(window->PspList()->count(), 12);
 
     // Unplugged while Refresh fills the PSP list: no row of the gone stick, no number of ".".
@@ -489,15 +444,15 @@ TEST_F(DrivesListsTest, DriveChangesDuringFillsLeaveOneDriveNamedEverywhere)
     EXPECT_TRUE(QTest::qWaitFor([&] { return window->Button(ControlId::Refresh)->isEnabled(); }, 1000));
 
     // Plugged in again while another PSP is chosen during its fill: the choice wins everywhere.
-    volumes.add(q(stick), true);
+    volumes.add(qpath(stick), true);
     window->OnDeviceChange({VolumeEvent::Kind::Arrival, {stickRoot}});
     ASSERT_TRUE(window->PspList()->isFilling());
-    choose(*window, q(second) + u'/');
+    choose(*window, qpath(second) + u'/');
     settle(*window);
     QTest::qWait(100);
-    EXPECT_EQ(window->PSPPath(), q(second) + QStringLiteral("/MP_ROOT/100MNV01/"));
+    EXPECT_EQ(window->PSPPath(), qpath(second) + QStringLiteral("/MP_ROOT/100MNV01/"));
     EXPECT_EQ(window->PspList()->count(), 1);
-    EXPECT_EQ(shownRoot(*window), q(second) + u'/');
+    EXPECT_EQ(shownRoot(*window), qpath(second) + u'/');
     EXPECT_EQ(window->NextNumEdit()->text(), QStringLiteral("00031"));
     EXPECT_TRUE(spaceText(*window).startsWith(kSpacePrefix));
 
@@ -511,11 +466,11 @@ TEST_F(DrivesListsTest, NotificationsWaitForTheTransfer)
 {
     FakeVolumes volumes;
     makeStick(stick);
-    volumes.add(q(stick), true);
+    volumes.add(qpath(stick), true);
     makeLocalFolder(local);
-    pref.PutString(QStringLiteral("LocalPath"), q(local));
+    pref.PutString(QStringLiteral("LocalPath"), qpath(local));
     auto window = openWindow();
-    const QString stickRoot = q(stick) + u'/';
+    const QString stickRoot = qpath(stick) + u'/';
     const int items = window->DriveCombo()->count();
 
     // The transfer took its paths when it started: they stay until it has ended.
@@ -523,8 +478,8 @@ TEST_F(DrivesListsTest, NotificationsWaitForTheTransfer)
     makeStick(newcomer, {});
     QSignalSpy ended(window.get(), &CMainDlg::transferEnded);
     window->OnTransferCommand(OP_COPY_FROM_PSP);
-    volumes.add(q(newcomer), true);
-    window->OnDeviceChange({VolumeEvent::Kind::Arrival, {q(newcomer) + u'/'}});
+    volumes.add(qpath(newcomer), true);
+    window->OnDeviceChange({VolumeEvent::Kind::Arrival, {qpath(newcomer) + u'/'}});
     volumes.remove(stickRoot);
     window->OnDeviceChange({VolumeEvent::Kind::Removal, {stickRoot}});
     EXPECT_EQ(window->HeldDriveEvents(), 2);
@@ -537,8 +492,8 @@ TEST_F(DrivesListsTest, NotificationsWaitForTheTransfer)
     settle(*window);
     EXPECT_EQ(window->HeldDriveEvents(), 0);
     // The arrival opened the newcomer, so the old PSP's removal no longer concerns the PSP in use.
-    EXPECT_EQ(window->PSPPath(), q(newcomer) + QStringLiteral("/MP_ROOT/100MNV01/"));
-    EXPECT_EQ(shownRoot(*window), q(newcomer) + u'/');
+    EXPECT_EQ(window->PSPPath(), qpath(newcomer) + QStringLiteral("/MP_ROOT/100MNV01/"));
+    EXPECT_EQ(shownRoot(*window), qpath(newcomer) + u'/');
     EXPECT_TRUE(prompt.texts.isEmpty());
 }
 
@@ -556,7 +511,7 @@ TEST_F(DrivesListsTest, DemoShowsItsVideosOnBothSidesAndKeepsTheStoredFolder)
     else
         qputenv("XDG_DATA_HOME", oldData);
     ASSERT_TRUE(made) << error.toStdString();
-    EXPECT_TRUE(startFolder.startsWith(q(temp.path() / "data")));
+    EXPECT_TRUE(startFolder.startsWith(qpath(temp.path() / "data")));
     ASSERT_EQ(platform::declaredVolumes().size(), 1);
 
     pref.PutString(QStringLiteral("LocalPath"), QStringLiteral("/my/own/videos"));
@@ -567,9 +522,7 @@ TEST_F(DrivesListsTest, DemoShowsItsVideosOnBothSidesAndKeepsTheStoredFolder)
     EXPECT_GE(window->PspList()->count(), 3);
     for (int row = 0; row < window->PspList()->count(); ++row)
         EXPECT_FALSE(window->PspList()->titleAt(row).isEmpty()) << row;
-    EXPECT_FALSE(window->NextNumEdit()->text().isEmpty());
     // The stick is as large as a real 1 GiB card, whatever the disk holding it.
-    EXPECT_TRUE(spaceText(*window).startsWith(kSpacePrefix));
     EXPECT_TRUE(spaceText(*window).contains(QStringLiteral("/1024(0) MB"))) << spaceText(*window).toStdString();
 
     // The demonstration folder never replaces the user's own folder; one chosen since does.
@@ -577,19 +530,19 @@ TEST_F(DrivesListsTest, DemoShowsItsVideosOnBothSidesAndKeepsTheStoredFolder)
     EXPECT_EQ(pref.GetString(QStringLiteral("LocalPath")), QStringLiteral("/my/own/videos"));
     makeLocalFolder(local);
     window = openWindow(startFolder);
-    window->FolderEdit()->setText(q(local));
+    window->FolderEdit()->setText(qpath(local));
     window->FolderEdit()->setFocus();
     QTest::keyClick(window->FolderEdit(), Qt::Key_Return);
     EXPECT_TRUE(window->close());
-    EXPECT_EQ(pref.GetString(QStringLiteral("LocalPath")), q(local));
+    EXPECT_EQ(pref.GetString(QStringLiteral("LocalPath")), qpath(local));
 }
 
 // The real watcher: declared folders that come and go, then a real mount (needs the right
 // to mount; CI runs as root).
 TEST_F(DrivesListsTest, MountWatcherFollowsDeclaredFoldersAndRealMounts)
 {
-    const QString e = q(temp.path() / "e") + u'/';
-    const QString g = q(temp.path() / "g") + u'/';
+    const QString e = qpath(temp.path() / "e") + u'/';
+    const QString g = qpath(temp.path() / "g") + u'/';
     platform::declareVolume(g);
     platform::declareVolume(e);
     {
@@ -642,10 +595,10 @@ TEST_F(DrivesListsTest, MountWatcherFollowsDeclaredFoldersAndRealMounts)
             fs::remove(point, ignored);
         }
     } unmount{point};
-    if (!platform::shouldShowMount({q(point), QString::fromLatin1(QStorageInfo(q(temp.path())).fileSystemType()), {}, {}, false},
+    if (!platform::shouldShowMount({qpath(point), QString::fromLatin1(QStorageInfo(qpath(temp.path())).fileSystemType()), {}, {}, false},
                                    {::getuid(), {}, {}}))
         GTEST_SKIP() << "the folder's file system is not one a user's drive list shows";
-    const QString root = q(point) + u'/';
+    const QString root = qpath(point) + u'/';
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->DriveCombo()->FindRoot(root) >= 0; }, 3000));
     choose(*window, root);
     settle(*window);

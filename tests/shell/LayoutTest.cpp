@@ -61,30 +61,23 @@ TEST(LayoutTest, DialogUnitsRoundEachEdge)
     EXPECT_EQ(shell::dialogUnitsToPixels(QRect(191, 124, 64, 14)), QRect(287, 202, 96, 22));
 }
 
+// The exact rectangles are computeLayout's (above); here the window feeds it its sizes.
 TEST_F(ShellTest, WindowRunsTheLayoutOnEverySizeChange)
 {
     auto window = openWindow();
     const SpacingInfo& s = window->GetSpacingInfo();
-    for (const QSize size : {QSize(700, 520), QSize(1001, 777), QSize(640, 480)}) {
+    for (const QSize size : {QSize(700, 520), QSize(1001, 777)}) {
         window->resize(size);
         QApplication::processEvents();
         ASSERT_EQ(window->size(), size);
         const QRect status = window->StatusBar()->geometry();
         EXPECT_EQ(status.y() + status.height(), size.height() - s.nBottomMargin);
         EXPECT_EQ(status.width(), size.width() - s.nLeftMargin - s.nRightMargin);
-        const QRect header = window->Control(ControlId::Header)->geometry();
-        EXPECT_EQ(header.y(), window->GetTitleBarRect().y() + window->GetTitleBarRect().height());
         const int C = window->Control(ControlId::MoveToPsp)->geometry().width();
-        const QRect browse = window->Control(ControlId::Browse)->geometry();
-        EXPECT_EQ(browse.x() + browse.width(), size.width() / 2 - C / 2 - s.nHorzGap);
-        const QRect local = window->Control(ControlId::LocalList)->geometry();
         const QRect psp = window->Control(ControlId::PspList)->geometry();
-        EXPECT_EQ(local.x(), s.nLeftMargin);
         EXPECT_EQ(psp.x(), size.width() / 2 + C / 2 + s.nHorzGap);
         // An odd client width leaves its last pixel right of the PSP list.
         EXPECT_EQ(psp.x() + psp.width(), 2 * (size.width() / 2) - s.nRightMargin);
-        const QRect about = window->Control(ControlId::About)->geometry();
-        EXPECT_EQ(about.y() + about.height(), local.y() + local.height());
     }
 }
 

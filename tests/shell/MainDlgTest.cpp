@@ -51,19 +51,16 @@ TEST_F(ShellTest, WindowHasEveryControlWithItsIdClassAndText)
     EXPECT_GT(qAlpha(largeIcon.pixel(20, 32)), 0);
     EXPECT_EQ(qAlpha(largeIcon.pixel(0, 0)), 0);
 
-    const std::pair<int, const char*> buttons[] = {{1003, "Move->"}, {1004, "Copy->"}, {1005, "<-Move"},
-                                                   {1006, "<-Copy"}, {1007, "Delete"}, {1008, "About"},
-                                                   {1009, "&Refresh"}, {1023, "Browse"}};
-    for (const auto& [id, text] : buttons) {
-        const UxButton* button = control<UxButton>(*window, id);
-        ASSERT_NE(button, nullptr) << id;
-        EXPECT_EQ(button->text(), QString::fromUtf8(text)) << id;
-    }
-    const std::pair<int, const char*> labels[] = {{1029, "Path:"}, {1030, "PSP:"}, {1031, "Next Num"}};
-    for (const auto& [id, text] : labels) {
-        const UxStatic* label = control<UxStatic>(*window, id);
-        ASSERT_NE(label, nullptr) << id;
-        EXPECT_EQ(label->text(), QString::fromUtf8(text)) << id;
+    // Buttons and labels by id and text; the rest by id and class.
+    const std::pair<int, const char*> texts[] = {{1003, "Move->"}, {1004, "Copy->"},  {1005, "<-Move"},
+                                                 {1006, "<-Copy"}, {1007, "Delete"},  {1008, "About"},
+                                                 {1009, "&Refresh"}, {1023, "Browse"}, {1029, "Path:"},
+                                                 {1030, "PSP:"},   {1031, "Next Num"}};
+    for (const auto& [id, text] : texts) {
+        const QWidget* item = id < 1029 ? static_cast<QWidget*>(control<UxButton>(*window, id))
+                                        : control<UxStatic>(*window, id);
+        ASSERT_NE(item, nullptr) << id;
+        EXPECT_EQ(item->property("text").toString(), QString::fromUtf8(text)) << id;
     }
     EXPECT_NE(control<CVideoListCtrl>(*window, 1000), nullptr);
     EXPECT_NE(control<CVideoListCtrl>(*window, 1001), nullptr);
@@ -81,14 +78,8 @@ TEST_F(ShellTest, WindowHasEveryControlWithItsIdClassAndText)
     ASSERT_NE(number, nullptr);
     QTest::keyClicks(number, QStringLiteral("12a3"));
     EXPECT_EQ(number->text(), QStringLiteral("123"));
-
-    // No PSP attached: said once, and the transfer buttons are off.
+    // No PSP attached (the rest of that start-up: DrivesListsTest).
     EXPECT_EQ(prompt.texts, QStringList{QStringLiteral("You haven't attached your PSP to the Computer!")});
-    for (int id = 1003; id <= 1007; ++id)
-        EXPECT_FALSE(control<UxButton>(*window, id)->isEnabled()) << id;
-    EXPECT_TRUE(window->Button(ControlId::About)->isEnabled());
-    // Refresh comes back after the start-up refresh's pause.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window->Button(ControlId::Refresh)->isEnabled(); }, 1000));
 }
 
 TEST_F(ShellTest, FocusOrderFollowsTheTemplate)

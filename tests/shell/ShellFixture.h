@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RecordingPrompt.h"
+#include "StorageTestSupport.h"
 #include "TempDir.h"
 #include "shell/CMainApp.h"
 #include "shell/CMainDlg.h"
@@ -13,13 +14,13 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QPointer>
-#include <QtEndian>
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -85,23 +86,8 @@ protected:
     RecordingPrompt prompt;
 };
 
-// A 24-bit bitmap, rows given top first.
-inline QByteArray bitmap24(int width, int height, const std::function<QRgb(int x, int y)>& pixel)
+// One of the small ffmpeg-made videos under tests/data/mp4.
+inline std::filesystem::path sampleVideo(const char* name)
 {
-    const int rowSize = ((24 * width + 31) / 32) * 4;
-    QByteArray bytes(54 + rowSize * height, '\0');
-    const quint32 header[][2] = {{2, quint32(bytes.size())}, {10, 54}, {14, 40}, {18, quint32(width)},
-                                 {22, quint32(height)}, {26, 1 | 24 << 16}};
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    for (const auto& [at, value] : header)
-        qToLittleEndian(value, bytes.data() + at);
-    for (int i = 0; i < width * height; ++i) {
-        const QRgb c = pixel(i % width, i / width);
-        char* px = bytes.data() + 54 + (height - 1 - i / width) * rowSize + 3 * (i % width);
-        px[0] = char(qBlue(c));
-        px[1] = char(qGreen(c));
-        px[2] = char(qRed(c));
-    }
-    return bytes;
+    return std::filesystem::path(REELKEEPER_TEST_DATA) / "mp4" / name;
 }

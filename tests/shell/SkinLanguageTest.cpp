@@ -1,5 +1,6 @@
 // Skins and languages as the main window takes them: loading, the outline from the
 // corner bitmaps, switching through the window menu, and the fallbacks.
+#include "Pictures.h"
 #include "ShellFixture.h"
 
 #include "shell/CMainStatusBar.h"
@@ -90,12 +91,7 @@ TEST_F(SkinTest, LoadingASkinSetsColoursSpacingPicturesAndMinimumSize)
     EXPECT_TRUE(window->Button(ControlId::About)->HasBitmap());
     EXPECT_EQ(window->Button(ControlId::About)->size(), window->Button(ControlId::About)->GetWindowSize());
 
-    const SpacingInfo& s = window->GetSpacingInfo();
-    EXPECT_EQ(s.nBottomMargin, 3);
-    EXPECT_EQ(s.nLeftMargin, 11);
-    EXPECT_EQ(s.nRightMargin, 13);
-    EXPECT_EQ(s.nVertGap, 7);
-    EXPECT_EQ(s.nHorzGap, 5);
+    // The skin's spacing (read as in tests/skin) reaches the layout.
     EXPECT_EQ(window->LocalList()->x(), 11);
     const QRect status = window->StatusBar()->geometry();
     EXPECT_EQ(status.y() + status.height(), window->height() - 3);
@@ -118,22 +114,14 @@ TEST_F(SkinTest, CornerBitmapsCutTheOutlineAtEverySize)
     EXPECT_FALSE(corners.lb.has_value());
     ASSERT_TRUE(corners.rb.has_value());
 
-    for (const QSize size : {QSize(800, 560), QSize(913, 701)}) {
-        window->resize(size);
-        QApplication::processEvents();
-        const QRegion mask = window->mask();
-        const int W = size.width();
-        const int H = size.height();
-        EXPECT_FALSE(mask.contains(QPoint(0, 0)));
-        EXPECT_TRUE(mask.contains(QPoint(1, 0)));
-        EXPECT_FALSE(mask.contains(QPoint(2, 0)));
-        EXPECT_TRUE(mask.contains(QPoint(0, 1)));
-        // Aligned by its cut-away pixel, not by the bitmap's size.
-        EXPECT_FALSE(mask.contains(QPoint(W - 1, H - 1)));
-        EXPECT_TRUE(mask.contains(QPoint(W - 2, H - 1)));
-        EXPECT_TRUE(mask.contains(QPoint(W - 1, H - 2)));
-        EXPECT_TRUE(mask.contains(QPoint(W - 1, 0)));
-    }
+    // Cut again at a new size; where each corner lands: tests/skin.
+    window->resize(913, 701);
+    QApplication::processEvents();
+    const QRegion mask = window->mask();
+    for (const QPoint out : {QPoint(0, 0), QPoint(2, 0), QPoint(912, 700)})
+        EXPECT_FALSE(mask.contains(out)) << out.x() << ',' << out.y();
+    for (const QPoint in : {QPoint(1, 0), QPoint(0, 1), QPoint(911, 700), QPoint(912, 699), QPoint(912, 0)})
+        EXPECT_TRUE(mask.contains(in)) << in.x() << ',' << in.y();
 }
 
 TEST_F(SkinTest, SkinsWithoutCornersOrValuesTakeTheDefaults)
@@ -205,17 +193,14 @@ TEST_F(ShellTest, ButtonTextColoursMissingFromTheSkinAreTheSystemOnes)
         UxButton* move = window->Button(ControlId::MoveToPsp);
         ASSERT_FALSE(about->HasBitmap());
         ASSERT_FALSE(move->isEnabled()); // no PSP
-        // Normal and active: the button text colour; disabled: the grey text colour.
-        auto [red, blue] = redAndBluePixels(*about);
-        EXPECT_GT(red, 0);
-        EXPECT_EQ(blue, 0);
-        about->setFocus();
-        std::tie(red, blue) = redAndBluePixels(*about);
-        EXPECT_GT(red, 0);
-        EXPECT_EQ(blue, 0);
-        std::tie(red, blue) = redAndBluePixels(*move);
-        EXPECT_EQ(red, 0);
-        EXPECT_GT(blue, 0);
+        // Normal and active: the button text colour (red); disabled: the grey text colour (blue).
+        for (const auto& [button, focus] : {std::pair{about, false}, {about, true}, {move, false}}) {
+            if (focus)
+                button->setFocus();
+            const auto [red, blue] = redAndBluePixels(*button);
+            EXPECT_EQ(red > 0, button->isEnabled()) << focus;
+            EXPECT_EQ(blue > 0, !button->isEnabled()) << focus;
+        }
     }
     QApplication::setPalette(saved);
 }
@@ -223,7 +208,6 @@ TEST_F(ShellTest, ButtonTextColoursMissingFromTheSkinAreTheSystemOnes)
 TEST_F(ShellTest, SkinChosenThroughTheMenuAppliesAndComesBack)
 {
     auto window = openWindow();
-    EXPECT_TRUE(skinMgr.GetCurrentSkinPath().endsWith(QStringLiteral("/Default")));
     const QString ember = appDir() + QStringLiteral("/Skin/Ember");
     ASSERT_TRUE(QDir(ember).exists());
     const bool chose = whileModal<UxChooseSkinDlg>([&] { window->ChangeSkinAction()->trigger(); },
@@ -240,12 +224,12 @@ TEST_F(ShellTest, SkinChosenThroughTheMenuAppliesAndComesBack)
     EXPECT_EQ(window->GetChildBgColor(), static_cast<quint32>(info.GetInt(QStringLiteral("ChildBgColor"), 0)));
     EXPECT_EQ(window->GetMinWindowSize(),
               QSize(info.GetInt(QStringLiteral("MinSize_X"), 620), info.GetInt(QStringLiteral("MinSize_Y"), 466)));
-    EXPECT_EQ(QDir(pref.GetString(QStringLiteral("last_skin"))).canonicalPath(), QDir(ember).canonicalPath());
     // The header sits under the new skin's title bar.
     const QRect title = window->GetTitleBarRect();
     EXPECT_EQ(window->Header()->geometry().topLeft(), QPoint(title.x(), title.y() + title.height()));
     window->close();
 
+    // Stored: the next window starts with it.
     auto next = openWindow();
     EXPECT_EQ(QDir(skinMgr.GetCurrentSkinPath()).canonicalPath(), QDir(ember).canonicalPath());
 }
@@ -253,11 +237,6 @@ TEST_F(ShellTest, SkinChosenThroughTheMenuAppliesAndComesBack)
 TEST_F(ShellTest, LanguageChosenThroughTheMenuTranslatesAtOnce)
 {
     auto window = openWindow();
-    QStringList names;
-    for (QAction* action : window->LanguageActions())
-        names << action->text();
-    for (const char* name : {"English", "German", "Japanese", "Chinese(Simplified)", "Chinese(Traditional)"})
-        EXPECT_TRUE(names.contains(QString::fromUtf8(name))) << name;
     EXPECT_TRUE(languageAction(*window, QStringLiteral("English"))->isChecked());
     EXPECT_EQ(window->LanguageMenu()->title(), QStringLiteral("Lanaguage"));
     // Choosing the checked language stores it and translates the window again.

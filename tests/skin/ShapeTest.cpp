@@ -1,3 +1,4 @@
+#include "Pictures.h"
 #include "TempDir.h"
 
 #include "skin/GlobalHelper.h"
@@ -22,21 +23,10 @@ QByteArray with(QByteArray b, int at, quint32 v, int bytes = 4)
     return b;
 }
 
-// A 24-bit bitmap built byte by byte (pixels top row first), so that tests
-// control every header field.
+// A 24-bit bitmap of the given pixels, top row first.
 QByteArray bmp(int w, int h, const QList<QRgb>& pixels)
 {
-    const int rowSize = (24 * w + 31) / 32 * 4;
-    QByteArray b(54 + rowSize * h, '\0');
-    b = with(with(with(b, 0, 'B' | 'M' << 8, 2), 10, 54), 14, 40); // signature, pixel offset, info size
-    b = with(with(with(b, 18, quint32(w)), 22, quint32(h)), 26, 1 | 24 << 16); // size, one plane of 24 bits
-    for (int i = 0; i < w * h; ++i) {
-        char* px = b.data() + 54 + (h - 1 - i / w) * rowSize + 3 * (i % w);
-        px[0] = char(qBlue(pixels[i]));
-        px[1] = char(qGreen(pixels[i]));
-        px[2] = char(qRed(pixels[i]));
-    }
-    return b;
+    return bitmap24(w, h, [&](int x, int y) { return pixels[y * w + x]; });
 }
 
 QByteArray filled(int w, int h, QRgb c) { return bmp(w, h, QList<QRgb>(w * h, c)); }

@@ -152,7 +152,7 @@ TEST_F(SkinMgr, MissingOrBrokenFolderFallsBackToDefault)
     EXPECT_EQ(item.loaded.size(), 4);
 }
 
-TEST_F(Preferences, KeepValuesTheAppInfoAndTheAppDir)
+TEST_F(Preferences, KeepValuesAndTheAppDir)
 {
     const QString local = QStringLiteral("/home/ann/Vidéos, new/");
     EXPECT_EQ(UxAppPref().GetString(QStringLiteral("LocalPath")), QString());
@@ -162,12 +162,6 @@ TEST_F(Preferences, KeepValuesTheAppInfoAndTheAppDir)
     EXPECT_EQ(raw.value(QStringLiteral("Settings/LocalPath")).toString(), local);
 
     UxAppPref pref;
-    AppInfo info;
-    info.windowTitle = QStringLiteral("Reelkeeper");
-    pref.SetAppInfo(info);
-    info.windowTitle = QStringLiteral("changed");
-    EXPECT_EQ(pref.GetAppInfo().windowTitle, QStringLiteral("Reelkeeper"));
-
     const QByteArray saved = qgetenv("REELKEEPER_APPDIR");
     qputenv("REELKEEPER_APPDIR", QFile::encodeName(path("Blue")) + "/");
     EXPECT_EQ(pref.GetAppDir(), path("Blue"));

@@ -2,6 +2,7 @@
 #include "TempDir.h"
 
 #include "storage/Catalogue.h"
+#include "storage/DroppedVideos.h"
 
 #include <gtest/gtest.h>
 
@@ -101,4 +102,32 @@ TEST(Scan, EachPathOnceUnreadableWithoutLengthAndStopsWhenCancelled)
 
     int asked = 0;
     EXPECT_EQ(scan(videoPattern(qpath(dir.path())), [&] { return ++asked > 2; }).size(), 2u);
+}
+
+// A drop carries all its files as videos, or none: local, absolute, existing files named
+// ".mp4" in any case, none of them from the folder the list shows.
+TEST(DroppedVideos, AllOrNothing)
+{
+    TempDir dir;
+    for (const char* name : {"a.mp4", "B.MP4", "note.txt", "dir.mp4/x", "shown/c.mp4"})
+        dir.write(name, "x");
+    const QString base = qpath(dir.path()) + u'/';
+    const auto file = [&](const char* name) { return QUrl::fromLocalFile(base + QLatin1String(name)); };
+    const struct
+    {
+        QList<QUrl> urls;
+        QStringList videos;
+    } cases[] = {
+        {{file("B.MP4"), file("shown/../a.mp4")}, {base + "B.MP4", base + "a.mp4"}},
+        {{file("a.mp4"), file("note.txt")}, {}},
+        {{file("dir.mp4")}, {}},
+        {{file("gone.mp4")}, {}},
+        {{file("a.mp4"), file("shown/c.mp4")}, {}},
+        {{QUrl("https://example.org/a.mp4")}, {}},
+        {{QUrl("file:/" + base + "a.mp4")}, {}}, // a host: its path's first folder, as a share's name
+        {{QUrl("file:a.mp4")}, {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(droppedVideos(c.urls, base + "shown/").join(u'|').toStdString(), c.videos.join(u'|').toStdString());
+    EXPECT_EQ(droppedVideos({file("shown/c.mp4")}, QString()), QStringList{base + "shown/c.mp4"});
 }

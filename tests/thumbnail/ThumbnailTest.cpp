@@ -1,3 +1,4 @@
+#include "StorageTestSupport.h"
 #include "TempDir.h"
 #include "thumbnail/Cache.h"
 #include "thumbnail/Thumbnail.h"
@@ -17,11 +18,6 @@
 namespace {
 
 const std::string kClips = REELKEEPER_TEST_DATA "/thumbnail/";
-
-QString q(const std::filesystem::path& path)
-{
-    return QString::fromStdString(path.string());
-}
 
 bool dark(QRgb pixel)
 {
@@ -77,7 +73,7 @@ TEST_P(Refused, NoFile)
     const auto video = GetParam().bytes == "missing" ? dir.path() / "gone.mp4" : dir.write("v.mp4", GetParam().bytes);
     const auto out = dir.path() / "v.THM";
     QString error;
-    EXPECT_FALSE(thumbnail::writeThumbnail(q(video), q(out), &error));
+    EXPECT_FALSE(thumbnail::writeThumbnail(qpath(video), qpath(out), &error));
     EXPECT_TRUE(error.startsWith(QString::fromLatin1(GetParam().reason))) << error.toStdString();
     EXPECT_FALSE(std::filesystem::exists(out));
 }
@@ -155,7 +151,7 @@ TEST_P(Bounded, PeakAndTime)
     if (child == 0) {
         ::alarm(30);
         QString error;
-        const bool refused = !thumbnail::makeThumbnail(q(video), &error)
+        const bool refused = !thumbnail::makeThumbnail(qpath(video), &error)
             && error.startsWith(QString::fromLatin1(GetParam().reason));
         ::_exit(refused ? 0 : 1);
     }
@@ -181,30 +177,30 @@ TEST(Thumbnail, ExistingFileKeptUnlessReplaced)
     const auto out = dir.write("v.THM", "mine");
     const QString video = QString::fromStdString(kClips + "wide.mp4");
     QString error;
-    EXPECT_FALSE(thumbnail::writeThumbnail(video, q(out), &error));
+    EXPECT_FALSE(thumbnail::writeThumbnail(video, qpath(out), &error));
     EXPECT_EQ(readFileBytes(out), "mine");
-    EXPECT_TRUE(thumbnail::writeThumbnail(video, q(out), &error, true));
-    EXPECT_EQ(QImage(q(out)).size(), QSize(160, 120));
+    EXPECT_TRUE(thumbnail::writeThumbnail(video, qpath(out), &error, true));
+    EXPECT_EQ(QImage(qpath(out)).size(), QSize(160, 120));
 }
 
 // A picture is made once; a video without one is remembered; a changed video is looked at again.
 TEST(Cache, MadeOnceRememberedRenewed)
 {
     TempDir dir;
-    thumbnail::setCacheRoot(q(dir.path() / "cache"));
+    thumbnail::setCacheRoot(qpath(dir.path() / "cache"));
     const auto video = dir.write("v.mp4", clip("wide.mp4"));
     const auto bad = dir.write("bad.mp4", clip("audio-only.mp4"));
 
-    const auto first = thumbnail::cachedPicture(q(video));
+    const auto first = thumbnail::cachedPicture(qpath(video));
     ASSERT_TRUE(first);
     std::filesystem::last_write_time(first->toStdString(), std::filesystem::file_time_type{});
-    EXPECT_EQ(thumbnail::cachedPicture(q(video)), first);
+    EXPECT_EQ(thumbnail::cachedPicture(qpath(video)), first);
     EXPECT_EQ(std::filesystem::last_write_time(first->toStdString()), std::filesystem::file_time_type{});
 
-    EXPECT_FALSE(thumbnail::cachedPicture(q(bad)));
+    EXPECT_FALSE(thumbnail::cachedPicture(qpath(bad)));
     std::filesystem::copy_file(kClips + "wide.mp4", bad, std::filesystem::copy_options::overwrite_existing);
     std::filesystem::last_write_time(bad, std::filesystem::last_write_time(bad) + std::chrono::seconds(5));
-    EXPECT_TRUE(thumbnail::cachedPicture(q(bad)));
+    EXPECT_TRUE(thumbnail::cachedPicture(qpath(bad)));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path() / "cache"), {}), 3);
     thumbnail::setCacheRoot({});
 }
