@@ -14,7 +14,7 @@ packages=(
     build-essential cmake ninja-build pkg-config git
     qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
+    libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
     ffmpeg
     fonts-wqy-microhei
     desktop-file-utils appstream dpkg-dev file
