@@ -231,6 +231,12 @@ int quarterTurns(const AVStream* stream)
     return static_cast<int>(((clockwise % 4) + 4) % 4);
 }
 
+// Damaged timestamps may be anywhere in 64 bits; differences of clamped ones can't overflow.
+std::int64_t clampTime(std::int64_t us)
+{
+    return std::clamp<std::int64_t>(us, -(std::int64_t{1} << 60), std::int64_t{1} << 60);
+}
+
 bool sameLayout(const AVChannelLayout& a, const AVChannelLayout& b)
 {
     if (a.order != b.order || a.nb_channels != b.nb_channels)
@@ -476,7 +482,7 @@ bool Job::openDecoders()
     }
     m_turns = quarterTurns(video);
     if (video->start_time != AV_NOPTS_VALUE)
-        m_startUs = av().av_rescale_q(video->start_time, video->time_base, AVRational{1, AV_TIME_BASE});
+        m_startUs = clampTime(av().av_rescale_q(video->start_time, video->time_base, AVRational{1, AV_TIME_BASE}));
 
     // Rates above the profile's are halved while that keeps them at 20 or more
     // (60 -> 30, 50 -> 25), otherwise capped.
@@ -731,7 +737,7 @@ bool Job::takeVideoFrame(AVFrame* frame)
     const AVRational base = m_in->streams[m_videoIndex]->time_base;
     std::int64_t slot = m_nextSlot;
     if (ts != AV_NOPTS_VALUE) {
-        const std::int64_t us = av().av_rescale_q(ts, base, AVRational{1, AV_TIME_BASE});
+        const std::int64_t us = clampTime(av().av_rescale_q(ts, base, AVRational{1, AV_TIME_BASE}));
         if (m_startUs == AV_NOPTS_VALUE)
             m_startUs = us;
         slot = av().av_rescale_q_rnd(us - m_startUs, AVRational{1, AV_TIME_BASE}, av_inv_q(m_rate),
@@ -739,17 +745,21 @@ bool Job::takeVideoFrame(AVFrame* frame)
     } else if (m_startUs == AV_NOPTS_VALUE) {
         m_startUs = 0;
     }
+    // A jump either way beyond kMaxGapSeconds (damaged or restarted timestamps)
+    // is taken out: the pictures go on from the last one, as the sound does.
+    const std::int64_t maxGap = std::max<std::int64_t>(1, std::int64_t{kMaxGapSeconds} * m_rate.num / m_rate.den);
+    if (m_last && (slot > m_nextSlot + maxGap || slot < m_nextSlot - maxGap)) {
+        m_startUs = clampTime(m_startUs + av().av_rescale_q(slot - m_nextSlot, av_inv_q(m_rate), AVRational{1, AV_TIME_BASE}));
+        slot = m_nextSlot;
+    }
     // Pictures before their slot are dropped (a higher source rate); a gap is
-    // filled with the last picture, a jump beyond kMaxGapSeconds is not.
+    // filled with the last picture.
     if (slot < m_nextSlot && m_last)
         return true;
     slot = std::max(slot, m_nextSlot);
-    const std::int64_t maxGap = static_cast<std::int64_t>(kMaxGapSeconds) * m_rate.num / m_rate.den;
-    if (m_last && slot - m_nextSlot <= maxGap) {
-        while (m_nextSlot < slot) {
-            if (stopped() || !sendVideo(m_last.get(), m_nextSlot))
-                return false;
-        }
+    while (m_last && m_nextSlot < slot) {
+        if (stopped() || !sendVideo(m_last.get(), m_nextSlot))
+            return false;
     }
     if (!picture(frame))
         return false;
@@ -791,8 +801,10 @@ bool Job::silenceUntil(std::int64_t samples)
         if (av().av_audio_fifo_write(m_fifo.get(), reinterpret_cast<void**>(silent->extended_data), n) < n)
             return fail(Error::Encode, "out of memory", ENOMEM);
         m_samplesQueued += n;
+        if (!feedAudio(false) || stopped())
+            return false;
     }
-    return feedAudio(false);
+    return true;
 }
 
 // Whole encoder frames from the queue to the encoder; with flush, the rest too.
@@ -832,7 +844,7 @@ bool Job::takeAudioFrame(AVFrame* frame)
         // Audio that starts after the pictures gets silence in front.
         const std::int64_t ts = frame->best_effort_timestamp;
         if (ts != AV_NOPTS_VALUE && m_startUs != AV_NOPTS_VALUE) {
-            const std::int64_t us = av().av_rescale_q(ts, m_in->streams[m_audioIndex]->time_base, AVRational{1, AV_TIME_BASE});
+            const std::int64_t us = clampTime(av().av_rescale_q(ts, m_in->streams[m_audioIndex]->time_base, AVRational{1, AV_TIME_BASE}));
             const std::int64_t lead = us - m_startUs;
             if (lead > 0 && lead < std::int64_t{kMaxLeadSeconds} * AV_TIME_BASE
                 && !silenceUntil(av().av_rescale_q(lead, AVRational{1, AV_TIME_BASE}, AVRational{1, m_profile.sampleRate})))

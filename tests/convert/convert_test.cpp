@@ -146,7 +146,7 @@ const Source kSources[] = {
     {"Hevc", "a.mp4", "-f lavfi -i testsrc2=s=640x360:r=25:d=1 -f lavfi -i sine=d=1 -c:v libx265 -x265-params log-level=none -c:a aac", "25/1", true, -1},
     {"Vp9Webm", "a.webm", "-f lavfi -i testsrc2=s=320x240:r=24000/1001:d=1 -f lavfi -i sine=d=1 -c:v libvpx-vp9 -deadline realtime -c:a libopus", "24000/1001", false, 20},
     {"Mpeg4AspAvi", "a.avi", "-f lavfi -i testsrc2=s=352x288:r=25:d=1 -f lavfi -i sine=d=1 -c:v mpeg4 -vtag XVID -bf 2 -c:a mp3", "25/1", false, 20},
-    {"Rate60", "a.mp4", "-f lavfi -i testsrc2=s=320x180:r=60:d=1 -f lavfi -i sine=d=1 -c:v libx264 -preset ultrafast -c:a aac", "30/1", true, -1},
+    {"Rate5994", "a.mp4", "-f lavfi -i testsrc2=s=320x180:r=60000/1001:d=1 -f lavfi -i sine=d=1 -c:v libx264 -preset ultrafast -c:a aac", "30000/1001", true, -1},
     {"PortraitTurned", "a.mp4", "-f lavfi -i testsrc2=s=320x180:r=30:d=1 -f lavfi -i sine=d=1 -c:v libx264 -preset ultrafast -c:a aac", "30/1", false, 60, true},
     {"Surround51", "a.mp4", "-f lavfi -i testsrc2=s=320x180:r=30:d=1 -f lavfi -i sine=d=1 -ac 6 -c:v libx264 -preset ultrafast -c:a aac", "30/1", true, -1},
     {"NoAudio", "a.mp4", "-f lavfi -i testsrc2=s=320x180:r=30:d=1 -c:v libx264 -preset ultrafast", "30/1", true, -1},
