@@ -268,6 +268,8 @@ public:
 
     ~Job()
     {
+        if (m_swrLayout.nb_channels > 0)
+            av().av_channel_layout_uninit(&m_swrLayout);
         if (m_input.fd >= 0)
             ::close(m_input.fd);
     }
@@ -362,6 +364,7 @@ private:
     FramePtr m_turned; // the scaled picture before it is turned
     FramePtr m_last;   // the last picture sent, repeated to fill gaps
     std::int64_t m_nextSlot = 0;
+    std::int64_t m_skippedUs = 0; // media time taken out of forward jumps
     std::int64_t m_framesOut = 0;
 
     // Audio: the resampler for the current source format, the queue before the encoder.
@@ -749,7 +752,9 @@ bool Job::takeVideoFrame(AVFrame* frame)
     // is taken out: the pictures go on from the last one, as the sound does.
     const std::int64_t maxGap = std::max<std::int64_t>(1, std::int64_t{kMaxGapSeconds} * m_rate.num / m_rate.den);
     if (m_last && (slot > m_nextSlot + maxGap || slot < m_nextSlot - maxGap)) {
-        m_startUs = clampTime(m_startUs + av().av_rescale_q(slot - m_nextSlot, av_inv_q(m_rate), AVRational{1, AV_TIME_BASE}));
+        const std::int64_t jump = av().av_rescale_q(slot - m_nextSlot, av_inv_q(m_rate), AVRational{1, AV_TIME_BASE});
+        m_startUs = clampTime(m_startUs + jump);
+        m_skippedUs = clampTime(m_skippedUs + std::max<std::int64_t>(jump, 0));
         slot = m_nextSlot;
     }
     // Pictures before their slot are dropped (a higher source rate); a gap is
@@ -951,6 +956,18 @@ bool Job::finish()
         return false;
     if (m_framesOut == 0)
         return fail(Error::Decode, "no picture decoded");
+    // A file cut short ends before the length its container declares (the
+    // video's own, else the whole file's); lengths FFmpeg guessed from
+    // timestamps or the bit rate prove nothing.
+    const AVStream* video = m_in->streams[m_videoIndex];
+    const std::int64_t declared = m_in->duration_estimation_method != AVFMT_DURATION_FROM_STREAM ? 0
+        : video->duration > 0 && video->time_base.num > 0
+        ? av().av_rescale_q(video->duration, video->time_base, AVRational{1, AV_TIME_BASE})
+        : m_durationUs;
+    const std::int64_t covered = m_doneUs + m_skippedUs;
+    if (declared > 0 && declared - covered > std::max<std::int64_t>(AV_TIME_BASE, declared / 10))
+        return fail(Error::Decode, "ends at " + std::to_string(m_doneUs / 1000) + " ms of "
+                                       + std::to_string(declared / 1000) + " ms");
     if (m_audioDec) {
         if (!decodeAudio(nullptr))
             return false;

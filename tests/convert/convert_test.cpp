@@ -242,6 +242,12 @@ TEST(BadInput, FailsWithItsKind)
     const fs::path good = makeClip(dir, "good.mp4", "-f lavfi -i testsrc2=s=160x90:r=30:d=1 -f lavfi -i sine=d=1 "
                                                     "-c:v libx264 -preset ultrafast -c:a aac");
     const std::string bytes = readFileBytes(good);
+    const std::string front = readFileBytes(makeClip(dir, "front.mp4", "-f lavfi -i testsrc2=s=160x90:r=30:d=2 -f lavfi -i sine=d=2 "
+                                                                      "-c:v libx264 -preset ultrafast -c:a aac -movflags +faststart"));
+    const std::string webm = readFileBytes(makeClip(dir, "w.webm", "-f lavfi -i testsrc2=s=160x90:r=30:d=4 -c:v libvpx-vp9 -deadline realtime"));
+    std::string damaged = front;
+    for (std::size_t i = damaged.size() / 2; i < damaged.size() / 2 + 3000; ++i)
+        damaged[i] = static_cast<char>(i * 37);
     std::string unknownCodec = bytes;
     for (std::size_t at = 0; (at = unknownCodec.find("avc1", at)) != std::string::npos;)
         unknownCodec.replace(at, 4, "qqqq");
@@ -255,6 +261,9 @@ TEST(BadInput, FailsWithItsKind)
         {"empty", "", convert::Error::Open},
         {"cut before its index", bytes.substr(0, bytes.size() / 2), convert::Error::Open},
         {"unknown codec", unknownCodec, convert::Error::Unsupported},
+        {"cut in its pictures", front.substr(0, front.size() * 6 / 10), convert::Error::Decode},
+        {"damaged in the middle", damaged, convert::Error::Decode},
+        {"webm cut short", webm.substr(0, webm.size() / 2), convert::Error::Decode},
     };
     for (const Case& c : table) {
         const fs::path in = dir.write(std::string(c.name) + ".in", c.bytes);
@@ -318,6 +327,20 @@ TEST(Cancel, StopsWithinHalfASecond)
     EXPECT_LT(took, 500ms);
     for (std::size_t i = 1; i < reports.size(); ++i)
         EXPECT_GE(reports[i] - reports[i - 1], 30ms);
+}
+
+// Timestamps that jump by an hour (two recordings joined) are taken out, not filled.
+TEST(Timing, JumpsAreTakenOut)
+{
+    TempDir dir;
+    const std::string args = "-f lavfi -i testsrc2=s=160x90:r=25:d=1 -f lavfi -i sine=d=1 -c:v mpeg2video -c:a mp2 ";
+    const std::string first = readFileBytes(makeClip(dir, "1.ts", args));
+    const std::string second = readFileBytes(makeClip(dir, "2.ts", args + "-output_ts_offset 3600"));
+    const fs::path joined = dir.write("joined.ts", first + second);
+    const Converted c = convertFile(dir, joined, convert::defaultProfile(), "out.mp4");
+    ASSERT_EQ(c.result.status, convert::Status::Done) << c.result.detail;
+    EXPECT_NEAR(c.result.durationUs, 2'000'000, 200'000);
+    EXPECT_LT(fs::file_size(c.out), 1u << 20);
 }
 
 TEST(ChooseTitle, PspTitleThenContainerThenName)
