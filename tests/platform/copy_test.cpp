@@ -682,12 +682,15 @@ TEST(PublishTemporary, CallsInOrderAndFailures)
             ::close(temp->fd);
             const bool ok = failAt == 0 && !taken;
             EXPECT_EQ(published.ok(), ok) << failAt << taken;
-            if (failAt == 0)
+            if (failAt == 0) {
                 EXPECT_EQ(ops.calls, taken ? Calls(order.begin(), order.end() - 1) : order);
-            if (taken && (failAt == 0 || failAt == 4))
+            }
+            if (taken && (failAt == 0 || failAt == 4)) {
                 EXPECT_EQ(published.status, FileOpStatus::AlreadyExists);
-            if (ok || taken)
+            }
+            if (ok || taken) {
                 EXPECT_EQ(readFileBytes(c.target), ok ? "new" : "old") << failAt;
+            }
             EXPECT_EQ(hasTemporary(c.folder), !ok) << failAt;
             EXPECT_EQ(fs::exists(c.target), ok || taken) << failAt;
         }
