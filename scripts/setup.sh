@@ -2,7 +2,7 @@
 # Installs what is missing on a Debian 12 machine, builds Reelkeeper, then
 # either starts it (run), runs the whole test suite (test) or runs the suite
 # under AddressSanitizer and UndefinedBehaviorSanitizer (sanitize), or only the
-# tests of the title engine, the thumbnail maker, the copy routine and the
+# tests of the title engine, the thumbnail maker, the converter, the copy routine and the
 # transfer engine and the fuzz corpus replays under them (sanitize-core).
 set -euo pipefail
 
@@ -14,7 +14,7 @@ packages=(
     build-essential cmake ninja-build pkg-config git
     qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
+    libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
     ffmpeg
     fonts-wqy-microhei
     desktop-file-utils appstream dpkg-dev file
@@ -65,8 +65,8 @@ sanitize)
     ;;
 sanitize-core)
     cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREELKEEPER_SANITIZE=ON -DREELKEEPER_BUILD_BENCH=OFF
-    cmake --build "$root/build-asan" -j "$(nproc)" --target mp4title_tests thumbnail_tests platform_tests transfer_engine_tests \
-        fuzz_title_replay fuzz_region_replay fuzz_thumbnail_replay fuzz_names_replay fuzz_naming_replay
+    cmake --build "$root/build-asan" -j "$(nproc)" --target mp4title_tests thumbnail_tests convert_tests platform_tests transfer_engine_tests \
+        fuzz_title_replay fuzz_region_replay fuzz_thumbnail_replay fuzz_convert_replay fuzz_names_replay fuzz_naming_replay
     ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 QT_QPA_PLATFORM=offscreen \
         ctest --test-dir "$root/build-asan" --output-on-failure -j "$(nproc)" -L core
     ;;

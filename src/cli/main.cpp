@@ -24,6 +24,10 @@ const char kUsage[] =
     "  thumbnail [--force] [-z] VIDEO [OUT]\n"
     "                            make the video's 160x120 PSP thumbnail from a key frame;\n"
     "                            OUT defaults to the .THM beside VIDEO, kept without --force\n"
+    "  convert [--profile avc480|mpeg4] IN OUT\n"
+    "                            make any video into a file the PSP plays, titled after IN:\n"
+    "                            avc480 (default): H.264 480x272 (system software 3.30 and later),\n"
+    "                            mpeg4: MPEG-4 320x240 (every PSP); OUT is never replaced\n"
     "  copy-to-psp [--psp ROOT] [--next-num N] [--yes|--no] [-z] FILE...\n"
     "                            copy videos (each with its .THM) to the PSP under PSP names\n"
     "  move-to-psp [--psp ROOT] [--next-num N] [--yes|--no] [-z] FILE...\n"
@@ -81,6 +85,8 @@ int run(int argc, char** argv)
         return cli::runNextName(args);
     if (command == "thumbnail")
         return cli::runThumbnail(args);
+    if (command == "convert")
+        return cli::runConvert(args);
     if (command == "copy-to-psp" || command == "move-to-psp" || command == "copy-from-psp"
         || command == "move-from-psp" || command == "delete")
         return cli::runTransfer(command, args);

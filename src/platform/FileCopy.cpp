@@ -576,6 +576,57 @@ FileOpResult FileOps::restoreFile(const QString& stashed, const QString& path) c
     return renamed == 0 ? FileOpResult{FileOpStatus::Ok, 0} : classify(errno);
 }
 
+std::optional<FileOps::Temporary> FileOps::createTemporary(const QString& folder, FileOpResult* outcome) const
+{
+    QByteArray prefix = encodePath(folder);
+    if (!prefix.isEmpty() && !prefix.endsWith('/'))
+        prefix += '/';
+    const Fd dir(openFolder(prefix.isEmpty() ? QByteArray(".") : prefix));
+    const auto report = [outcome](FileOpResult r) {
+        if (outcome)
+            *outcome = r;
+    };
+    if (!dir) {
+        report(classify(errno));
+        return std::nullopt;
+    }
+    for (int attempt = 0; attempt < 32; ++attempt) {
+        const QByteArray name = temporaryName(attempt);
+        const int fd = sys(Sys::CreateTemp, {dir.get(), name.constData(), nullptr, -1, nullptr});
+        if (fd >= 0) {
+            ::flock(fd, LOCK_EX);
+            report({FileOpStatus::Ok, 0});
+            return Temporary{fd, decodePath(prefix + name)};
+        }
+        if (errno != EEXIST) {
+            report(classify(errno));
+            return std::nullopt;
+        }
+    }
+    report(classify(EEXIST));
+    return std::nullopt;
+}
+
+FileOpResult FileOps::publishTemporary(const Temporary& temporary, const QString& path) const
+{
+    const PathParts to = splitPath(encodePath(path));
+    const Fd dir(openFolder(to.folder));
+    if (!dir || to.name.isEmpty())
+        return classify(dir ? ENOENT : errno);
+    if (sys(Sys::SyncFile, {dir.get(), nullptr, nullptr, temporary.fd, nullptr}) != 0)
+        return classify(errno);
+    const QByteArray from = splitPath(encodePath(temporary.path)).name;
+    if (renameNoReplace(dir.get(), from.constData(), to.name.constData()) != 0)
+        return classify(errno);
+    if (sys(Sys::SyncFolder, {dir.get(), nullptr, nullptr, dir.get(), nullptr}) != 0 && !isUnsupported(errno)) {
+        const int error = errno;
+        // The name may not survive an unplug: it goes back to the temporary.
+        sys(Sys::Rename, {dir.get(), to.name.constData(), from.constData(), -1, nullptr});
+        return classify(error);
+    }
+    return {FileOpStatus::Ok, 0};
+}
+
 int FileOps::removeStaleTemporaries(const QString& folder, std::time_t notBefore) const
 {
     const QByteArray encoded = encodePath(folder);

@@ -132,6 +132,27 @@ public:
      */
     int removeStaleTemporaries(const QString& folder, std::time_t notBefore) const;
 
+    /** A temporary of this program being written; the caller owns (and closes) fd. */
+    struct Temporary
+    {
+        int fd = -1;
+        QString path;
+    };
+    /**
+     * Creates a new, empty temporary (".reelkeeper-XXXXXXXXXXXX.tmp") in a
+     * folder, exclusively, open for writing and locked as a copy's temporary
+     * (so it is never removed as stale while open). The caller writes it, then
+     * publishes or removes it.
+     */
+    virtual std::optional<Temporary> createTemporary(const QString& folder, FileOpResult* result = nullptr) const;
+    /**
+     * Gives a written temporary its name in the same folder: syncs it, renames
+     * it without ever replacing (AlreadyExists when the name is taken: the
+     * temporary stays), then syncs the folder (a failing folder sync takes the
+     * name back and leaves the temporary).
+     */
+    virtual FileOpResult publishTemporary(const Temporary& temporary, const QString& path) const;
+
     /** Makes one folder, mode 0777 before the umask; its parent must exist. */
     virtual FileOpResult makeDirectory(const QString& path) const;
 

@@ -1,5 +1,6 @@
 #include "thumbnail/Thumbnail.h"
 
+#include "avlib/AvLib.h"
 #include "platform/FileCopy.h"
 #include "platform/PathCodec.h"
 #include "thumbnail/SampleTables.h"
@@ -9,22 +10,12 @@
 #include <QRect>
 #include <QTemporaryFile>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/imgutils.h>
-#include <libavutil/log.h>
-#include <libavutil/mem.h>
-#include <libswscale/swscale.h>
-}
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
 #include <optional>
 
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,93 +32,15 @@ constexpr int kMaxPixels = 8192 * 4320;
 constexpr int kIoBufferSize = 32 * 1024;
 // The MP4 family only: the lists show *.mp4, and nothing else is parsed.
 constexpr char kFormats[] = "mov,mp4,m4a,3gp,3g2,mj2";
-// The largest single block FFmpeg may allocate (av_max_alloc; its default is
-// 2 GiB). A thumbnail of a 1080p H.264 video asks for at most about 2 MiB at
-// once, an FFmpeg encode of a 480 x 272 H.264/AAC clip with libx264 about
-// 0.6 MiB (libx264's own buffers don't go through it). The largest picture
-// decoded, 8192 x 4320 (kMaxPixels) at 16 bits, needs about 68 MiB for one
-// plane. What a damaged index asks for beyond that fails cleanly instead of
-// growing the process by gigabytes.
-constexpr std::size_t kMaxAlloc = 128 << 20;
 constexpr char kDamaged[] = "The file is damaged: its tables claim more than it holds.";
 
-// FFmpeg's libraries (and the hundred-odd they pull in) are loaded at the first
-// picture, not at every start of a program that links this target.
-#define REELKEEPER_FFMPEG_CALLS(X) \
-    X(avutil, av_max_alloc) \
-    X(avutil, av_malloc) \
-    X(avutil, av_free) \
-    X(avutil, av_freep) \
-    X(avutil, av_strdup) \
-    X(avutil, av_log_set_level) \
-    X(avutil, av_frame_alloc) \
-    X(avutil, av_frame_free) \
-    X(avutil, av_frame_get_buffer) \
-    X(avutil, av_frame_unref) \
-    X(avutil, av_rescale_q) \
-    X(swscale, sws_getContext) \
-    X(swscale, sws_scale) \
-    X(swscale, sws_freeContext) \
-    X(avcodec, av_packet_alloc) \
-    X(avcodec, av_packet_free) \
-    X(avcodec, av_packet_unref) \
-    X(avcodec, avcodec_find_decoder) \
-    X(avcodec, avcodec_find_encoder) \
-    X(avcodec, avcodec_alloc_context3) \
-    X(avcodec, avcodec_free_context) \
-    X(avcodec, avcodec_parameters_to_context) \
-    X(avcodec, avcodec_open2) \
-    X(avcodec, avcodec_send_packet) \
-    X(avcodec, avcodec_receive_frame) \
-    X(avcodec, avcodec_send_frame) \
-    X(avcodec, avcodec_receive_packet) \
-    X(avformat, avio_alloc_context) \
-    X(avformat, avio_context_free) \
-    X(avformat, avformat_alloc_context) \
-    X(avformat, avformat_open_input) \
-    X(avformat, avformat_close_input) \
-    X(avformat, avformat_find_stream_info) \
-    X(avformat, av_find_best_stream) \
-    X(avformat, av_seek_frame) \
-    X(avformat, av_read_frame)
-
-struct Ffmpeg
-{
-#define REELKEEPER_FFMPEG_POINTER(lib, name) decltype(&::name) name = nullptr;
-    REELKEEPER_FFMPEG_CALLS(REELKEEPER_FFMPEG_POINTER)
-#undef REELKEEPER_FFMPEG_POINTER
-};
-
 // Nothing when a library or one of its calls is missing.
-const Ffmpeg* loadFfmpeg()
+const avlib::Ffmpeg* loadFfmpeg()
 {
-    static const std::optional<Ffmpeg> loaded = []() -> std::optional<Ffmpeg> {
-        // Kept open for the life of the process.
-        void* avutil = ::dlopen(REELKEEPER_AVUTIL_SO, RTLD_NOW | RTLD_LOCAL);
-        void* swscale = avutil ? ::dlopen(REELKEEPER_SWSCALE_SO, RTLD_NOW | RTLD_LOCAL) : nullptr;
-        void* avcodec = swscale ? ::dlopen(REELKEEPER_AVCODEC_SO, RTLD_NOW | RTLD_LOCAL) : nullptr;
-        void* avformat = avcodec ? ::dlopen(REELKEEPER_AVFORMAT_SO, RTLD_NOW | RTLD_LOCAL) : nullptr;
-        if (!avformat)
-            return std::nullopt;
-        Ffmpeg f;
-#define REELKEEPER_FFMPEG_LOOKUP(lib, name) \
-    f.name = reinterpret_cast<decltype(f.name)>(::dlsym(lib, #name)); \
-    if (!f.name) \
-        return std::nullopt;
-        REELKEEPER_FFMPEG_CALLS(REELKEEPER_FFMPEG_LOOKUP)
-#undef REELKEEPER_FFMPEG_LOOKUP
-        f.av_log_set_level(AV_LOG_QUIET); // reasons are ours, not the library's
-        f.av_max_alloc(kMaxAlloc);
-        return f;
-    }();
-    return loaded ? &*loaded : nullptr;
+    return avlib::load();
 }
 
-// Only called once loadFfmpeg() has succeeded.
-const Ffmpeg& av()
-{
-    return *loadFfmpeg();
-}
+using avlib::av;
 
 struct Fail
 {

@@ -650,3 +650,45 @@ TEST(Looks, FailuresAreNotAbsence)
     EXPECT_TRUE(files.list(q(dir.path() / "gone"), "*", &error).empty());
     EXPECT_EQ(error, ENOENT);
 }
+
+// A temporary written by another writer (the converter) goes through the same
+// steps: exclusive create, sync, no-replace rename, folder sync; a failing step
+// or a taken name leaves the target alone and the temporary for the caller to remove.
+TEST(PublishTemporary, CallsInOrderAndFailures)
+{
+    const Calls order{Sys::CreateTemp, Sys::SyncFile, Sys::RenameNoReplace, Sys::SyncFolder};
+    for (std::size_t failAt = 0; failAt <= order.size(); ++failAt) {
+        for (const bool taken : {false, true}) {
+            Copy c;
+            if (taken)
+                c.dir.write("psp/m4v00001.mp4", "old");
+            ReplayOps ops;
+            ops.failAt = failAt;
+            ops.failError = EIO;
+            FileOpResult created;
+            const auto temp = ops.createTemporary(q(c.folder), &created);
+            if (failAt == 1) {
+                EXPECT_FALSE(temp);
+                EXPECT_TRUE(entries(c.folder).empty() || taken);
+                continue;
+            }
+            ASSERT_TRUE(temp);
+            ASSERT_EQ(::write(temp->fd, "new", 3), 3);
+            const FileOpResult published = ops.publishTemporary(*temp, q(c.target));
+            ::close(temp->fd);
+            const bool ok = failAt == 0 && !taken;
+            EXPECT_EQ(published.ok(), ok) << failAt << taken;
+            if (failAt == 0) {
+                EXPECT_EQ(ops.calls, taken ? Calls(order.begin(), order.end() - 1) : order);
+            }
+            if (taken && (failAt == 0 || failAt == 4)) {
+                EXPECT_EQ(published.status, FileOpStatus::AlreadyExists);
+            }
+            if (ok || taken) {
+                EXPECT_EQ(readFileBytes(c.target), ok ? "new" : "old") << failAt;
+            }
+            EXPECT_EQ(hasTemporary(c.folder), !ok) << failAt;
+            EXPECT_EQ(fs::exists(c.target), ok || taken) << failAt;
+        }
+    }
+}
