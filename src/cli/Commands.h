@@ -14,6 +14,7 @@ int runLs(const Args& args);       // ls FOLDER
 int runDrives(const Args& args);   // drives [--volume DIR]...
 int runNextName(const Args& args); // next-name FOLDER
 int runThumbnail(const Args& args); // thumbnail [--force] VIDEO [OUT]
+int runCheck(const Args& args);     // check [--json] FILE...
 // copy-to-psp, move-to-psp, copy-from-psp, move-from-psp, delete
 int runTransfer(const std::string& command, const Args& args);
 
