@@ -212,8 +212,8 @@ bool CMainDlg::OnInitDialog()
 
     // The first listing always shows the default folder; OnRefresh below lists the field's.
     m_pLocalList->InitList();
-    FillLocalList(defaultFolder.endsWith(u'/') ? defaultFolder + QStringLiteral("*.mp4")
-                                               : storage::videoPattern(defaultFolder));
+    FillLocalList(defaultFolder.endsWith(u'/') ? defaultFolder + QLatin1String(storage::kListedVideoGlobs)
+                                               : storage::listedVideoPattern(defaultFolder));
     m_pPspList->InitList();
 
     // Watching starts before the search, so a PSP that comes meanwhile is not missed.
@@ -295,7 +295,7 @@ void CMainDlg::UpdateControls()
 
 void CMainDlg::OnRefresh()
 {
-    FillLocalList(storage::videoPattern(m_pFolderEdit->text()));
+    FillLocalList(storage::listedVideoPattern(m_pFolderEdit->text()));
     // Next Num and the space figures follow when the PSP list is complete.
     if (!m_strPSPPath.isEmpty())
         FillPspList();

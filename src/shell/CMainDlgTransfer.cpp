@@ -68,13 +68,13 @@ void CMainDlg::OnTransferFinished(const transfer::TransferEnd& end)
             UpdateSpace(m_strPSPPath);
         // The left list first; Refresh stays off until both fills are done.
         if (end.rebuildLocal)
-            FillLocalList(storage::videoPattern(end.localFolder));
+            FillLocalList(storage::listedVideoPattern(end.localFolder));
         if (end.rebuildPsp && !m_strPSPPath.isEmpty())
             FillPspList();
         break;
     case transfer::TransferEndKind::InvalidLocalFolder:
         m_pFolderEdit->setText(end.folderEditText);
-        FillLocalList(storage::videoPattern(end.folderEditText));
+        FillLocalList(storage::listedVideoPattern(end.folderEditText));
         break;
     case transfer::TransferEndKind::Short:
     case transfer::TransferEndKind::NoPspFolder:

@@ -1,6 +1,7 @@
 #include "widgets/CVideoListCtrl.h"
 
 #include "platform/Prompt.h"
+#include "media/Media.h"
 #include "storage/Catalogue.h"
 #include "thumbnail/Cache.h"
 #include "widgets/Thumbnail.h"
@@ -207,9 +208,13 @@ void CVideoListCtrl::scan(QPromise<void>& promise, std::shared_ptr<ScanSink> sin
     hooks.cancelled = [&] { return promise.isCanceled(); };
     hooks.add = [&](storage::ScannedVideo&& video) {
         Batch& batch = poster.batch();
-        if (video.thumbnailPath.isEmpty() && video.length)
-            withoutThumbnail.append(video.path);
         auto entry = std::make_unique<VideoEntry>();
+        // Headers only, no decoder: fast enough for every row.
+        entry->verdict = media::judge(video.path);
+        entry->bMp4 = storage::isMp4Name(video.fileName);
+        // Pictures are made of MP4 files only.
+        if (video.thumbnailPath.isEmpty() && video.length && entry->bMp4)
+            withoutThumbnail.append(video.path);
         entry->strPath = video.path;
         entry->strDate = video.dateText;
         std::optional<QImage> thumb;

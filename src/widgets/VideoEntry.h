@@ -1,9 +1,12 @@
 #pragma once
 
+#include "media/Media.h"
+
 #include <QImage>
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 /**
  * One record per list row. The row's title is the row's own text, not a field.
@@ -15,4 +18,6 @@ struct VideoEntry
     QString strDate;                // last-write date text
     QString strPath;                // full path of the video as the listing gives it
     std::unique_ptr<QImage> pThumb; // the 44 x 33 thumbnail, may be absent
+    std::optional<media::Verdict> verdict; // whether the PSP plays it, made by the scan; nothing: not judged
+    bool bMp4 = true;               // named "*.mp4": its title can be edited, it goes to the PSP as it is
 };
