@@ -281,9 +281,10 @@ int readStsd(MovContext* c, ByteStream* pb, AtomHeader atom)
         return 0;
     // The first entry describes the track.
     const std::int64_t size = read_be32(pb);
-    t->format = read_le32(pb);
+    const std::uint32_t format = read_le32(pb);
     if (size < 16 || size > atom.size - 8)
-        return 0;
+        return MOV_ERR_BAD_SIZE;
+    t->format = format;
     const std::int64_t start = atom.offset + 16; // the entry's payload
     std::int64_t fixed = 0;
     if (t->handler == mktag('v', 'i', 'd', 'e') || std::find(std::begin(kVisual), std::end(kVisual), t->format) != std::end(kVisual)) {
@@ -419,6 +420,10 @@ Result walk(ByteStream& pb, std::int64_t fileSize)
     if (w.moovError != 0) {
         result.error = w.moovError == MOV_ERR_TOO_DEEP ? QStringLiteral("the file is damaged: its atoms nest too deep")
                                                        : QStringLiteral("the file is damaged: an atom of its movie header runs past its parent");
+        return result;
+    }
+    if (std::any_of(w.tracks.begin(), w.tracks.end(), [](const Track& t) { return t.handler == mktag('v', 'i', 'd', 'e') && t.format == 0; })) {
+        result.error = QStringLiteral("the file is damaged: a video track has no sample description");
         return result;
     }
     Facts facts;
