@@ -2,6 +2,7 @@
 
 #include "media/AvFacts.h"
 #include "media/Mp4Facts.h"
+#include "platform/FileSystem.h"
 #include "platform/PathCodec.h"
 
 namespace media {
@@ -24,7 +25,10 @@ std::optional<Facts> probe(const QString& path, QString* error)
     // takes for no container at all has no tracks.
     if (isMp4)
         return facts;
-    return av::readFile(path, error);
+    facts = av::readFile(path, error);
+    if (facts)
+        facts->fileSize = platform::fileSystem().fileSize(path).value_or(0);
+    return facts;
 }
 
 Verdict judge(const QString& path, const PlayProfile& profile)

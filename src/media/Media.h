@@ -49,7 +49,8 @@ struct Facts
     int otherTracks = 0;
     std::optional<VideoFacts> video;
     std::optional<AudioFacts> audio;
-    bool cutShort = false; // the header was read whole but the file ends inside an atom
+    bool cutShort = false;   // the header was read whole but the file ends inside an atom
+    bool fragmented = false; // MP4 with movie fragments (mvex, moof)
 };
 
 struct Verdict

@@ -46,6 +46,7 @@ struct Walk
     int moovError = 0;
     std::uint32_t brand = 0;
     bool ftyp = false;
+    bool fragmented = false;
 };
 
 Walk& walkOf(MovContext* c)
@@ -86,6 +87,12 @@ int readFtyp(MovContext* c, ByteStream* pb, AtomHeader atom)
         w.brand = read_le32(pb);
         w.ftyp = true;
     }
+    return 0;
+}
+
+int readFragments(MovContext* c, ByteStream*, AtomHeader)
+{
+    walkOf(c).fragmented = true;
     return 0;
 }
 
@@ -267,7 +274,7 @@ const AtomHandlerEntry kTable[] = {
     {TAG("mdia"), mov_read_container}, {TAG("mdhd"), readMdhd}, {TAG("hdlr"), readHdlr},
     {TAG("minf"), mov_read_container}, {TAG("stbl"), mov_read_container}, {TAG("stsd"), readStsd},
     {TAG("stts"), readStts}, {TAG("avcC"), readAvcC}, {TAG("hvcC"), readHvcC}, {TAG("vpcC"), readVpcC},
-    {TAG("esds"), readEsds}, {TAG("pasp"), readPasp}, {TAG("wave"), mov_read_container}, {0, nullptr},
+    {TAG("esds"), readEsds}, {TAG("pasp"), readPasp}, {TAG("wave"), mov_read_container}, {TAG("mvex"), readFragments}, {TAG("moof"), readFragments}, {0, nullptr},
 };
 #undef TAG
 
@@ -432,6 +439,7 @@ Result walk(ByteStream& pb, std::int64_t fileSize)
         : (w.brand & 0xFFFFFF) == mktag('3', 'g', 0, 0) ? QStringLiteral("3gp")
                                                           : QStringLiteral("mp4");
     facts.cutShort = err != 0;
+    facts.fragmented = w.fragmented;
     for (const Track& t : w.tracks)
         finishTrack(t, facts);
     facts.otherTracks += w.extraTracks;

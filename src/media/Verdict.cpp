@@ -119,6 +119,8 @@ Verdict judgeFacts(const Facts& f, const PlayProfile& p)
         reasons << QStringLiteral("%1 other track%2").arg(f.otherTracks).arg(f.otherTracks > 1 ? "s" : "");
     if (f.fileSize > p.maxFileSize)
         reasons << QStringLiteral("%1 GiB is larger than 4 GiB").arg(number(std::floor(f.fileSize / 1073741824.0 * 100) / 100));
+    if (f.fragmented)
+        reasons << QStringLiteral("fragmented MP4");
     if (f.cutShort)
         reasons << QStringLiteral("the file is cut short");
     verdict.kind = reasons.isEmpty() ? Verdict::Kind::Plays : Verdict::Kind::WontPlay;
@@ -143,6 +145,7 @@ QJsonObject toJson(const std::optional<Facts>& facts, const Verdict& verdict)
     o[QStringLiteral("video_tracks")] = facts->videoTracks;
     o[QStringLiteral("audio_tracks")] = facts->audioTracks;
     o[QStringLiteral("other_tracks")] = facts->otherTracks;
+    o[QStringLiteral("fragmented")] = facts->fragmented;
     auto put = [](QJsonObject& to, const char* key, const QString& text) {
         if (!text.isEmpty())
             to[QLatin1String(key)] = text;

@@ -3,6 +3,7 @@
 #include "platform/FileCopy.h"
 #include "platform/PathCodec.h"
 #include "thumbnail/SampleTables.h"
+#include "thumbnail/StreamProbe.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/display.h>
 #include <libavutil/imgutils.h>
 #include <libavutil/log.h>
 #include <libavutil/mem.h>
@@ -19,6 +21,8 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -65,6 +69,7 @@ constexpr char kDamaged[] = "The file is damaged: its tables claim more than it 
     X(avutil, av_frame_get_buffer) \
     X(avutil, av_frame_unref) \
     X(avutil, av_rescale_q) \
+    X(avutil, av_display_rotation_get) \
     X(swscale, sws_getContext) \
     X(swscale, sws_scale) \
     X(swscale, sws_freeContext) \
@@ -89,7 +94,8 @@ constexpr char kDamaged[] = "The file is damaged: its tables claim more than it 
     X(avformat, avformat_find_stream_info) \
     X(avformat, av_find_best_stream) \
     X(avformat, av_seek_frame) \
-    X(avformat, av_read_frame)
+    X(avformat, av_read_frame) \
+    X(avformat, av_stream_get_side_data)
 
 struct Ffmpeg
 {
@@ -562,6 +568,102 @@ bool writeThumbnail(const QString& video, const QString& out, QString* error, bo
 {
     const std::optional<QByteArray> jpeg = makeThumbnail(video, error);
     return jpeg && writeJpeg(*jpeg, out, replace, error);
+}
+
+namespace {
+
+// Demuxers of the video files the lists show; nothing else is tried.
+constexpr char kProbeFormats[] = "matroska,webm,avi,mov,mp4,m4a,3gp,3g2,mj2,mpeg,mpegts,mpegvideo,asf,flv,ogg,h264,hevc,m4v";
+constexpr std::int64_t kProbeBytes = 2 << 20;
+constexpr std::int64_t kProbeMicroseconds = 2000000;
+constexpr std::chrono::milliseconds kProbeTime{2000};
+constexpr int kMaxExtradata = 1 << 16;
+
+StreamInfo streamInfo(const AVStream* st)
+{
+    const AVCodecParameters* p = st->codecpar;
+    StreamInfo info;
+    info.type = p->codec_type == AVMEDIA_TYPE_VIDEO ? StreamInfo::Video
+        : p->codec_type == AVMEDIA_TYPE_AUDIO       ? StreamInfo::Audio
+                                                    : StreamInfo::Other;
+    info.attachedPicture = (st->disposition & AV_DISPOSITION_ATTACHED_PIC) != 0;
+    info.codecId = p->codec_id;
+    info.profile = p->profile;
+    info.level = p->level;
+    info.width = p->width;
+    info.height = p->height;
+    info.sarNum = p->sample_aspect_ratio.num;
+    info.sarDen = p->sample_aspect_ratio.den;
+    const AVRational rate = st->avg_frame_rate.num > 0 && st->avg_frame_rate.den > 0 ? st->avg_frame_rate : st->r_frame_rate;
+    if (rate.num > 0 && rate.den > 0)
+        info.frameRate = static_cast<double>(rate.num) / rate.den;
+    if (const uint8_t* matrix = av().av_stream_get_side_data(st, AV_PKT_DATA_DISPLAYMATRIX, nullptr)) {
+        const double degrees = -av().av_display_rotation_get(reinterpret_cast<const int32_t*>(matrix));
+        if (!std::isnan(degrees))
+            info.rotation = degrees;
+    }
+    info.pixelFormat = p->format;
+    info.sampleRate = p->sample_rate;
+    info.channels = p->ch_layout.nb_channels;
+    if (p->extradata && p->extradata_size > 0 && p->extradata_size <= kMaxExtradata)
+        info.extradata = QByteArray(reinterpret_cast<const char*>(p->extradata), p->extradata_size);
+    return info;
+}
+
+} // namespace
+
+std::optional<StreamProbe> probeStreams(const QString& path, QString* error)
+{
+    const auto failed = [error](const QString& text) {
+        if (error)
+            *error = text;
+        return std::nullopt;
+    };
+    const QByteArray name = platform::encodePath(path);
+    const int fd = name.isEmpty() ? -1 : ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return failed(QStringLiteral("can't open it: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+    const std::unique_ptr<int, void (*)(int*)> closer(new int(fd), [](int* f) {
+        ::close(*f);
+        delete f;
+    });
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+        return failed(QStringLiteral("can't open it: %1").arg(QString::fromLocal8Bit(std::strerror(S_ISDIR(info.st_mode) ? EISDIR : EINVAL))));
+    if (!loadFfmpeg())
+        return failed(QStringLiteral("FFmpeg's libraries could not be loaded"));
+    Source source;
+    source.fd = fd;
+    source.size = info.st_size;
+    source.deadline = Clock::now() + kProbeTime;
+    auto* buffer = static_cast<uint8_t*>(av().av_malloc(kIoBufferSize));
+    std::unique_ptr<AVIOContext, IoFree> io(av().avio_alloc_context(buffer, kIoBufferSize, 0, &source, &readSource, nullptr, &seekSource));
+    if (!io) {
+        av().av_free(buffer);
+        return failed(QStringLiteral("out of memory"));
+    }
+    // Custom I/O and no protocols: nothing inside a file (a playlist, a
+    // reference) makes FFmpeg open anything else.
+    AVFormatContext* raw = av().avformat_alloc_context();
+    raw->pb = io.get();
+    raw->flags |= AVFMT_FLAG_CUSTOM_IO;
+    raw->interrupt_callback = {&interrupted, &source};
+    raw->format_whitelist = av().av_strdup(kProbeFormats);
+    raw->probesize = kProbeBytes;
+    raw->max_analyze_duration = kProbeMicroseconds;
+    raw->format_probesize = 1 << 20;
+    StreamProbe probe;
+    if (av().avformat_open_input(&raw, nullptr, nullptr, nullptr) < 0) {
+        if (source.readFailed)
+            return failed(QStringLiteral("can't read it: %1").arg(QString::fromLocal8Bit(std::strerror(EIO))));
+        return probe; // no container it knows
+    }
+    const FormatPtr format(raw);
+    av().avformat_find_stream_info(format.get(), nullptr); // what it found before a limit still counts
+    probe.demuxer = QString::fromLatin1(format->iformat->name);
+    for (unsigned i = 0; i < format->nb_streams; ++i)
+        probe.streams.push_back(streamInfo(format->streams[i]));
+    return probe;
 }
 
 } // namespace thumbnail

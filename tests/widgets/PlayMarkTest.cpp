@@ -35,7 +35,10 @@ protected:
                                "-metadata title=Hello -f psp '" + made + "'").c_str()),
                   0);
         dir.write("nothing.mp4", mp4::ftyp() + mp4::atom("moov", mp4::mvhd()));
-        dir.write("other.mkv", "not really");
+        ASSERT_EQ(std::system(("ffmpeg -hide_banner -loglevel error -y -i '" + made + "' -c copy -f matroska '"
+                               + (dir.path() / "other.MKV").string() + "'").c_str()),
+                  0);
+        dir.write("notes.txt", "not listed");
         for (const char* name : {"plays.THM", "nothing.THM", "other.THM"})
             writePicture(dir.path() / name, 160, 120, Qt::blue, "JPEG");
         list.resize(320, 240);
@@ -75,7 +78,7 @@ TEST_F(PlayMarkTest, MarksWhatThePspWontPlayWithItsReasons)
     ASSERT_EQ(list.count(), 3);
     const int plays = rowOf("plays.mp4");
     const int nothing = rowOf("nothing.mp4");
-    const int other = rowOf("other.mkv");
+    const int other = rowOf("other.MKV");
     ASSERT_GE(plays, 0);
     ASSERT_GE(nothing, 0);
     ASSERT_GE(other, 0);
@@ -88,7 +91,8 @@ TEST_F(PlayMarkTest, MarksWhatThePspWontPlayWithItsReasons)
     EXPECT_TRUE(tip(nothing).endsWith(u"\nnot a video")) << tip(nothing).toStdString();
 
     EXPECT_TRUE(marked(other));
-    EXPECT_TRUE(tip(other).endsWith(QStringLiteral("\n") + QLatin1String(VideoListModel::kConverted))) << tip(other).toStdString();
+    EXPECT_TRUE(tip(other).endsWith(QStringLiteral("\nMatroska container\n") + QLatin1String(VideoListModel::kConverted)))
+        << tip(other).toStdString();
     // Only MP4 files hold a title: no editor on the others.
     EXPECT_FALSE(list.model()->flags(list.model()->index(other, 0)) & Qt::ItemIsEditable);
     EXPECT_FALSE(list.model()->setData(list.model()->index(other, 0), QStringLiteral("x"), Qt::EditRole));
