@@ -3,6 +3,7 @@
 #include "storage/Catalogue.h"
 #include "thumbnail/Cache.h"
 #include "widgets/CVideoListCtrl.h"
+#include "widgets/VideoEntry.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -124,6 +125,44 @@ void BM_FillList1000(benchmark::State& state)
     std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_FillList1000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// 1000 real clips (H.264 and AAC, moov at the end) with thumbnails beside them.
+// Arg 0: the fill without the PSP's verdict; 1: with it (the program's own fill).
+void BM_FillListVerdict1000(benchmark::State& state)
+{
+    const auto folder = std::filesystem::temp_directory_path() / "reelkeeper-bench-verdict-1000";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    QImage picture(160, 120, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    picture.save(QString::fromStdString((folder / "clip0.THM").string()), "JPEG");
+    for (int i = 0; i < 1000; ++i) {
+        std::filesystem::copy_file(REELKEEPER_BENCH_CLIP, folder / ("clip" + std::to_string(i) + ".mp4"));
+        if (i > 0)
+            std::filesystem::copy_file(folder / "clip0.THM", folder / ("clip" + std::to_string(i) + ".THM"));
+    }
+    CVideoListCtrl::setPlayCheck(state.range(0) != 0);
+    const QString pattern = storage::listedVideoPattern(QString::fromStdString(folder.string()));
+    CVideoListCtrl list;
+    list.resize(320, 480);
+    list.show();
+    FillTimes sum;
+    for (auto _ : state) {
+        const FillTimes t = timeFill(list, pattern, &CVideoListCtrl::fillFinished);
+        sum.firstRow += t.firstRow;
+        sum.lastRow += t.lastRow;
+        sum.longestStall = std::max(sum.longestStall, t.longestStall);
+        if (list.count() != 1000 || (state.range(0) != 0) != list.entryAt(999)->verdict.has_value())
+            state.SkipWithError("not every video was listed and judged as asked");
+    }
+    CVideoListCtrl::setPlayCheck(true);
+    const double n = static_cast<double>(state.iterations());
+    state.counters["first_row_ms"] = sum.firstRow / n;
+    state.counters["last_row_ms"] = sum.lastRow / n;
+    state.counters["longest_stall_ms"] = sum.longestStall;
+    std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_FillListVerdict1000)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
 // 1000 real clips without thumbnails: the rows, then a picture made from each video.
 // Arg 0: an empty cache before every fill (each video decoded); 1: the pictures cached.

@@ -15,6 +15,7 @@ int runDrives(const Args& args);   // drives [--volume DIR]...
 int runNextName(const Args& args); // next-name FOLDER
 int runThumbnail(const Args& args); // thumbnail [--force] VIDEO [OUT]
 int runConvert(const Args& args);   // convert [--profile ID] IN OUT
+int runCheck(const Args& args);     // check [--json] FILE...
 // copy-to-psp, move-to-psp, copy-from-psp, move-from-psp, delete
 int runTransfer(const std::string& command, const Args& args);
 

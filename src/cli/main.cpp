@@ -28,6 +28,16 @@ const char kUsage[] =
     "                            make any video into a file the PSP plays, titled after IN:\n"
     "                            avc480 (default): H.264 480x272 (system software 3.30 and later),\n"
     "                            mpeg4: MPEG-4 320x240 (every PSP); OUT is never replaced\n"
+    "  check [--json] [-z] FILE...\n"
+    "                            tell whether the PSP plays each file: \"FILE<tab>plays\" or\n"
+    "                            \"FILE<tab>REASON; REASON\" (\"not a video\", \"can't judge: ...\");\n"
+    "                            reads headers only; exit status 1 unless every file plays.\n"
+    "                            --json prints one JSON object per file instead: file, plays,\n"
+    "                            verdict, reasons, error, container, size, video_tracks,\n"
+    "                            audio_tracks, other_tracks, video {codec, profile, level,\n"
+    "                            width, height, display_aspect, rotation, frame_rate,\n"
+    "                            ref_frames, entropy, bit_depth, chroma} and audio {codec,\n"
+    "                            profile, sample_rate, channels}, each where the file says\n"
     "  copy-to-psp [--psp ROOT] [--next-num N] [--yes|--no] [-z] FILE...\n"
     "                            copy videos (each with its .THM) to the PSP under PSP names\n"
     "  move-to-psp [--psp ROOT] [--next-num N] [--yes|--no] [-z] FILE...\n"
@@ -87,6 +97,8 @@ int run(int argc, char** argv)
         return cli::runThumbnail(args);
     if (command == "convert")
         return cli::runConvert(args);
+    if (command == "check")
+        return cli::runCheck(args);
     if (command == "copy-to-psp" || command == "move-to-psp" || command == "copy-from-psp"
         || command == "move-from-psp" || command == "delete")
         return cli::runTransfer(command, args);

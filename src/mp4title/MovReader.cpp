@@ -304,6 +304,12 @@ int mov_read_container(MovContext* c, ByteStream* pb, AtomHeader atom)
                 c->walk_error = err;
             break;
         }
+        if (c->strict_bounds && a.size - 8 > parent_size - total) {
+            err = MOV_ERR_BAD_SIZE; // runs past its parent (or the file)
+            if (!c->walk_error)
+                c->walk_error = err;
+            break;
+        }
         a.size -= 8;
 
         const AtomHandlerEntry* e = c->parse_table;

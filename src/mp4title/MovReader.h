@@ -180,6 +180,11 @@ struct MovContext {
     int atom_head_size;         // 8, or 16 with a 64-bit size
     int64_t walk_reach;         // the last container walk got through its children up to here
     int walk_error;             // the innermost handler result that ended a walk early
+    // For other parse tables (the media facts): a child that claims more than
+    // its parent holds ends the walk with MOV_ERR_BAD_SIZE, so no byte is walked
+    // twice. The title engine leaves it 0 (its writer reproduces the loose walk).
+    int strict_bounds;
+    void* opaque;               // owned by the caller of a custom parse table
 };
 
 extern InputFormat mov_input_format;

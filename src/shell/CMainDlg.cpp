@@ -186,8 +186,8 @@ bool CMainDlg::OnInitDialog()
     CreateListCommands();
     // The first listing always shows the default folder; OnRefresh below lists the field's.
     m_pLocalList->InitList();
-    FillLocalList(defaultFolder.endsWith(u'/') ? defaultFolder + QStringLiteral("*.mp4")
-                                               : storage::videoPattern(defaultFolder));
+    FillLocalList(defaultFolder.endsWith(u'/') ? defaultFolder + QLatin1String(storage::kListedVideoGlobs)
+                                               : storage::listedVideoPattern(defaultFolder));
     m_pPspList->InitList();
 
     // Watching starts before the search, so a PSP that comes meanwhile is not missed.
@@ -266,7 +266,7 @@ void CMainDlg::OnRefresh()
         m_session.deferRefreshUntilWritten();
         return;
     }
-    FillLocalList(storage::videoPattern(m_pFolderEdit->text()));
+    FillLocalList(storage::listedVideoPattern(m_pFolderEdit->text()));
     // Next Num and the space figures follow when the PSP list is complete.
     if (!m_session.pspPath().isEmpty())
         FillPspList();

@@ -184,12 +184,12 @@ void CMainDlg::FolderEntered()
 {
     const QString text = m_pFolderEdit->text();
     if (storage::localFolderExists(text)) {
-        FillLocalList(storage::videoPattern(text));
+        FillLocalList(storage::listedVideoPattern(text));
         return;
     }
     const QString fallback = storage::fallbackLocalFolder();
     m_pFolderEdit->setText(fallback);
-    FillLocalList(storage::videoPattern(fallback));
+    FillLocalList(storage::listedVideoPattern(fallback));
     platform::showMessage(QString::fromLatin1(storage::kInvalidPath));
 }
 
@@ -220,5 +220,5 @@ void CMainDlg::OnFolderChosen(const QString& folder)
 {
     if (!folder.isEmpty())
         m_pFolderEdit->setText(QDir::toNativeSeparators(folder));
-    FillLocalList(storage::videoPattern(m_pFolderEdit->text()));
+    FillLocalList(storage::listedVideoPattern(m_pFolderEdit->text()));
 }

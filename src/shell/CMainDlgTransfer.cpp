@@ -84,13 +84,13 @@ void CMainDlg::OnTransferFinished(const transfer::TransferEnd& end)
             UpdateSpace(m_session.pspPath());
         // The left list first; Refresh stays off until both fills are done.
         if (end.rebuildLocal)
-            FillLocalList(storage::videoPattern(end.localFolder));
+            FillLocalList(storage::listedVideoPattern(end.localFolder));
         if (end.rebuildPsp && !m_session.pspPath().isEmpty())
             FillPspList();
         break;
     case transfer::TransferEndKind::InvalidLocalFolder:
         m_pFolderEdit->setText(end.folderEditText);
-        FillLocalList(storage::videoPattern(end.folderEditText));
+        FillLocalList(storage::listedVideoPattern(end.folderEditText));
         break;
     case transfer::TransferEndKind::Short:
         // Nothing ran: the busy text gives way to the space figures at once.

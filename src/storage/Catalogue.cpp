@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QSet>
 
+#include <algorithm>
 #include <cmath>
 
 namespace storage {
@@ -29,6 +30,16 @@ void appendNumber(QString& out, int value, int width, bool dropZeros)
 QString videoPattern(const QString& folder)
 {
     return folder + QStringLiteral("/*.mp4");
+}
+
+QString listedVideoPattern(const QString& folder)
+{
+    return folder + u'/' + QLatin1String(kListedVideoGlobs);
+}
+
+bool isMp4Name(const QString& name)
+{
+    return name.endsWith(QLatin1String(".mp4"), Qt::CaseInsensitive);
 }
 
 QString FormatDecimal2(double x)
@@ -105,12 +116,17 @@ int scanPattern(const QString& pattern, const ScanHooks& hooks)
     const qsizetype slash = pattern.lastIndexOf(u'/');
     const QString folder = slash < 0 ? QString() : pattern.left(slash == 0 ? 1 : slash);
     const QString glob = pattern.mid(slash + 1);
+    // Several globs: one listing of everything, each name matched against them.
+    const QStringList globs = glob.split(u';', Qt::SkipEmptyParts);
 
     QSet<QString> seen;
     int added = 0;
-    for (const platform::DirEntry& item : fs.list(folder, glob)) {
+    for (const platform::DirEntry& item : fs.list(folder, globs.size() > 1 ? QStringLiteral("*") : glob)) {
         if (hooks.cancelled && hooks.cancelled())
             break;
+        if (globs.size() > 1
+            && (item.isDirectory || std::none_of(globs.begin(), globs.end(), [&](const QString& g) { return platform::globMatch(g, item.name); })))
+            continue;
         const QString& path = item.path;
         if (seen.contains(path))
             continue;

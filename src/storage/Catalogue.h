@@ -12,6 +12,15 @@ namespace storage {
 
 /** The pattern of the videos of a folder: folder + "/" + "*.mp4". */
 QString videoPattern(const QString& folder);
+/**
+ * The computer list's pattern: folder + "/" + kListedVideoGlobs, the MP4 files
+ * and the common video files that are converted when copied to the PSP.
+ */
+QString listedVideoPattern(const QString& folder);
+inline constexpr char kListedVideoGlobs[] =
+    "*.mp4;*.mkv;*.avi;*.mov;*.m4v;*.webm;*.mpg;*.mpeg;*.ts;*.wmv;*.flv;*.3gp";
+/** True for a file name the PSP list could show as it is: "*.mp4" in any case. */
+bool isMp4Name(const QString& name);
 /** The date format of the lists. */
 inline constexpr char kDateFormat[] = "%Y/%#m/%#d %#I:%#M%p";
 /** The message shown for every video that gets no picture at all. */
@@ -56,7 +65,7 @@ struct ScanHooks
 
 /**
  * Scans the folder listing of a pattern ("folder/ *.mp4", the wildcard matched
- * case-insensitively) into videos: title through the title engine, date text,
+ * case-insensitively; several globs are separated by ";") into videos: title through the title engine, date text,
  * length, and the thumbnail beside it. Uses no widget and no picture decoder,
  * so it runs on any thread. Returns the number of videos added; a folder that
  * is gone gives none.

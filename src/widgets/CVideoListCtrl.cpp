@@ -1,5 +1,6 @@
 #include "widgets/CVideoListCtrl.h"
 
+#include "media/Media.h"
 #include "platform/Prompt.h"
 #include "storage/Catalogue.h"
 #include "thumbnail/Cache.h"
@@ -16,6 +17,7 @@
 #include <QPromise>
 #include <QResizeEvent>
 
+#include <atomic>
 #include <chrono>
 
 // Where a scan's results go: to the list while it lives, nowhere after. Posting
@@ -120,6 +122,15 @@ struct CVideoListCtrl::PictureBatch
     std::vector<std::pair<QString, QImage>> pictures; // video path, 44 x 33 thumbnail
 };
 
+namespace {
+std::atomic<bool> s_playCheck{true};
+} // namespace
+
+void CVideoListCtrl::setPlayCheck(bool on)
+{
+    s_playCheck = on;
+}
+
 void CVideoListCtrl::FillList(const QString& pattern)
 {
     m_strPattern = pattern;
@@ -207,9 +218,14 @@ void CVideoListCtrl::scan(QPromise<void>& promise, std::shared_ptr<ScanSink> sin
     hooks.cancelled = [&] { return promise.isCanceled(); };
     hooks.add = [&](storage::ScannedVideo&& video) {
         Batch& batch = poster.batch();
-        if (video.thumbnailPath.isEmpty() && video.length)
-            withoutThumbnail.append(video.path);
         auto entry = std::make_unique<VideoEntry>();
+        // Headers only, no decoder: fast enough for every row.
+        if (s_playCheck.load(std::memory_order_relaxed))
+            entry->verdict = media::judge(video.path);
+        entry->bMp4 = storage::isMp4Name(video.fileName);
+        // Pictures are made of MP4 files only.
+        if (video.thumbnailPath.isEmpty() && video.length && entry->bMp4)
+            withoutThumbnail.append(video.path);
         entry->strPath = video.path;
         entry->strDate = video.dateText;
         entry->nTime = static_cast<qint64>(video.lastWrite);

@@ -58,6 +58,9 @@ public:
     /** True when data comes from a drag of this list's rows. */
     bool isOwnDrag(const QMimeData& data) const;
 
+    /** Whether scans judge each video for the PSP (on; off only to measure fills without it). */
+    static void setPlayCheck(bool on);
+
     int count() const;
     /** The row's entry, or nullptr for a row that doesn't exist. */
     const VideoEntry* entryAt(int row) const;

@@ -59,6 +59,8 @@ bool VideoListModel::setData(const QModelIndex& index, const QVariant& value, in
     if (role != Qt::EditRole || !index.isValid() || index.row() >= rowCount())
         return false;
     Row& row = m_rows[static_cast<size_t>(index.row())];
+    if (!row.entry->bMp4)
+        return false; // only MP4 files hold a PSP title
     const QString text = value.toString();
     if (text == row.title)
         return false;
@@ -134,7 +136,9 @@ Qt::ItemFlags VideoListModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsDragEnabled;
+    const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
+    const VideoEntry* entry = entryAt(index.row());
+    return entry && entry->bMp4 ? flags | Qt::ItemIsEditable : flags;
 }
 
 QStringList VideoListModel::mimeTypes() const
@@ -290,5 +294,29 @@ QString VideoListModel::toolTipAt(int row) const
         return {};
     const QString name = entry->strPath.mid(entry->strPath.lastIndexOf(u'/') + 1).left(kNameChars);
     const QString text = QStringLiteral("Name:") + name + QStringLiteral("\n") + QStringLiteral(" Size:") + entry->strSize;
-    return text.left(kToolTipChars);
+    QString tip = text.left(kToolTipChars);
+    if (markedAt(row)) {
+        const bool notVideo = entry->verdict && entry->verdict->kind == media::Verdict::Kind::NotVideo;
+        if (entry->verdict && !entry->verdict->plays())
+            tip += u'\n' + entry->verdict->text();
+        if (!entry->bMp4 && !notVideo)
+            tip += u'\n' + QLatin1String(kConverted);
+    }
+    return tip;
+}
+
+QString VideoListModel::shownTextAt(int row, bool* isFileName) const
+{
+    const QString title = titleAt(row);
+    const VideoEntry* entry = entryAt(row);
+    const bool name = title.isEmpty() && entry;
+    if (isFileName)
+        *isFileName = name;
+    return name ? entry->strPath.mid(entry->strPath.lastIndexOf(u'/') + 1) : title;
+}
+
+bool VideoListModel::markedAt(int row) const
+{
+    const VideoEntry* entry = entryAt(row);
+    return entry && (!entry->bMp4 || (entry->verdict && !entry->verdict->plays()));
 }

@@ -68,8 +68,17 @@ public:
 
     /** Title writes started and not yet ended. */
     int pendingTitleWrites() const { return m_nTitleWrites; }
-    /** "Name:" + first 12 characters of the file name + "\n" + " Size:" + size, at most 79 characters. */
+    /**
+     * "Name:" + first 12 characters of the file name + "\n" + " Size:" + size, at most 79 characters;
+     * then, for a video the PSP won't play as it is, a line with the reasons (and for other
+     * than MP4 files one saying it is converted when copied).
+     */
     QString toolTipAt(int row) const;
+    /** The text a row shows: its title, or its file name (greyed) when it has none. */
+    QString shownTextAt(int row, bool* isFileName = nullptr) const;
+    /** True when the row gets the mark of a video the PSP won't play as it is. */
+    bool markedAt(int row) const;
+    static constexpr char kConverted[] = "converted when copied to the PSP";
 
 signals:
     /** pendingTitleWrites() changed. */

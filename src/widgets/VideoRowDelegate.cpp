@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QHelpEvent>
 #include <QPainter>
+#include <QPolygonF>
 #include <QTextDocument>
 #include <QToolTip>
 #include <QValidator>
@@ -75,6 +76,8 @@ void VideoRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
 
     if (entry && entry->pThumb)
         painter->drawImage(iconRect(row).topLeft(), *entry->pThumb);
+    if (model->markedAt(index.row()))
+        paintMark(painter, markRect(row));
 
     const QRect text = labelRect(row);
     const int half = row.height() / 2;
@@ -84,10 +87,38 @@ void VideoRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     painter->setFont(option.font);
     painter->setPen(foreground);
     const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip;
-    painter->drawText(titleBand, flags, metrics.elidedText(model->titleAt(index.row()), Qt::ElideRight, titleBand.width()));
+    bool isFileName = false;
+    const QString shown = model->shownTextAt(index.row(), &isFileName);
+    if (isFileName) // an untitled video shows its file name, greyed
+        painter->setPen(palette.color(QPalette::Disabled, QPalette::Text));
+    painter->drawText(titleBand, flags, metrics.elidedText(shown, Qt::ElideRight, titleBand.width()));
+    painter->setPen(foreground);
     if (entry)
         painter->drawText(dateBand, flags, metrics.elidedText(entry->strDate, Qt::ElideRight, dateBand.width()));
 
+    painter->restore();
+}
+
+QRect VideoRowDelegate::markRect(const QRect& row)
+{
+    const QRect icon = iconRect(row);
+    return {icon.right() + 1 - kMarkWidth, icon.bottom() + 1 - kMarkHeight, kMarkWidth, kMarkHeight};
+}
+
+void VideoRowDelegate::paintMark(QPainter* painter, const QRect& r)
+{
+    // A warning triangle: amber with a dark edge and a dark "!".
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    const QPointF top(r.left() + r.width() / 2.0, r.top() + 0.5);
+    const QPolygonF triangle({top, QPointF(r.right() + 0.5, r.bottom() + 0.5), QPointF(r.left() + 0.5, r.bottom() + 0.5)});
+    painter->setPen(QPen(QColor(60, 40, 0), 1));
+    painter->setBrush(kMarkColor);
+    painter->drawPolygon(triangle);
+    painter->setPen(QPen(QColor(20, 20, 20), 1.5));
+    const qreal x = top.x();
+    painter->drawLine(QPointF(x, r.top() + 4), QPointF(x, r.bottom() - 3.5));
+    painter->drawPoint(QPointF(x, r.bottom() - 1.5));
     painter->restore();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QStyledItemDelegate>
 
 class CVideoListCtrl;
@@ -30,7 +31,14 @@ public:
     /** The label (text) area of a row: right of the thumbnail + 4 to the row's right edge - 4. */
     static QRect labelRect(const QRect& row);
     static QRect iconRect(const QRect& row);
+    /** Where the mark of a video the PSP won't play sits: the thumbnail's lower right corner. */
+    static QRect markRect(const QRect& row);
+    static constexpr int kMarkWidth = 13;
+    static constexpr int kMarkHeight = 12;
+    static constexpr QColor kMarkColor{255, 186, 0};
 
 private:
+    static void paintMark(QPainter* painter, const QRect& r);
+
     CVideoListCtrl* m_list;
 };
