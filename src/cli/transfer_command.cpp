@@ -8,6 +8,7 @@
 #include "platform/Volumes.h"
 #include "storage/PspDrives.h"
 #include "transfer/PspNaming.h"
+#include "convert/Profiles.h"
 #include "transfer/TransferEngine.h"
 
 #include <QDir>
@@ -40,6 +41,8 @@ struct Options
     std::optional<QString> pspRoot;
     std::optional<QString> nextNum;
     Answer answer = Answer::Ask;
+    std::optional<transfer::ConvertPolicy> convert;
+    std::optional<QString> profile;
     bool zero = false;
     std::vector<QString> operands;
 };
@@ -103,6 +106,14 @@ std::optional<Options> parse(TransferOp op, const Args& args)
             options.pspRoot = decoded(args[++i]);
         } else if (arg == "--next-num" && toPsp && hasValue && !options.nextNum && isDigits(args[i + 1])) {
             options.nextNum = decoded(args[++i]);
+        } else if (arg == "--convert" && toPsp && hasValue && !options.convert
+                   && (args[i + 1] == "ask" || args[i + 1] == "always" || args[i + 1] == "never")) {
+            const std::string& policy = args[++i];
+            options.convert = policy == "always" ? transfer::ConvertPolicy::Always
+                : policy == "never"              ? transfer::ConvertPolicy::Never
+                                                 : transfer::ConvertPolicy::Ask;
+        } else if (arg == "--profile" && toPsp && hasValue && !options.profile && convert::findProfile(args[i + 1])) {
+            options.profile = QString::fromStdString(args[++i]);
         } else if (arg == "-z" || arg == "--zero") {
             options.zero = true;
         } else if ((arg == "--yes" || arg == "--no") && options.answer == Answer::Ask) {
@@ -127,9 +138,10 @@ std::optional<Options> parse(TransferOp op, const Args& args)
 class Console final : public platform::ImmediatePrompt
 {
 public:
-    Console(Answer answer, bool zero, QString subject)
+    Console(Answer answer, bool zero, QString subject, bool move = false)
         : m_answer(answer)
         , m_bZero(zero)
+        , m_bMove(move)
         , m_subject(std::move(subject))
         , m_bDrawProgress(::isatty(STDERR_FILENO) == 1)
     {
@@ -190,6 +202,8 @@ public:
             writeRecord(m_bZero, {platform::encodePath(outcome.source), platform::encodePath(outcome.target)});
             flushStdout();
         }
+        if (outcome.converted)
+            say(m_bMove ? QStringLiteral("converted; the source is kept") : QStringLiteral("converted"));
         if (outcome.status == transfer::ItemStatus::Cancelled) {
             say(QStringLiteral("cancelled"));
             return;
@@ -219,6 +233,7 @@ private:
 
     const Answer m_answer;
     const bool m_bZero;
+    const bool m_bMove;
     QString m_subject; // the file the next message is about
     const bool m_bDrawProgress;
     bool m_bProgressShown = false;
@@ -268,6 +283,8 @@ transfer::TransferRequest requestFor(const Options& options, const QString& pspP
     request.pspPath = pspPath;
     request.nextNum = options.nextNum.value_or(QString());
     request.nextNumTyped = options.nextNum.has_value();
+    request.convert = options.convert.value_or(transfer::ConvertPolicy::Ask);
+    request.profile = options.profile.value_or(QString());
     // The current folder through the platform: Qt's own would lose bytes that are not UTF-8.
     const QString current = platform::fileSystem().currentDirectory();
     request.localFolder = current;
@@ -336,7 +353,8 @@ int runTransfer(const std::string& command, const Args& args)
     const transfer::TransferRequest request = requestFor(*options, *pspPath);
 
     // Before the first item, messages are about the folder the operation works on.
-    Console console(options->answer, options->zero, op == OP_DELETE_ON_PSP ? request.pspPath : request.localFolder);
+    Console console(options->answer, options->zero, op == OP_DELETE_ON_PSP ? request.pspPath : request.localFolder,
+                    op == OP_MOVE_TO_PSP);
     platform::setPrompt(&console);
     transfer::TransferEngine engine(request, g_cancel);
     QObject::connect(&engine, &transfer::TransferEngine::itemStarted, [&console](const QString& source) { console.started(source); });

@@ -43,6 +43,7 @@ class UxStatic;
 namespace transfer {
 class TransferJob;
 struct TransferEnd;
+struct TransferRequest;
 struct TransferItem;
 }
 
@@ -239,6 +240,10 @@ private:
     void CreateListCommands();
     void RetranslateListCommands();
     void ShowListMenu(CVideoListCtrl* list, bool psp, const QPoint& at);
+    /** "Convert videos the PSP can't play" and "PSP video format" in the window menu, kept in the settings. */
+    void AddConversionMenus(QMenu* menu);
+    void RetranslateConversionMenus();
+    void FillConversionSettings(transfer::TransferRequest& request) const;
     /** A title write started or ended; a command clicked meanwhile runs when the last has ended. */
     void OnTitleWritesChanged();
     /** Carries out a step of the close rule. */
@@ -287,6 +292,8 @@ private:
     ListCommands m_listCommands[2]; // the computer list, the PSP list
 
     QMenu* m_pLanguageMenu = nullptr;
+    QMenu* m_pConvertMenu = nullptr;
+    QMenu* m_pFormatMenu = nullptr;
     QAction* m_pSysSeparator = nullptr;
     QAction* m_pChangeSkinAction = nullptr;
     QAction* m_pAboutAction = nullptr;

@@ -2,7 +2,9 @@
 // edit the title and, on the PSP list, delete.
 #include "shell/CMainDlg.h"
 
+#include "convert/Profiles.h"
 #include "skin/UxAppPref.h"
+#include "transfer/TransferEngine.h"
 #include "skin/UxButton.h"
 #include "widgets/CVideoListCtrl.h"
 #include "widgets/VideoListModel.h"
@@ -137,4 +139,67 @@ QList<QAction*> CMainDlg::ListActions(bool psp) const
     for (QAction* action : c.sort)
         actions << action;
     return actions;
+}
+
+// --- Conversion settings (window menu) ----------------------------------------
+
+namespace {
+
+const QString kConvertKey = QStringLiteral("ConvertVideos"); // "ask", "always", "never"
+const QString kProfileKey = QStringLiteral("VideoFormat");   // a profile id
+
+} // namespace
+
+void CMainDlg::AddConversionMenus(QMenu* menu)
+{
+    m_pConvertMenu = menu->addMenu(QString());
+    m_pConvertMenu->setObjectName(QStringLiteral("convertMenu"));
+    auto* policies = new QActionGroup(m_pConvertMenu);
+    const QString stored = m_pPref->GetString(kConvertKey);
+    for (const char* id : {"ask", "always", "never"}) {
+        QAction* action = policies->addAction(QString());
+        action->setCheckable(true);
+        action->setData(QString::fromLatin1(id));
+        action->setChecked(stored == QLatin1String(id) || (stored.isEmpty() && qstrcmp(id, "ask") == 0));
+        m_pConvertMenu->addAction(action);
+    }
+    connect(policies, &QActionGroup::triggered, this,
+            [this](QAction* action) { m_pPref->PutString(kConvertKey, action->data().toString()); });
+
+    m_pFormatMenu = menu->addMenu(QString());
+    m_pFormatMenu->setObjectName(QStringLiteral("formatMenu"));
+    auto* formats = new QActionGroup(m_pFormatMenu);
+    const QString storedFormat = m_pPref->GetString(kProfileKey);
+    for (const convert::Profile& profile : convert::profiles()) {
+        const QString id = QString::fromLatin1(profile.id.data(), static_cast<qsizetype>(profile.id.size()));
+        QAction* action = formats->addAction(
+            QString::fromUtf8(profile.name.data(), static_cast<qsizetype>(profile.name.size())));
+        action->setCheckable(true);
+        action->setData(id);
+        action->setChecked(storedFormat.isEmpty() ? &profile == &convert::defaultProfile() : storedFormat == id);
+        m_pFormatMenu->addAction(action);
+    }
+    connect(formats, &QActionGroup::triggered, this,
+            [this](QAction* action) { m_pPref->PutString(kProfileKey, action->data().toString()); });
+}
+
+void CMainDlg::RetranslateConversionMenus()
+{
+    if (!m_pConvertMenu)
+        return;
+    m_pConvertMenu->setTitle(tr("Convert videos the PSP can't play"));
+    const char* names[] = {QT_TR_NOOP("Ask"), QT_TR_NOOP("Always"), QT_TR_NOOP("Never")};
+    const QList<QAction*> actions = m_pConvertMenu->actions();
+    for (qsizetype i = 0; i < actions.size() && i < 3; ++i)
+        actions[i]->setText(tr(names[i]));
+    m_pFormatMenu->setTitle(tr("PSP video format"));
+}
+
+void CMainDlg::FillConversionSettings(transfer::TransferRequest& request) const
+{
+    const QString policy = m_pPref->GetString(kConvertKey);
+    request.convert = policy == QLatin1String("always") ? transfer::ConvertPolicy::Always
+        : policy == QLatin1String("never")              ? transfer::ConvertPolicy::Never
+                                                        : transfer::ConvertPolicy::Ask;
+    request.profile = m_pPref->GetString(kProfileKey);
 }

@@ -146,6 +146,7 @@ void CMainDlg::ExtendSystemMenu()
     m_pLanguageMenu->setObjectName(QStringLiteral("languageMenu"));
     menu->addMenu(m_pLanguageMenu);
     BuildLanguageMenu();
+    AddConversionMenus(menu);
     m_pAboutAction = menu->addAction(QString(), this, [this] { OnSysCommand(IDM_ABOUTBOX); });
     m_pAboutAction->setObjectName(QStringLiteral("aboutBox"));
     RefreshLanguage();
@@ -235,6 +236,7 @@ void CMainDlg::RefreshLanguage()
     m_pNextNumLabel->setText(tr("Next Num"));
     if (m_pStop)
         m_pStop->setText(tr("Stop"));
+    RetranslateConversionMenus();
     RetranslateListCommands();
     if (m_pChangeSkinAction)
         m_pChangeSkinAction->setText(tr("Change skin..."));

@@ -32,6 +32,7 @@ void CMainDlg::StartTransfer(int op, std::vector<transfer::TransferItem> items)
     request.nextNum = m_pNextNum->text();
     request.nextNumTyped = m_pNextNum->isModified();
     request.pspPath = m_session.pspPath();
+    FillConversionSettings(request);
 
     // Start steps 1, 3 and 4 (the input is already locked); the engine does the rest.
     m_pProgress->setValue(0);

@@ -1,6 +1,10 @@
 #include "transfer/TransferEngine.h"
 
+#include "convert/Convert.h"
+#include "media/Media.h"
+#include "mp4title/Title.h"
 #include "platform/FileCopy.h"
+#include "platform/PathCodec.h"
 #include "platform/FileSystem.h"
 #include "platform/Prompt.h"
 #include "storage/PspDrives.h"
@@ -8,6 +12,9 @@
 #include "transfer/PspNaming.h"
 
 #include <QDir>
+#include <QFileInfo>
+
+#include <unistd.h>
 
 #include <cerrno>
 #include <ctime>
@@ -38,6 +45,32 @@ QString deleteRefused(const QString& path)
 QString failedText(const char* verb, const QString& path, const QString& reason)
 {
     return QLatin1String(verb) + QLatin1Char(' ') + path + QStringLiteral(" failed, ") + reason + QLatin1Char('.');
+}
+
+const char kNotAVideo[] = "not a video";
+
+// Why a conversion failed, in the manner of the system's reasons.
+QString conversionReason(const convert::ConvertResult& result)
+{
+    switch (result.error) {
+    case convert::Error::Library: return QStringLiteral("FFmpeg's libraries could not be loaded");
+    case convert::Error::Open: return result.errnum ? qt_error_string(result.errnum) : QStringLiteral("the file can't be read as a video");
+    case convert::Error::NoVideo: return QString::fromLatin1(kNotAVideo);
+    case convert::Error::Unsupported: return QStringLiteral("its video or sound can't be converted");
+    case convert::Error::Decode: return QStringLiteral("the video is damaged or cut short");
+    case convert::Error::Encode: return QStringLiteral("the encoder refused it");
+    case convert::Error::Write: return qt_error_string(result.errnum ? result.errnum : EIO);
+    case convert::Error::TooLarge: return QStringLiteral("the PSP's FAT32 file system can't hold files of 4 GiB or more");
+    case convert::Error::TimedOut: return QStringLiteral("it took too long");
+    case convert::Error::None: break;
+    }
+    return qt_error_string(EIO);
+}
+
+QString convertQuestion(const QString& path, const QStringList& reasons)
+{
+    return QStringLiteral("The PSP can't play %1 (%2).\nConvert it while copying? No copies it as it is.")
+        .arg(path, reasons.join(QStringLiteral("; ")));
 }
 
 const char kSameFile[] = "the source and the target are the same file";
@@ -243,6 +276,22 @@ void TransferEngine::toPsp(const TransferItem& item, bool move)
     // A number the user typed counts for the first video only; every other
     // name is chosen free, and never replaces anything.
     const bool typed = std::exchange(m_bNextNumTyped, false);
+    const media::Verdict verdict = media::judge(item.path);
+    if (verdict.kind == media::Verdict::Kind::NotVideo) {
+        ItemOutcome outcome{item.path, {}, ItemStatus::Failed, {}, QString::fromLatin1(kNotAVideo)};
+        outcome.message = failedText(move ? "Move" : "Copy", item.path, outcome.reason);
+        report(outcome);
+        return;
+    }
+    if (verdict.kind == media::Verdict::Kind::WontPlay) {
+        const ConvertPolicy policy = m_request.convert;
+        if (policy == ConvertPolicy::Always
+            || (policy == ConvertPolicy::Ask && ask(convertQuestion(item.path, verdict.reasons)))) {
+            // A converted video lands under a name chosen free; its source always stays.
+            convertToPsp(item);
+            return;
+        }
+    }
     if (typed) {
         const TargetNames names = PspTargetNames(m_strNextNum, m_request.pspPath);
         if (!names.invalidNumber) {
@@ -367,6 +416,10 @@ void TransferEngine::landed(ItemOutcome& outcome, const QString& target, const Q
 {
     const platform::FileSystem& fs = platform::fileSystem();
     outcome.target = target;
+    // Whether the copy is whole is settled before the copy gets its title.
+    const bool whole = !move || sameLength(outcome.source, target);
+    if (m_request.op == OP_COPY_TO_PSP || m_request.op == OP_MOVE_TO_PSP)
+        nameUntitled(outcome.source, target);
     const QString thumbnail = thumbnailOf(outcome.source);
     int error = 0;
     const int thumbnailThere = thumbnail.isEmpty() ? 0 : fs.lookup(thumbnail, &error);
@@ -396,7 +449,7 @@ void TransferEngine::landed(ItemOutcome& outcome, const QString& target, const Q
     if (move) {
         // The source goes only when its copy is whole: complete, on the device,
         // as long as it, and its thumbnail along; otherwise both copies stay.
-        if (!sameLength(outcome.source, target)) {
+        if (!whole) {
             outcome.status = ItemStatus::Failed;
             outcome.reason = QString::fromLatin1(kShortCopy);
             outcome.message = failedText("Move", outcome.source, outcome.reason);
@@ -410,6 +463,97 @@ void TransferEngine::landed(ItemOutcome& outcome, const QString& target, const Q
             outcome.error = removed.error;
         }
     }
+    report(outcome);
+}
+
+void TransferEngine::nameUntitled(const QString& source, const QString& target)
+{
+    const std::string file = platform::encodePath(target).toStdString();
+    const auto present = mp4title::readTitle(file);
+    if (!present.title.empty())
+        return;
+    // Never on the source; a copy that can't take a title stays as it is.
+    const QString title = convert::chooseTitle(source);
+    if (!title.isEmpty())
+        mp4title::writeTitle(file, title.toUtf8().toStdString());
+}
+
+void TransferEngine::convertToPsp(const TransferItem& item)
+{
+    const platform::FileOps& ops = platform::fileOps();
+    const QString& folder = m_request.pspPath;
+    ItemOutcome outcome{item.path, {}, ItemStatus::Failed, {}, {}};
+    const auto fail = [&](const QString& reason, int error) {
+        outcome.reason = reason;
+        outcome.error = error;
+        outcome.message = failedText("Convert", item.path, reason);
+        report(outcome);
+    };
+    platform::FileOpResult made;
+    const std::optional<platform::FileOps::Temporary> temporary = ops.createTemporary(folder, &made);
+    if (!temporary) {
+        fail(qt_error_string(made.error), made.error);
+        return;
+    }
+    // Closed and removed on every way out but a published one.
+    struct Holder
+    {
+        const platform::FileOps& ops;
+        platform::FileOps::Temporary temporary;
+        bool published = false;
+        ~Holder()
+        {
+            ::close(temporary.fd);
+            if (!published)
+                ops.removeFile(temporary.path);
+        }
+    } holder{ops, *temporary};
+
+    convert::ConvertRequest request;
+    request.input = item.path;
+    request.outputFd = temporary->fd;
+    request.profile = convert::findProfile(m_request.profile.toStdString());
+    request.title = item.title.isEmpty() ? convert::chooseTitle(item.path) : item.title;
+    const convert::ConvertResult result = convert::convertVideo(
+        request, m_bCancel, [this](std::int64_t done, std::int64_t duration) {
+            if (duration > 0)
+                setProgress(static_cast<int>(std::min<std::int64_t>(99, done * 100 / duration)));
+        });
+    if (result.status == convert::Status::Cancelled) {
+        m_bStopped = true;
+        outcome.status = ItemStatus::Cancelled;
+        outcome.error = ECANCELED;
+        outcome.reason = qt_error_string(ECANCELED);
+        report(outcome);
+        return;
+    }
+    if (result.status != convert::Status::Done) {
+        fail(conversionReason(result), result.errnum);
+        return;
+    }
+    // The first free pair of names; one taken meanwhile moves on to the next.
+    NameSearch search = NameSearch::psp(folder);
+    std::optional<TargetNames> names = search.first();
+    platform::FileOpResult published;
+    while (names) {
+        published = ops.publishTemporary(*temporary, folder + names->name);
+        if (published.status != platform::FileOpStatus::AlreadyExists)
+            break;
+        names = search.next(names->name);
+    }
+    if (!names || !published.ok()) {
+        const int error = names ? published.error : search.error();
+        fail(qt_error_string(error), error);
+        return;
+    }
+    holder.published = true;
+    setProgress(100);
+    outcome.status = ItemStatus::Done;
+    outcome.converted = true;
+    outcome.target = folder + names->name;
+    // The picture is made from what the PSP will play.
+    if (const std::optional<QString> picture = thumbnail::cachedPicture(outcome.target))
+        copyThumbnail(*picture, folder + names->thumbnail, false);
     report(outcome);
 }
 

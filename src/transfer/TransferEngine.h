@@ -25,6 +25,13 @@ struct TransferItem
     QString title;
 };
 
+/** What becomes of a video the PSP won't play, on its way to the PSP. */
+enum class ConvertPolicy {
+    Ask,    // one question per video (no answer: copied as it is)
+    Always, // converted
+    Never,  // copied as it is
+};
+
 /** What an operation needs of the window, taken when it starts (input is disabled meanwhile). */
 struct TransferRequest
 {
@@ -34,6 +41,8 @@ struct TransferRequest
     QString nextNum;                 // the "Next Num" text
     QString pspPath;                 // m_strPSPPath: ends with a separator, or empty
     bool nextNumTyped = false;       // the user typed "Next Num": a clash asks; otherwise names are chosen free
+    ConvertPolicy convert = ConvertPolicy::Ask;
+    QString profile;                 // the conversion's profile id; empty: the default
 };
 
 enum class ItemStatus {
@@ -53,6 +62,7 @@ struct ItemOutcome
     QString reason;  // the system's words for the failure, empty when none
     int error = 0;   // the errno behind the failure, 0 when none (or not a system error)
     platform::CopyFault fault = platform::CopyFault::None; // which step of a copy failed
+    bool converted = false; // made into a file the PSP plays; a move keeps its source then
     platform::PromptKind messageKind = platform::PromptKind::Ok; // the icon of message's box
 };
 
@@ -133,6 +143,10 @@ private:
     /** Copies into folder under the first free names of the search, never replacing anything. */
     void copyChoosing(const TransferItem& item, const QString& folder, NameSearch search, bool move);
     void fromPsp(const TransferItem& item, bool move);
+    /** Converts into a temporary beside the PSP's videos, then gives it the first free pair of names. */
+    void convertToPsp(const TransferItem& item);
+    /** A video copied as it is to the PSP without a title gets one: its container's, else its file name. */
+    void nameUntitled(const QString& source, const QString& target);
     void deleteOnPsp(const TransferItem& item);
     /**
      * The video is at target: its thumbnail follows (replacing one only when

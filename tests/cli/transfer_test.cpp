@@ -36,9 +36,9 @@ protected:
 
 TEST_F(CliTransfer, EachVideoThatLandsIsPrintedWithItsTarget)
 {
-    dir.write("pc/a.mp4", "A");
+    dir.write("pc/a.mp4", markedVideo("A"));
     dir.write("pc/a.THM", "thumb");
-    dir.write("pc/b.mp4", "B");
+    dir.write("pc/b.mp4", markedVideo("B"));
     CliRun r = run({"copy-to-psp", "--next-num", "5", "pc/a.mp4", "pc/b.mp4"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "pc/a.mp4\t" + pspPath("m4v00005.mp4") + "\npc/b.mp4\t" + pspPath("m4v00006.mp4") + "\n");
@@ -46,7 +46,7 @@ TEST_F(CliTransfer, EachVideoThatLandsIsPrintedWithItsTarget)
 
     r = run({"move-to-psp", "pc/a.mp4"});
     EXPECT_EQ(r.out, "pc/a.mp4\t" + pspPath("m4v00007.mp4") + "\n");
-    EXPECT_EQ(readFileBytes(psp / "m4v00007.THM"), "thumb");
+    EXPECT_EQ(readMarker(psp / "m4v00007.THM"), "thumb");
     EXPECT_FALSE(fs::exists(pc / "a.mp4") || fs::exists(pc / "a.THM"));
 
     // Back by name in the stick's video folder, named by title.
@@ -55,10 +55,10 @@ TEST_F(CliTransfer, EachVideoThatLandsIsPrintedWithItsTarget)
     r = run({"copy-from-psp", "pc/", "m4v00001.mp4", "m4v00005.mp4"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, pspPath("m4v00001.mp4") + "\t" + (pc / "Holiday.mp4").string() + "\n" + pspPath("m4v00005.mp4")
-                         + "\t" + (pc / "m4v00005.mp4").string() + "\n");
+                         + "\t" + (pc / "Hello.mp4").string() + "\n");
     r = run({"move-from-psp", "pc", "m4v00001.mp4"});
     EXPECT_EQ(r.out, pspPath("m4v00001.mp4") + "\t" + (pc / "Holiday(1).mp4").string() + "\n");
-    EXPECT_TRUE(readFileBytes(pc / "Holiday(1).mp4") == video);
+    EXPECT_TRUE(readMarker(pc / "Holiday(1).mp4") == video);
     EXPECT_FALSE(fs::exists(psp / "m4v00001.mp4"));
 }
 
@@ -67,7 +67,7 @@ TEST_F(CliTransfer, QuestionsNeedConsent)
     for (const std::string option : {"--yes", "--no", ""}) {
         const bool yes = option == "--yes";
         dir.write("stick/MP_ROOT/100MNV01/m4v00001.mp4", "old");
-        dir.write("pc/a.mp4", "new");
+        dir.write("pc/a.mp4", markedVideo("new"));
         for (std::vector<std::string> args : {std::vector<std::string>{"copy-to-psp", "--next-num", "1", "pc/a.mp4"},
                                               std::vector<std::string>{"delete", "m4v00001.mp4"}}) {
             if (!option.empty())
@@ -82,7 +82,7 @@ TEST_F(CliTransfer, QuestionsNeedConsent)
             if (del)
                 EXPECT_EQ(fs::exists(psp / "m4v00001.mp4"), !yes) << option;
             else
-                EXPECT_EQ(readFileBytes(psp / "m4v00001.mp4"), yes ? "new" : "old") << option;
+                EXPECT_EQ(readMarker(psp / "m4v00001.mp4"), yes ? "new" : "old") << option;
         }
     }
 }
@@ -128,9 +128,9 @@ TEST_F(CliTransfer, StopSignalsRemoveThePartialCopyAndStartNothingMore)
 {
     for (const int number : {SIGINT, SIGTERM}) {
         // A sparse source: large to copy, nothing on the disk.
-        const fs::path big = dir.write("pc/big.mp4", "");
+        const fs::path big = dir.write("pc/big.mp4", markedVideo(""));
         fs::resize_file(big, std::uintmax_t{8} << 30);
-        dir.write("pc/small.mp4", "S");
+        dir.write("pc/small.mp4", markedVideo("S"));
         const Cli cli(dir, {"move-to-psp", "--psp", "stick", "pc/big.mp4", "pc/small.mp4"});
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         // The copy has begun once anything (its file or a temporary) stands in the folder.
@@ -152,24 +152,24 @@ TEST_F(CliTransfer, StopSignalsRemoveThePartialCopyAndStartNothingMore)
 // record stays one line (escaped) or two NUL-ended fields (-z).
 TEST_F(CliTransfer, AnyNameTravelsAndIsRecordedFaithfully)
 {
-    dir.write("pc/caf\xe9.mp4", "A");
+    dir.write("pc/caf\xe9.mp4", markedVideo("A"));
     dir.write("pc/caf\xe9.THM", "thumb");
-    dir.write("pc/a\tb.mp4", "B");
-    dir.write("pc/back\\slash\n.mp4", "C");
-    dir.write("pc/e\x1b\xc2\x9b\xc3\xa9.mp4", "D");
+    dir.write("pc/a\tb.mp4", markedVideo("B"));
+    dir.write("pc/back\\slash\n.mp4", markedVideo("C"));
+    dir.write("pc/e\x1b\xc2\x9b\xc3\xa9.mp4", markedVideo("D"));
     CliRun r = run({"copy-to-psp", "--next-num", "1", "pc/caf\xe9.mp4", "pc/a\tb.mp4", "pc/back\\slash\n.mp4",
                     "pc/e\x1b\xc2\x9b\xc3\xa9.mp4"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "pc/caf\\xe9.mp4\t" + pspPath("m4v00001.mp4") + "\npc/a\\tb.mp4\t" + pspPath("m4v00002.mp4")
                          + "\npc/back\\\\slash\\n.mp4\t" + pspPath("m4v00003.mp4") + "\npc/e\\x1b\\xc2\\x9b\xc3\xa9.mp4\t"
                          + pspPath("m4v00004.mp4") + "\n");
-    EXPECT_EQ(readFileBytes(psp / "m4v00001.THM"), "thumb");
+    EXPECT_EQ(readMarker(psp / "m4v00001.THM"), "thumb");
 
     r = run({"move-to-psp", "-z", "pc/caf\xe9.mp4"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "pc/caf\xe9.mp4\0"s + pspPath("m4v00005.mp4") + '\0');
     EXPECT_FALSE(fs::exists(pc / "caf\xe9.mp4") || fs::exists(pc / "caf\xe9.THM"));
-    EXPECT_EQ(readFileBytes(psp / "m4v00005.THM"), "thumb");
+    EXPECT_EQ(readMarker(psp / "m4v00005.THM"), "thumb");
 
     // Back into a folder so named, under a title from the stick.
     dir.write("stick/MP_ROOT/100MNV01/m4v00009.mp4", mp4::pspVideo(mp4::usmt(u"Tab\there")));
@@ -184,7 +184,7 @@ TEST_F(CliTransfer, AnyNameTravelsAndIsRecordedFaithfully)
 // A failed write of stdout is a failure of every command, told on stderr.
 TEST_F(CliTransfer, StdoutWriteErrorsFail)
 {
-    dir.write("pc/a.mp4", "A");
+    dir.write("pc/a.mp4", markedVideo("A"));
     dir.write("pc/b.mp4", mp4::pspVideo(""));
     const std::vector<std::vector<std::string>> cases = {
         {"--help"}, {"--version"}, {"ls", "pc"}, {"next-name", "pc"}, {"title", "get", "pc/b.mp4"},

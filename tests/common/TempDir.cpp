@@ -33,3 +33,24 @@ std::string readFileBytes(const std::filesystem::path& path)
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+namespace {
+
+const std::string& clipBytes()
+{
+    static const std::string clip = readFileBytes(std::filesystem::path(REELKEEPER_TEST_DATA) / "mp4" / "hello.mp4");
+    return clip;
+}
+
+} // namespace
+
+std::string markedVideo(const std::string& marker)
+{
+    return clipBytes() + marker;
+}
+
+std::string readMarker(const std::filesystem::path& path)
+{
+    const std::string bytes = readFileBytes(path);
+    return bytes.starts_with(clipBytes()) ? bytes.substr(clipBytes().size()) : bytes;
+}

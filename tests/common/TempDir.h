@@ -22,3 +22,9 @@ private:
 };
 
 std::string readFileBytes(const std::filesystem::path& path);
+
+// A video the PSP plays (a tiny titled clip) carrying marker after its last
+// atom, so tests tell copies apart by their markers.
+std::string markedVideo(const std::string& marker);
+// The marker of a file markedVideo wrote; any other file's bytes as they are.
+std::string readMarker(const std::filesystem::path& path);

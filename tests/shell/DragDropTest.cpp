@@ -24,11 +24,11 @@ protected:
     void open(Setting setting = Setting::Ready)
     {
         for (const char* name : {"c.mp4", "c.THM", "D.MP4", "note.txt", "b.mp4"})
-            temp.write(std::string("outside/") + name, name);
+            temp.write(std::string("outside/") + name, QString::fromLatin1(name).endsWith(".mp4", Qt::CaseInsensitive) ? markedVideo(name) : name);
         temp.write("stick/PSP/PHOTO/x", "");
         temp.write("stick/MP_ROOT/100MNV01/M4V00001.THM", "thumbnail one");
         fs::copy_file(fs::path(REELKEEPER_TEST_DATA) / "mp4" / "hello.mp4", videos / "M4V00001.MP4");
-        temp.write("local/b.mp4", minimalMp4());
+        temp.write("local/b.mp4", markedVideo("b"));
         if (setting != Setting::NoPsp)
             platform::declareVolume(qpath(temp.path() / "stick"));
         pref.PutString(QStringLiteral("LocalPath"), qpath(local));
@@ -124,7 +124,7 @@ TEST_F(DragDropTest, ShiftMovesOntoThePspAndTheComputerListAsksBeforeReplacing)
     EXPECT_EQ(window->PspList()->model()->supportedDragActions(), Qt::CopyAction);
     dropAndWait(true, {"c.mp4"}, Qt::ShiftModifier);
     EXPECT_TRUE(prompt.texts.isEmpty()) << prompt.texts.join(u'|').toStdString();
-    EXPECT_EQ(readFileBytes(videos / "m4v00002.mp4") + readFileBytes(videos / "m4v00002.THM"), "c.mp4c.THM");
+    EXPECT_EQ(readMarker(videos / "m4v00002.mp4") + readMarker(videos / "m4v00002.THM"), "c.mp4c.THM");
     EXPECT_FALSE(fs::exists(outside / "c.mp4") || fs::exists(outside / "c.THM"));
     EXPECT_EQ(window->NextNumEdit()->text(), QStringLiteral("00003"));
 
@@ -132,8 +132,8 @@ TEST_F(DragDropTest, ShiftMovesOntoThePspAndTheComputerListAsksBeforeReplacing)
     dropAndWait(false, {"D.MP4", "b.mp4"});
     EXPECT_EQ(prompt.texts, QStringList{QStringLiteral("The file name you have specified already exists in the "
                                                        "target directory. \nOverwrite it anyway?")});
-    EXPECT_EQ(readFileBytes(local / "D.MP4"), "D.MP4");
+    EXPECT_EQ(readMarker(local / "D.MP4"), "D.MP4");
     EXPECT_TRUE(fs::exists(outside / "D.MP4")) << "copied, not moved";
-    EXPECT_EQ(readFileBytes(local / "b.mp4"), minimalMp4());
+    EXPECT_EQ(readMarker(local / "b.mp4"), "b");
     EXPECT_EQ(window->LocalList()->count(), 2);
 }

@@ -6,6 +6,8 @@
 #include "platform/FileCopy.h"
 #include "transfer/TransferEngine.h"
 #include "transfer/TransferJob.h"
+#include "media/Media.h"
+#include "mp4title/Title.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +16,7 @@
 #include <QTest>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -119,7 +122,7 @@ protected:
         fs::create_directories(path.parent_path());
         if (thumbnail)
             std::ofstream(fs::path(path).replace_extension(".THM")) << "thumb of " << name;
-        std::ofstream(path, std::ios::binary) << bytes;
+        std::ofstream(path, std::ios::binary) << markedVideo(bytes);
         return {qpath(path), title};
     }
 
@@ -127,7 +130,7 @@ protected:
                  std::optional<QString> localText = {}, std::optional<QString> pspPath = {})
     {
         TransferEngine engine({op, std::move(items), localText.value_or(qpath(computer.path())), nextNum,
-                               pspPath.value_or(qpath(pspFile(""))), nextNumTyped},
+                               pspPath.value_or(qpath(pspFile(""))), nextNumTyped, ConvertPolicy::Never},
                               cancel);
         prompt.texts.clear();
         prompt.kinds.clear();
@@ -185,9 +188,9 @@ TEST_F(Engine, CopyToPspWithNextNumSevenAsksBeforeOverwriting)
         EXPECT_EQ(r.nextNums, (QStringList{"00011", "00012", "00013"}));
         EXPECT_EQ(r.targets, (QStringList{yes ? "m4v00007.mp4" : "", "m4v00011.mp4", "m4v00012.mp4"}));
         EXPECT_EQ(r.outcomes[0].status, yes ? ItemStatus::Done : ItemStatus::Skipped);
-        EXPECT_EQ(readFileBytes(pspFile("m4v00007.mp4")), yes ? "AAAA" : "old");
+        EXPECT_EQ(readMarker(pspFile("m4v00007.mp4")), yes ? "AAAA" : "old");
         EXPECT_EQ(fs::exists(pspFile("m4v00007.THM")), yes);
-        EXPECT_EQ(readFileBytes(pspFile("m4v00012.mp4")), "C");
+        EXPECT_EQ(readMarker(pspFile("m4v00012.mp4")), "C");
         EXPECT_TRUE(r.end.rebuildPsp && !r.end.rebuildLocal);
     }
 }
@@ -207,8 +210,7 @@ TEST_F(Engine, MoveToPspTakesTheThumbnailAlongAndLeavesOtherFilesAlone)
     const Recorded r = run(OP_MOVE_TO_PSP, {video(false, "a.mp4", "V1", true), video(false, "odd.d/video", "V2"), video(false, "b.mp4", "V3")});
     EXPECT_TRUE(prompt.texts.isEmpty()) << prompt.texts.join('|').toStdString();
     EXPECT_EQ(r.targets, (QStringList{"m4v00001.mp4", "m4v00002.mp4", "m4v00003.mp4"}));
-    EXPECT_EQ(readFileBytes(pspFile("m4v00001.THM")), "thumb of a.mp4");
-    EXPECT_FALSE(fs::exists(pspFile("m4v00002.THM")) || fs::exists(pspFile("m4v00003.THM")));
+    EXPECT_EQ(readMarker(pspFile("m4v00001.THM")), "thumb of a.mp4");
     EXPECT_TRUE(fs::is_empty(computer.path() / "odd.d"));
     EXPECT_EQ(std::distance(fs::directory_iterator(computer.path()), {}), 2) << "odd.d and odd.THM stay";
     EXPECT_TRUE(r.end.rebuildLocal && r.end.rebuildPsp);
@@ -222,7 +224,7 @@ class MadeThumbnail : public Engine, public ::testing::WithParamInterface<Transf
 
 TEST_P(MadeThumbnail, BesideThePspCopyOnly)
 {
-    const std::string clip = readFileBytes(REELKEEPER_TEST_DATA "/thumbnail/wide.mp4");
+    const std::string clip = readMarker(REELKEEPER_TEST_DATA "/thumbnail/wide.mp4");
     FaultyFileOps ops;
     ops.copyFault = [](const QString&, const QString& to) { return to.endsWith("m4v00004.THM") ? ENOSPC : 0; };
     const Recorded r = run(GetParam(), {video(false, "clip.mp4", clip), video(false, "own.mp4", clip, true),
@@ -230,9 +232,8 @@ TEST_P(MadeThumbnail, BesideThePspCopyOnly)
     EXPECT_TRUE(prompt.texts.isEmpty()) << prompt.texts.join('|').toStdString();
     for (const ItemOutcome& outcome : r.outcomes)
         EXPECT_EQ(outcome.status, ItemStatus::Done);
-    EXPECT_EQ(readFileBytes(pspFile("m4v00001.THM")).substr(0, 4), "\xFF\xD8\xFF\xE0");
-    EXPECT_EQ(readFileBytes(pspFile("m4v00002.THM")), "thumb of own.mp4");
-    EXPECT_FALSE(fs::exists(pspFile("m4v00003.THM")) || fs::exists(pspFile("m4v00004.THM")));
+    EXPECT_EQ(readMarker(pspFile("m4v00001.THM")).substr(0, 4), "\xFF\xD8\xFF\xE0");
+    EXPECT_EQ(readMarker(pspFile("m4v00002.THM")), "thumb of own.mp4");
     const auto left = std::distance(fs::directory_iterator(computer.path()), {});
     EXPECT_EQ(left, GetParam() == OP_COPY_TO_PSP ? 5 : 0);
 }
@@ -319,10 +320,10 @@ TEST_F(Engine, FailedCopiesKeepTheSourceAndSaySo)
         EXPECT_EQ(r.outcomes.at(0).status, ItemStatus::Failed);
         EXPECT_EQ(r.outcomes.at(1).status, ItemStatus::Done) << "the walk goes on";
         EXPECT_EQ(r.outcomes.at(0).reason, reason(ENOSPC));
-        EXPECT_EQ(readFileBytes(item.path.toStdString()), "V");
+        EXPECT_EQ(readMarker(item.path.toStdString()), "V");
         EXPECT_TRUE(fs::exists(fs::path(item.path.toStdString()).replace_extension(".THM")));
         // Toward the PSP the second video takes the name the failed one left free.
-        EXPECT_EQ(readFileBytes(pspFile("m4v00001.mp4")), fromPsp ? "V" : "T");
+        EXPECT_EQ(readMarker(pspFile("m4v00001.mp4")), fromPsp ? "V" : "T");
         EXPECT_FALSE(fs::exists(computer.path() / "Trip.mp4"));
     }
 }
@@ -341,13 +342,13 @@ TEST_F(Engine, AFailedOverwriteThumbnailOrShortCopyIsTold)
     ops.copyFault = [](const QString&, const QString&) { return EIO; };
     run(OP_COPY_TO_PSP, {video(false, "a.mp4", "new")}, "5");
     EXPECT_EQ(prompt.texts, (QStringList{kOverwrite, "Overwrite " + qpath(pspFile("m4v00005.mp4")) + " failed, " + reason(EIO) + "."}));
-    EXPECT_EQ(readFileBytes(pspFile("m4v00005.mp4")), "old") << "a failed overwrite keeps the old video";
+    EXPECT_EQ(readMarker(pspFile("m4v00005.mp4")), "old") << "a failed overwrite keeps the old video";
 
     // A copy that says it is done but is short.
     ops.fakeCopy = [](const QString& to, const platform::CopyProgress&) { std::ofstream(to.toStdString()) << "shor"; };
     run(OP_MOVE_FROM_PSP, {video(true, "m4v00002.mp4", "short", false, "Trip")});
     EXPECT_EQ(prompt.texts, QStringList{"Move " + qpath(pspFile("m4v00002.mp4")) + " failed, the copy is not as long as the source."});
-    EXPECT_EQ(readFileBytes(pspFile("m4v00002.mp4")), "short");
+    EXPECT_EQ(readMarker(pspFile("m4v00002.mp4")), "short");
 }
 
 TEST_F(Engine, CancelStopsTheCopyAndStartsNoFurtherItem)
@@ -370,8 +371,8 @@ TEST_F(Engine, CancelStopsTheCopyAndStartsNoFurtherItem)
         ASSERT_EQ(r.outcomes.size(), 1u);
         EXPECT_EQ(r.outcomes[0].status, ItemStatus::Cancelled);
         EXPECT_TRUE(r.end.cancelled);
-        EXPECT_TRUE(readFileBytes(item.path.toStdString()) == big);
-        EXPECT_EQ(std::distance(fs::directory_iterator(pspFile("")), {}), fromPsp ? 2 : 1);
+        EXPECT_TRUE(readMarker(item.path.toStdString()) == big);
+        EXPECT_EQ(std::distance(fs::directory_iterator(pspFile("")), {}), fromPsp ? 3 : 2) << "the first copy and its picture";
         EXPECT_FALSE(fs::exists(computer.path() / "Trip.mp4"));
     }
 }
@@ -381,7 +382,7 @@ TEST_F(Engine, ProgressIsCoalesced)
     // Ten thousand reports in a moment reach the window as a handful.
     FaultyFileOps ops;
     ops.fakeCopy = [](const QString&, const platform::CopyProgress& progress) {
-        for (std::uint64_t i = 0; i <= 10000; ++i)
+        for (std::uint64_t i = 0; progress && i <= 10000; ++i) // the pictures' copies report nothing
             progress(10000, i);
     };
     QElapsedTimer clock;
@@ -406,8 +407,8 @@ TEST_F(Engine, AVideoIsNeverCopiedOrMovedOntoItself)
         const QString verb = op == OP_MOVE_TO_PSP ? "Move " : "Copy ";
         EXPECT_EQ(prompt.texts, QStringList{verb + own.path + " failed, the source and the target are the same file."});
         EXPECT_EQ(r.outcomes.at(0).status, ItemStatus::Failed);
-        EXPECT_EQ(readFileBytes(pspFile("m4v00001.mp4")), "the only copy");
-        EXPECT_EQ(readFileBytes(pspFile("m4v00001.THM")), "thumb of m4v00001.mp4");
+        EXPECT_EQ(readMarker(pspFile("m4v00001.mp4")), "the only copy");
+        EXPECT_EQ(readMarker(pspFile("m4v00001.THM")), "thumb of m4v00001.mp4");
     }
 }
 
@@ -426,9 +427,9 @@ TEST_F(Engine, ChosenNamesNeverAskAndNeverReplace)
     const Recorded r = run(OP_MOVE_TO_PSP, {video(false, "a.mp4", "mine", true)}, "00001");
     EXPECT_TRUE(prompt.texts.isEmpty()) << prompt.texts.join('|').toStdString();
     EXPECT_EQ(r.targets, QStringList{"m4v00003.mp4"});
-    EXPECT_EQ(readFileBytes(pspFile("m4v00001.mp4")), "another run's video");
-    EXPECT_EQ(readFileBytes(pspFile("m4v00002.THM")), "orphan");
-    EXPECT_EQ(readFileBytes(pspFile("m4v00003.THM")), "thumb of a.mp4");
+    EXPECT_EQ(readMarker(pspFile("m4v00001.mp4")), "another run's video");
+    EXPECT_EQ(readMarker(pspFile("m4v00002.THM")), "orphan");
+    EXPECT_EQ(readMarker(pspFile("m4v00003.THM")), "thumb of a.mp4");
     EXPECT_FALSE(fs::exists(computer.path() / "a.mp4"));
 
     // Back to the computer: a camera's MVI_1234.AVI and .THM keep theirs.
@@ -437,8 +438,8 @@ TEST_F(Engine, ChosenNamesNeverAskAndNeverReplace)
     const Recorded back = run(OP_COPY_FROM_PSP, {video(true, "m4v00009.mp4", "V", true, "MVI_1234")});
     EXPECT_TRUE(prompt.texts.isEmpty());
     EXPECT_EQ(back.targets, QStringList{"MVI_1234(1).mp4"});
-    EXPECT_EQ(readFileBytes(computer.path() / "MVI_1234.THM"), "camera thumb");
-    EXPECT_EQ(readFileBytes(computer.path() / "MVI_1234(1).THM"), "thumb of m4v00009.mp4");
+    EXPECT_EQ(readMarker(computer.path() / "MVI_1234.THM"), "camera thumb");
+    EXPECT_EQ(readMarker(computer.path() / "MVI_1234(1).THM"), "thumb of m4v00009.mp4");
 }
 
 // A listing or a look that fails is an error of that item: a message, nothing
@@ -482,7 +483,7 @@ TEST_F(Engine, FailedLooksAreErrorsNeverFreeNames)
         EXPECT_EQ(r.outcomes[0].reason, reason(EIO));
         EXPECT_EQ(prompt.texts.size(), 1) << "one message, no question";
         EXPECT_TRUE(fs::exists(item.path.toStdString()));
-        EXPECT_EQ(readFileBytes(fromPsp ? computer.path() / "Holiday.mp4" : pspFile("m4v00001.mp4")), fromPsp ? "user's" : "old");
+        EXPECT_EQ(readMarker(fromPsp ? computer.path() / "Holiday.mp4" : pspFile("m4v00001.mp4")), fromPsp ? "user's" : "old");
         EXPECT_EQ(std::distance(fs::directory_iterator(fromPsp ? computer.path() : pspFile("")), {}), 1);
     }
 }
@@ -533,7 +534,7 @@ TEST_F(Engine, AStopAfterTheVideoLandedFinishesItsThumbnail)
     const Recorded r = run(OP_MOVE_TO_PSP, {video(false, "a.mp4", "V", true), video(false, "b.mp4", "W")});
     EXPECT_EQ(r.targets, QStringList{"m4v00001.mp4"});
     EXPECT_EQ(r.outcomes[0].status, ItemStatus::Done);
-    EXPECT_EQ(readFileBytes(pspFile("m4v00001.THM")), "thumb of a.mp4");
+    EXPECT_EQ(readMarker(pspFile("m4v00001.THM")), "thumb of a.mp4");
     EXPECT_FALSE(fs::exists(computer.path() / "a.mp4") || fs::exists(computer.path() / "a.THM"));
     EXPECT_TRUE(fs::exists(computer.path() / "b.mp4"));
 }
@@ -548,7 +549,7 @@ TEST_F(Engine, AMoveWhoseSourceStaysIsNotDone)
     EXPECT_EQ(r.outcomes.at(0).reason, reason(EIO));
     EXPECT_EQ(r.end.failed, 1);
     EXPECT_TRUE(fs::exists(computer.path() / "a.mp4") && fs::exists(computer.path() / "a.THM"));
-    EXPECT_EQ(readFileBytes(pspFile("m4v00001.mp4")), "V");
+    EXPECT_EQ(readMarker(pspFile("m4v00001.mp4")), "V");
 }
 
 // The job: the walk on its own thread, its questions answered by id, its end
@@ -611,6 +612,109 @@ TEST_F(Engine, KilledJobStopsItsCopyAndLeavesNoPart)
     ASSERT_EQ(outcomes.size(), 1u);
     EXPECT_EQ(outcomes[0].status, ItemStatus::Cancelled);
     EXPECT_EQ(outcomes[0].error, ECANCELED);
-    EXPECT_EQ(readFileBytes(old.path.toStdString()), "old");
+    EXPECT_EQ(readMarker(old.path.toStdString()), "old");
     EXPECT_EQ(std::distance(fs::directory_iterator(pspFile("")), {}), 1);
+}
+
+// Videos the PSP won't play, on their way to it: refused when they are no video,
+// converted or copied as they are by the setting (or the answer), a converted
+// move keeps its source, and a video without a title gets one on the PSP only.
+namespace {
+
+struct ConvertCase
+{
+    const char* name;
+    const char* source;   // "high": 1080p H.264 High; "plain": a PSP-ready clip without a title; "text"
+    ConvertPolicy policy;
+    std::optional<platform::PromptAnswer> answer; // to the conversion question
+    bool converted;       // else copied as it is, or (text) refused
+};
+
+class Conversions : public Engine, public ::testing::WithParamInterface<ConvertCase>
+{
+protected:
+    TransferItem clip(const char* kind)
+    {
+        const fs::path path = computer.path() / (std::string(kind) + ".mp4");
+        if (std::string(kind) == "text") {
+            std::ofstream(path, std::ios::binary) << "not a video";
+            return {qpath(path), {}};
+        }
+        const std::string args = std::string(kind) == "high"
+            ? "-f lavfi -i testsrc2=size=1920x1080:rate=30 -t 1 -c:v libx264 -profile:v high"
+            : "-f lavfi -i testsrc2=size=480x272:rate=30 -f lavfi -i sine -t 1 -c:v libx264 -profile:v main "
+              "-bf 1 -refs 2 -c:a aac";
+        const std::string command = "ffmpeg -nostdin -loglevel error -y " + args + " '" + path.string() + "'";
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+        return {qpath(path), {}};
+    }
+};
+
+} // namespace
+
+TEST_P(Conversions, FollowTheSettingAndKeepTheSource)
+{
+    const ConvertCase& c = GetParam();
+    const TransferItem item = clip(c.source);
+    const std::string before = readMarker(item.path.toStdString());
+    if (c.answer)
+        prompt.answers.push_back(*c.answer);
+    nextNumTyped = false;
+    TransferEngine engine({OP_MOVE_TO_PSP, {item}, qpath(computer.path()), "1", qpath(pspFile("")), false, c.policy},
+                          cancel);
+    std::vector<ItemOutcome> outcomes;
+    QObject::connect(&engine, &TransferEngine::itemFinished, [&](const ItemOutcome& o) { outcomes.push_back(o); });
+    prompt.texts.clear();
+    engine.run();
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_EQ(outcomes[0].converted, c.converted);
+    EXPECT_EQ(prompt.texts.filter("Convert it while copying?").size(), c.answer ? 1 : 0) << prompt.texts.join('|').toStdString();
+    const fs::path landed = pspFile("m4v00001.mp4");
+    if (std::string(c.source) == "text") {
+        EXPECT_EQ(prompt.texts.back(), "Move " + item.path + " failed, not a video.");
+        EXPECT_TRUE(fs::is_empty(pspFile(""))) << "nothing written to the stick";
+        return;
+    }
+    ASSERT_TRUE(fs::exists(landed));
+    EXPECT_EQ(fs::exists(item.path.toStdString()), c.converted) << "a converted move keeps its source";
+    if (c.converted) {
+        EXPECT_EQ(readMarker(item.path.toStdString()), before);
+        EXPECT_TRUE(media::judge(qpath(landed)).plays()) << media::judge(qpath(landed)).text().toStdString();
+        EXPECT_TRUE(fs::exists(pspFile("m4v00001.THM")));
+    }
+    // Titled after the file on the PSP (the source had none).
+    EXPECT_EQ(mp4title::readTitle(landed.string()).title, c.source);
+    EXPECT_EQ(std::distance(fs::directory_iterator(pspFile("")), {}), 2) << "the video and its picture, no temporary";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Conversions, ::testing::Values(
+    ConvertCase{"Always", "high", ConvertPolicy::Always, {}, true},
+    ConvertCase{"AskedYes", "high", ConvertPolicy::Ask, platform::PromptAnswer::Yes, true},
+    ConvertCase{"AskedNo", "high", ConvertPolicy::Ask, platform::PromptAnswer::No, false},
+    ConvertCase{"Never", "high", ConvertPolicy::Never, {}, false},
+    ConvertCase{"PlaysAndNeedsOnlyATitle", "plain", ConvertPolicy::Always, {}, false},
+    ConvertCase{"NotAVideo", "text", ConvertPolicy::Always, {}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Engine, ACancelledConversionLeavesNothing)
+{
+    const fs::path path = computer.path() / "long.mp4";
+    const std::string command = "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc2=size=1280x720:rate=30 -t 20 "
+                                "-c:v libx264 -preset ultrafast -profile:v high '" + path.string() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    cancelOnProgress = true;
+    nextNumTyped = false;
+    TransferEngine engine({OP_COPY_TO_PSP, {{qpath(path), {}}}, qpath(computer.path()), "1", qpath(pspFile("")), false,
+                           ConvertPolicy::Always},
+                          cancel);
+    std::vector<ItemOutcome> outcomes;
+    QObject::connect(&engine, &TransferEngine::progressChanged, [this](int p) { cancel = cancel || p > 0; });
+    QObject::connect(&engine, &TransferEngine::itemFinished, [&](const ItemOutcome& o) { outcomes.push_back(o); });
+    QElapsedTimer clock;
+    clock.start();
+    engine.run();
+    EXPECT_LT(clock.elapsed(), 10000);
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_EQ(outcomes[0].status, ItemStatus::Cancelled);
+    EXPECT_TRUE(fs::is_empty(pspFile(""))) << "the temporary is gone";
 }
