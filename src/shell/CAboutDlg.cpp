@@ -65,7 +65,7 @@ void CAboutDlg::Retranslate()
 {
     setWindowTitle(tr("About Reelkeeper"));
     m_pProduct->setText(tr("Reelkeeper %1").arg(QStringLiteral(REELKEEPER_VERSION)));
-    m_pNotice->setText(tr("Copyright (C) Marrowgate. All rights reserved."));
+    m_pNotice->setText(tr("Copyright (C) 2026 The Reelkeeper developers. Licence: GPL-3.0-or-later."));
     m_pHelpLink->setText(tr("Click here for help"));
     m_pOk->setText(tr("OK"));
     // Longer translations widen the link rather than clip it.

@@ -12,8 +12,8 @@
         <translation>Reelkeeper %1</translation>
     </message>
     <message>
-        <source>Copyright (C) Marrowgate. All rights reserved.</source>
-        <translation>版权所有 (C) Marrowgate。保留所有权利。</translation>
+        <source>Copyright (C) 2026 The Reelkeeper developers. Licence: GPL-3.0-or-later.</source>
+        <translation>Copyright (C) 2026 Reelkeeper 开发者。许可证：GPL-3.0-or-later</translation>
     </message>
     <message>
         <source>Click here for help</source>

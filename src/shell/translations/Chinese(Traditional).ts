@@ -12,8 +12,8 @@
         <translation>Reelkeeper %1</translation>
     </message>
     <message>
-        <source>Copyright (C) Marrowgate. All rights reserved.</source>
-        <translation>版權所有 (C) Marrowgate。保留所有權利。</translation>
+        <source>Copyright (C) 2026 The Reelkeeper developers. Licence: GPL-3.0-or-later.</source>
+        <translation>Copyright (C) 2026 Reelkeeper 開發者。授權條款：GPL-3.0-or-later</translation>
     </message>
     <message>
         <source>Click here for help</source>

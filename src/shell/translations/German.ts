@@ -12,8 +12,8 @@
         <translation>Reelkeeper %1</translation>
     </message>
     <message>
-        <source>Copyright (C) Marrowgate. All rights reserved.</source>
-        <translation>Copyright (C) Marrowgate. Alle Rechte vorbehalten.</translation>
+        <source>Copyright (C) 2026 The Reelkeeper developers. Licence: GPL-3.0-or-later.</source>
+        <translation>Copyright (C) 2026 Die Reelkeeper-Entwickler. Lizenz: GPL-3.0-or-later.</translation>
     </message>
     <message>
         <source>Click here for help</source>

@@ -12,8 +12,8 @@
         <translation>Reelkeeper %1</translation>
     </message>
     <message>
-        <source>Copyright (C) Marrowgate. All rights reserved.</source>
-        <translation>Copyright (C) Marrowgate. 無断転載を禁じます。</translation>
+        <source>Copyright (C) 2026 The Reelkeeper developers. Licence: GPL-3.0-or-later.</source>
+        <translation>Copyright (C) 2026 Reelkeeper 開発者。ライセンス: GPL-3.0-or-later</translation>
     </message>
     <message>
         <source>Click here for help</source>
