@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Catalogue figures: filling a list from a folder of PSP videos while the window
 // thread keeps running.
 #include "storage/Catalogue.h"

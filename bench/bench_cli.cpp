@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Whole-process wall time of the command-line tool: "--version", "title get" on
 // one file, and a program that only loads Qt Core, the floor the tool can reach.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Conversion of a 60 s 1080p30 H.264 High clip (made by ffmpeg at the first
 // run) to each profile: "reelkeeper-cli convert" against the ffmpeg command
 // with the same settings, both as child processes with the same thread count

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The copy routine of a transfer against cp and cp + sync, its peak memory,
 // and how long a cancel takes to come back.
 #include "platform/FileCopy.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Finding the PSP and filling the drive selector with 20 volumes, and what an
 // idle mount watch costs.
 #include "platform/MountWatcher.h"

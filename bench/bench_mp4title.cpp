@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Title engine costs: reading and rewriting a title must cost the atoms in
 // front of it and the syncs, not the size of the video; the time per file when
 // a folder of small videos is read; and, for comparison, what a user would

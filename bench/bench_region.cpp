@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Region reading and outline computation, the work of every skin load and resize.
 #include "skin/RegionReader.h"
 #include "skin/WindowOutline.h"

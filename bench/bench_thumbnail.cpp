@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Thumbnails per second over a folder of the test clips: the program's own
 // maker in one process, the same through "reelkeeper-cli thumbnail" per file,
 // and what a user would run per file: ffmpeg with a seek, one frame and a

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The window thread during a copy: the engine on its worker, its coalesced progress
 // reports going to a real progress bar, and a 1 ms timer on the window thread that
 // records the longest gap between its ticks.

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # `cpack -G DEB` in the build folder makes the Debian package: the same files as
 # `cmake --install`, below /usr, with the library packages found by
 # dpkg-shlibdeps as its Depends.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Fuzzes the converter with any bytes as its input file, under tight limits:
 // a PSP file whose title reads back, or a failure with a kind, never a crash.
 #include "convert/Convert.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Fuzzes the MP4 facts reader and the verdict through the in-memory entry: any
 // bytes give facts or a reason, never a read outside the data or a hang.
 #include "media/Mp4Facts.h"

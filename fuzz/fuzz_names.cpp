@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Fuzzes the file-name codec and the escaping of printed names: any bytes must
 // come back from decodePath/encodePath unchanged, valid UTF-8 must decode as Qt
 // decodes it, and an escaped field must hold no control byte or invalid UTF-8

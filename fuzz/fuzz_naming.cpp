@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Fuzzes the names a transfer chooses for a video coming back: for any title
 // and any folder contents, each name the search gives is free (video and
 // thumbnail), new, fits the file system and stays inside the folder, and a

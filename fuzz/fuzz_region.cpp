@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Fuzzes the corner-bitmap reader: any bytes must give a region or none,
 // never a read outside the data, and the region must lie inside the bitmap.
 #include "skin/RegionReader.h"

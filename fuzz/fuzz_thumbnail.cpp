@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Fuzzes the picture maker through its in-memory entry: any bytes must give a
 // 160 x 120 JPEG or a reason, within the time limit, never a read outside the data.
 #include "thumbnail/Thumbnail.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Feeds arbitrary bytes to the title calls as a file, with a title taken from
 // the same bytes: read the title, then write one on a scratch copy. A refused
 // write must leave the copy as it was. An accepted one must read back, keep

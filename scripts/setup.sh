@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing on a Debian 12 machine, builds Reelkeeper, then
 # either starts it (run), runs the whole test suite (test) or runs the suite
 # under AddressSanitizer and UndefinedBehaviorSanitizer (sanitize), or only the

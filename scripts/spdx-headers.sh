@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Adds the copyright and licence lines (SPDX) to every tracked source, script,
 # CMake and text data file that has none, in the file's own comment syntax.
 # Files that can't carry them (pictures, videos, fuzz corpora, skins,

@@ -1,4 +1,6 @@
 #!/bin/sh
+# SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the demo videos: tiny PSP-format MP4 files with a title and a
 # 160x120 JPEG thumbnail each. Run from this folder; needs ffmpeg.
 set -e

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The GUI program: parses the command line, creates the process-wide managers and
 // hands over to the application object.
 #include "platform/PathCodec.h"

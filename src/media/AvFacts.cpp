@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The facts of containers other than MP4 through libavformat: headers and a
 // stream-info probe capped in bytes and time, over the file's descriptor (no
 // protocol, so no playlist or reference inside a file opens anything else).

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The facts of MP4 files through the title engine's atom walk, with a parse
 // table of its own and strict bounds: every child lies within its parent and
 // the file, nesting stops at MOV_MAX_DEPTH, so any file is read once at most.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Protocol layer and buffered byte stream of the title engine. Module style:
 // plain records, operation tables of function pointers, negative error codes.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // MP4 atom reader: the format registry, the probe, open_input and the atom walk.
 

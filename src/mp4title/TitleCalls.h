@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The exported title calls and their process-wide state. The calls are not
 // re-entrant: callers inside the program go through mp4title::readTitle and

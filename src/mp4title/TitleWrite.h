@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The title writer: plans a title change as a short series of writes that
 // leaves a good file wherever it stops, runs it through a table of file

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "platform/FileSystem.h"
 
 #include "platform/PathCodec.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main window's side of drag and drop: which drops the lists take, and the
 // transfer each one starts. Rows drag out of the lists by themselves.
 #include "shell/CMainDlg.h"

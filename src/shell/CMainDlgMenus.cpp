@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The lists' context menus and keyboard commands: sort, play, show in folder,
 // edit the title and, on the PSP list, delete.
 #include "shell/CMainDlg.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main window's status bar: the space figures, the progress of a transfer
 // and its Stop control.
 #include "shell/CMainDlg.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main window's side of a transfer: the snapshot at the start, the engine on a
 // worker thread, and the end steps when it reports.
 #include "shell/CMainDlg.h"

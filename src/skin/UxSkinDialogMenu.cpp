@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The skinned dialog's window menu and the moves and resizes begun from it.
 #include "skin/UxSkinDialog.h"
 

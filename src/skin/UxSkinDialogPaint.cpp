@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Painting of the skinned dialog: background picture and title bar.
 #include "skin/UxSkinDialog.h"
 

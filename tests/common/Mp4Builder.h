@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // Assembles MP4 atom trees in memory so that a test states its layout in a

@@ -1,4 +1,6 @@
 #!/bin/sh
+# SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package and checks it as Debian would: its version, its
 # copyright and changelog, and lintian with no error and no warning.
 # Arguments: CPACK BUILD_FOLDER WORK_FOLDER VERSION

@@ -1,4 +1,6 @@
 #!/bin/sh
+# SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into an empty prefix and uses it as a desktop would.
 # Arguments: CMAKE BUILD_FOLDER WORK_FOLDER VERSION
 set -eu

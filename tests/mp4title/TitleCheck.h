@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Checks of what the title writer leaves behind, shared by the title tests and
 // the title fuzzer (plain C++, no test framework).

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Drops onto the real window's lists, sent as the events a file manager's drag makes.
 #include "ShellFixture.h"
 #include "StorageTestSupport.h"

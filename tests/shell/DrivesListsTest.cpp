@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The real main window with its lists, space figures and PSP drives: start-up, selections,
 // the folder field, drive choices, volumes arriving and going away (also in the middle of a
 // list fill), the demonstration data and the mount watcher.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The layout's exact rectangles, the dialog-unit conversion, and the layout as the
 // real window runs it on every size change.
 #include "ShellFixture.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The real main window: its controls, keys, closing, stored rectangle and settings
 // that survive a restart.
 #include "ShellFixture.h"

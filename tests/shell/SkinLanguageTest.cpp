@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Skins and languages as the main window takes them: loading, the outline from the
 // corner bitmaps, switching through the window menu, and the fallbacks.
 #include "Pictures.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Start-up rules: language detection and web addresses with the names Windows gives,
 // the default local folder from the converter's setting, the command line.
 #include "ShellFixture.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Transfers driven through the real window's buttons: the engine on its worker (what it does
 // with thumbnails: tests/transfer), "Next Num", the lists rebuilt at the end, and a close during a copy.
 #include "FakeVolumes.h"

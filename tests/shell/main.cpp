@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Runs the shell tests headless, with settings and cache in temporary folders and the
 // application folder of the build.
 #include "TempDir.h"

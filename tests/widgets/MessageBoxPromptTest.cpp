@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The window's message boxes: opened without waiting, one at a time in the order
 // asked, answered by their buttons, and No for whatever is left when the window goes.
 #include "widgets/MessageBoxPrompt.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The PSP's verdict in the lists: the mark on the picture, the reasons in the
 // tooltip, other video files on the computer list, file names of untitled videos.
 #include "Mp4Builder.h"

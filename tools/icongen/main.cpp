@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Writes the program's icon into a hicolor icon theme folder:
 // OUTPUT/<n>x<n>/apps/NAME.png for each size the desktop asks for.
 // Usage: icongen OUTPUT_FOLDER NAME

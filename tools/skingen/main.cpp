@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Draws the pictures of the shipped skins into <output>/<skin name>/.
 // Usage: skingen OUTPUT_FOLDER
 #include <QDir>

@@ -1,4 +1,6 @@
 #!/bin/sh
+# SPDX-FileCopyrightText: 2026 The Reelkeeper developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the tiny clips the thumbnail tests decode. Run once, from this folder;
 # the test suite itself does not need ffmpeg.
 set -e
