@@ -82,6 +82,70 @@
         <source>&amp;About Reelkeeper...</source>
         <translation>關於 Reelkeeper(&amp;A)...</translation>
     </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>%1 left</source>
+        <translation>剩餘 %1</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>播放</translation>
+    </message>
+    <message>
+        <source>Show in folder</source>
+        <translation>在資料夾中顯示</translation>
+    </message>
+    <message>
+        <source>Edit title</source>
+        <translation>編輯標題</translation>
+    </message>
+    <message>
+        <source>Folder order</source>
+        <translation>資料夾順序</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>標題</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>日期</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>大小</translation>
+    </message>
+    <message>
+        <source>File name</source>
+        <translation>檔案名稱</translation>
+    </message>
+    <message>
+        <source>Sort by</source>
+        <translation>排序方式</translation>
+    </message>
+    <message>
+        <source>Convert videos the PSP can't play</source>
+        <translation>轉換 PSP 無法播放的影片</translation>
+    </message>
+    <message>
+        <source>Ask</source>
+        <translation>詢問</translation>
+    </message>
+    <message>
+        <source>Always</source>
+        <translation>一律</translation>
+    </message>
+    <message>
+        <source>Never</source>
+        <translation>永不</translation>
+    </message>
+    <message>
+        <source>PSP video format</source>
+        <translation>PSP 影片格式</translation>
+    </message>
 </context>
 <context>
     <name>QPlatformTheme</name>

@@ -82,6 +82,70 @@
         <source>&amp;About Reelkeeper...</source>
         <translation>Ü&amp;ber Reelkeeper...</translation>
     </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stopp</translation>
+    </message>
+    <message>
+        <source>%1 left</source>
+        <translation>noch %1</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>Abspielen</translation>
+    </message>
+    <message>
+        <source>Show in folder</source>
+        <translation>Im Ordner zeigen</translation>
+    </message>
+    <message>
+        <source>Edit title</source>
+        <translation>Titel bearbeiten</translation>
+    </message>
+    <message>
+        <source>Folder order</source>
+        <translation>Ordnerreihenfolge</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Datum</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Größe</translation>
+    </message>
+    <message>
+        <source>File name</source>
+        <translation>Dateiname</translation>
+    </message>
+    <message>
+        <source>Sort by</source>
+        <translation>Sortieren nach</translation>
+    </message>
+    <message>
+        <source>Convert videos the PSP can't play</source>
+        <translation>Videos umwandeln, die die PSP nicht abspielt</translation>
+    </message>
+    <message>
+        <source>Ask</source>
+        <translation>Fragen</translation>
+    </message>
+    <message>
+        <source>Always</source>
+        <translation>Immer</translation>
+    </message>
+    <message>
+        <source>Never</source>
+        <translation>Nie</translation>
+    </message>
+    <message>
+        <source>PSP video format</source>
+        <translation>PSP-Videoformat</translation>
+    </message>
 </context>
 <context>
     <name>QPlatformTheme</name>

@@ -82,6 +82,70 @@
         <source>&amp;About Reelkeeper...</source>
         <translation>Reelkeeper について(&amp;A)...</translation>
     </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>%1 left</source>
+        <translation>残り %1</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>再生</translation>
+    </message>
+    <message>
+        <source>Show in folder</source>
+        <translation>フォルダーで表示</translation>
+    </message>
+    <message>
+        <source>Edit title</source>
+        <translation>タイトルを編集</translation>
+    </message>
+    <message>
+        <source>Folder order</source>
+        <translation>フォルダーの順</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>タイトル</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>日付</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>サイズ</translation>
+    </message>
+    <message>
+        <source>File name</source>
+        <translation>ファイル名</translation>
+    </message>
+    <message>
+        <source>Sort by</source>
+        <translation>並べ替え</translation>
+    </message>
+    <message>
+        <source>Convert videos the PSP can't play</source>
+        <translation>PSP で再生できない動画を変換</translation>
+    </message>
+    <message>
+        <source>Ask</source>
+        <translation>確認する</translation>
+    </message>
+    <message>
+        <source>Always</source>
+        <translation>常に</translation>
+    </message>
+    <message>
+        <source>Never</source>
+        <translation>しない</translation>
+    </message>
+    <message>
+        <source>PSP video format</source>
+        <translation>PSP の動画形式</translation>
+    </message>
 </context>
 <context>
     <name>QPlatformTheme</name>
