@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSemaphore>
@@ -494,4 +495,50 @@ TEST_F(VideoListTest, RealPspVideosShowTheirTitlesAndAClickOnTheSelectedTitleEdi
     fill();
     EXPECT_EQ(titleOfRow("M4V00003.MP4"), QStringLiteral("Holiday \u00e9t\u00e9"));
     EXPECT_EQ(titleOfRow("M4V00001.MP4"), QString());
+}
+
+// Every sort order, on rows that come in two batches; ties keep the folder's order,
+// and a selection follows its row.
+TEST(VideoListSort, EachKeyOrdersEveryRowAsItArrives)
+{
+    using Key = VideoListModel::SortKey;
+    struct Row { const char* title; const char* path; qint64 time; qint64 size; };
+    const Row rows[] = {{"beta", "/v/c.mp4", 300, 20}, {"Alpha", "/v/a.mp4", 100, 30},
+                        {"gamma", "/v/b.mp4", 200, 10}, {"alpha2", "/v/d.mp4", 300, 20}};
+    const struct
+    {
+        Key key;
+        QStringList order; // file names, top to bottom
+    } cases[] = {
+        {Key::Folder, {"c", "a", "b", "d"}}, {Key::Title, {"a", "d", "c", "b"}},
+        {Key::Date, {"c", "d", "b", "a"}},   {Key::Size, {"a", "c", "d", "b"}},
+        {Key::FileName, {"a", "b", "c", "d"}},
+    };
+    for (const auto& c : cases) {
+        VideoListModel model;
+        QItemSelectionModel selection(&model);
+        QString picked;
+        model.setSortKey(c.key);
+        for (int batch = 0; batch < 2; ++batch) {
+            std::vector<VideoListModel::NewRow> add;
+            for (int i = batch * 2; i < batch * 2 + 2; ++i) {
+                auto entry = std::make_unique<VideoEntry>();
+                entry->strPath = QString::fromLatin1(rows[i].path);
+                entry->nTime = rows[i].time;
+                entry->nSize = rows[i].size;
+                add.push_back({QString::fromLatin1(rows[i].title), std::move(entry)});
+            }
+            model.appendRows(std::move(add));
+            if (batch == 0) {
+                selection.select(model.index(1, 0), QItemSelectionModel::Select);
+                picked = model.entryAt(1)->strPath;
+            }
+        }
+        QStringList order;
+        for (int row = 0; row < model.rowCount(); ++row)
+            order << model.entryAt(row)->strPath.mid(3, 1);
+        EXPECT_EQ(order, c.order) << static_cast<int>(c.key);
+        ASSERT_EQ(selection.selectedRows().size(), 1);
+        EXPECT_EQ(model.entryAt(selection.selectedRows()[0].row())->strPath, picked);
+    }
 }
