@@ -42,8 +42,9 @@ int CMainDlg::DropOperation(const CVideoListCtrl* target, const QMimeData& data,
     drop.carriesVideos = true;
     if (session::dropOperation(controls, drop) == OP_NONE)
         return OP_NONE;
-    const QStringList dropped = storage::droppedVideos(
-        data.urls(), drop.target == session::ListSide::Psp ? m_session.pspPath() : m_pFolderEdit->text());
+    const bool ontoPsp = drop.target == session::ListSide::Psp;
+    const QStringList dropped =
+        storage::droppedVideos(data.urls(), ontoPsp ? m_session.pspPath() : m_pFolderEdit->text(), ontoPsp);
     drop.carriesVideos = !dropped.isEmpty();
     if (videos)
         *videos = dropped;

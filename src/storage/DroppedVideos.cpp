@@ -4,14 +4,25 @@
 #include "storage/DroppedVideos.h"
 
 #include "platform/FileSystem.h"
+#include "storage/Catalogue.h"
 
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace storage {
 
-QStringList droppedVideos(const QList<QUrl>& urls, const QString& targetFolder)
+QStringList droppedVideos(const QList<QUrl>& urls, const QString& targetFolder, bool convertible)
 {
+    static const QStringList globs = QString::fromLatin1(kListedVideoGlobs).split(QLatin1Char(';'));
+    const auto isVideoName = [convertible](const QString& name) {
+        if (!convertible)
+            return name.endsWith(QLatin1String(".mp4"), Qt::CaseInsensitive);
+        return std::any_of(globs.cbegin(), globs.cend(), [&name](const QString& glob) {
+            return name.endsWith(glob.mid(1), Qt::CaseInsensitive); // "*.mkv" -> ".mkv"
+        });
+    };
     const platform::FileSystem& fs = platform::fileSystem();
     const QString target = targetFolder.isEmpty() ? QString() : QDir::cleanPath(targetFolder);
     QStringList paths;
@@ -21,7 +32,7 @@ QStringList droppedVideos(const QList<QUrl>& urls, const QString& targetFolder)
             return {};
         const QString path = QDir::cleanPath(url.toLocalFile());
         const QFileInfo info(path);
-        if (!info.isAbsolute() || !info.fileName().endsWith(QLatin1String(".mp4"), Qt::CaseInsensitive))
+        if (!info.isAbsolute() || !isVideoName(info.fileName()))
             return {};
         if (!fs.exists(path) || fs.isDirectory(path) || info.path() == target)
             return {};

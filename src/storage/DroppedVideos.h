@@ -14,7 +14,9 @@ namespace storage {
  * Empty (the drop is refused) unless every URL names a local file by an absolute
  * path, the file exists and is no folder, its name ends with ".mp4" in any case,
  * and it does not already lie in targetFolder. An empty targetFolder excludes nothing.
+ * With convertible (a drop onto the PSP list), the common video files the
+ * computer list shows (kListedVideoGlobs) count too: they are converted on the way.
  */
-QStringList droppedVideos(const QList<QUrl>& urls, const QString& targetFolder);
+QStringList droppedVideos(const QList<QUrl>& urls, const QString& targetFolder, bool convertible = false);
 
 } // namespace storage

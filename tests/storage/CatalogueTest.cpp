@@ -112,7 +112,7 @@ TEST(Scan, EachPathOnceUnreadableWithoutLengthAndStopsWhenCancelled)
 TEST(DroppedVideos, AllOrNothing)
 {
     TempDir dir;
-    for (const char* name : {"a.mp4", "B.MP4", "note.txt", "dir.mp4/x", "shown/c.mp4"})
+    for (const char* name : {"a.mp4", "B.MP4", "note.txt", "dir.mp4/x", "shown/c.mp4", "d.MKV"})
         dir.write(name, "x");
     const QString base = qpath(dir.path()) + u'/';
     const auto file = [&](const char* name) { return QUrl::fromLocalFile(base + QLatin1String(name)); };
@@ -133,4 +133,8 @@ TEST(DroppedVideos, AllOrNothing)
     for (const auto& c : cases)
         EXPECT_EQ(droppedVideos(c.urls, base + "shown/").join(u'|').toStdString(), c.videos.join(u'|').toStdString());
     EXPECT_EQ(droppedVideos({file("shown/c.mp4")}, QString()), QStringList{base + "shown/c.mp4"});
+    // Onto the PSP list other video files come too, to be converted; never onto the computer's.
+    EXPECT_EQ(droppedVideos({file("d.MKV"), file("a.mp4")}, QString(), true), (QStringList{base + "d.MKV", base + "a.mp4"}));
+    EXPECT_TRUE(droppedVideos({file("d.MKV")}, QString()).isEmpty());
+    EXPECT_TRUE(droppedVideos({file("note.txt")}, QString(), true).isEmpty());
 }
