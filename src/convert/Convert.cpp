@@ -4,6 +4,7 @@
 #include "convert/Convert.h"
 
 #include "avlib/AvLib.h"
+#include "avlib/ByteSource.h"
 #include "mp4title/Title.h"
 #include "platform/PathCodec.h"
 
@@ -71,10 +72,7 @@ std::string averror(int code)
 // The input: a regular file read by position, interruptible.
 struct Input
 {
-    int fd = -1;
-    std::int64_t size = 0;
-    std::int64_t pos = 0;
-    int readErrno = 0;
+    avlib::ByteSource file;
     const std::atomic<bool>* cancel = nullptr;
     std::optional<Clock::time_point> deadline;
 
@@ -86,39 +84,12 @@ int readInput(void* opaque, uint8_t* buf, int want)
     auto* in = static_cast<Input*>(opaque);
     if (in->stopped())
         return AVERROR_EXIT;
-    const std::int64_t n = std::min<std::int64_t>(want, in->size - in->pos);
-    if (n <= 0)
-        return AVERROR_EOF;
-    ssize_t got;
-    do
-        got = ::pread(in->fd, buf, static_cast<size_t>(n), in->pos);
-    while (got < 0 && errno == EINTR);
-    if (got < 0) {
-        in->readErrno = errno;
-        return AVERROR(errno);
-    }
-    if (got == 0)
-        return AVERROR_EOF;
-    in->pos += got;
-    return static_cast<int>(got);
+    return in->file.read(buf, want);
 }
 
 int64_t seekInput(void* opaque, int64_t offset, int whence)
 {
-    auto* in = static_cast<Input*>(opaque);
-    if (whence & AVSEEK_SIZE)
-        return in->size;
-    std::int64_t base = 0;
-    switch (whence & ~AVSEEK_FORCE) {
-    case SEEK_SET: base = 0; break;
-    case SEEK_CUR: base = in->pos; break;
-    case SEEK_END: base = in->size; break;
-    default: return AVERROR(EINVAL);
-    }
-    if (offset > INT64_MAX - base || base + offset < 0)
-        return AVERROR(EINVAL);
-    in->pos = base + offset;
-    return in->pos;
+    return static_cast<Input*>(opaque)->file.seek(offset, whence);
 }
 
 int interrupted(void* opaque)
@@ -273,8 +244,8 @@ public:
     {
         if (m_swrLayout.nb_channels > 0)
             av().av_channel_layout_uninit(&m_swrLayout);
-        if (m_input.fd >= 0)
-            ::close(m_input.fd);
+        if (m_input.file.fd >= 0)
+            ::close(m_input.file.fd);
     }
 
     ConvertResult run();
@@ -390,15 +361,15 @@ bool Job::openInput()
 {
     const QByteArray name = platform::encodePath(m_request.input);
     // Non-blocking, so that a named pipe can't hold the conversion.
-    m_input.fd = name.isEmpty() ? -1 : ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (m_input.fd < 0)
+    m_input.file.fd = name.isEmpty() ? -1 : ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (m_input.file.fd < 0)
         return fail(Error::Open, std::string("open: ") + std::strerror(errno), errno);
     struct stat info {};
-    if (::fstat(m_input.fd, &info) != 0)
+    if (::fstat(m_input.file.fd, &info) != 0)
         return fail(Error::Open, std::string("stat: ") + std::strerror(errno), errno);
     if (!S_ISREG(info.st_mode))
         return fail(Error::Open, "not a regular file");
-    m_input.size = info.st_size;
+    m_input.file.size = info.st_size;
     m_input.cancel = &m_cancel;
     if (m_request.limits.timeLimit.count() > 0)
         m_input.deadline = Clock::now() + m_request.limits.timeLimit;
@@ -421,16 +392,16 @@ bool Job::openInput()
     if (opened < 0) {
         if (m_cancel.load() || stopped())
             return false;
-        if (m_input.readErrno)
-            return fail(Error::Open, std::string("read: ") + std::strerror(m_input.readErrno), m_input.readErrno);
+        if (m_input.file.readErrno)
+            return fail(Error::Open, std::string("read: ") + std::strerror(m_input.file.readErrno), m_input.file.readErrno);
         return fail(Error::Open, "container: " + averror(opened));
     }
     m_in.reset(raw);
     const int found = av().avformat_find_stream_info(m_in.get(), nullptr);
     if (m_cancel.load() || stopped())
         return false;
-    if (found < 0 && m_input.readErrno)
-        return fail(Error::Open, std::string("read: ") + std::strerror(m_input.readErrno), m_input.readErrno);
+    if (found < 0 && m_input.file.readErrno)
+        return fail(Error::Open, std::string("read: ") + std::strerror(m_input.file.readErrno), m_input.file.readErrno);
     return true;
 }
 
@@ -938,8 +909,8 @@ bool Job::pump()
         if (read < 0) {
             if (stopped())
                 return false;
-            if (m_input.readErrno)
-                return fail(Error::Open, std::string("read: ") + std::strerror(m_input.readErrno), m_input.readErrno);
+            if (m_input.file.readErrno)
+                return fail(Error::Open, std::string("read: ") + std::strerror(m_input.file.readErrno), m_input.file.readErrno);
             return fail(Error::Decode, "demux: " + averror(read));
         }
         bool ok = true;

@@ -7,6 +7,7 @@
 #include "media/AvFacts.h"
 
 #include "avlib/AvLib.h"
+#include "avlib/ByteSource.h"
 #include "media/Codecs.h"
 #include "platform/PathCodec.h"
 
@@ -36,11 +37,8 @@ constexpr char kFormats[] = "matroska,webm,avi,mov,mp4,m4a,3gp,3g2,mj2,mpeg,mpeg
 
 struct Source
 {
-    int fd = -1;
-    std::int64_t size = 0;
-    std::int64_t pos = 0;
+    avlib::ByteSource file;
     Clock::time_point deadline;
-    bool readFailed = false;
 };
 
 int readSource(void* opaque, uint8_t* buf, int want)
@@ -48,39 +46,12 @@ int readSource(void* opaque, uint8_t* buf, int want)
     auto* s = static_cast<Source*>(opaque);
     if (Clock::now() > s->deadline)
         return AVERROR_EXIT;
-    const std::int64_t n = std::min<std::int64_t>(want, s->size - s->pos);
-    if (n <= 0)
-        return AVERROR_EOF;
-    ssize_t got;
-    do
-        got = ::pread(s->fd, buf, static_cast<size_t>(n), s->pos);
-    while (got < 0 && errno == EINTR);
-    if (got < 0) {
-        s->readFailed = true;
-        return AVERROR(errno);
-    }
-    if (got == 0)
-        return AVERROR_EOF;
-    s->pos += got;
-    return static_cast<int>(got);
+    return s->file.read(buf, want);
 }
 
 int64_t seekSource(void* opaque, int64_t offset, int whence)
 {
-    auto* s = static_cast<Source*>(opaque);
-    if (whence & AVSEEK_SIZE)
-        return s->size;
-    std::int64_t base = 0;
-    switch (whence & ~AVSEEK_FORCE) {
-    case SEEK_SET: base = 0; break;
-    case SEEK_CUR: base = s->pos; break;
-    case SEEK_END: base = s->size; break;
-    default: return AVERROR(EINVAL);
-    }
-    if (offset > INT64_MAX - base || base + offset < 0)
-        return AVERROR(EINVAL);
-    s->pos = base + offset;
-    return s->pos;
+    return static_cast<Source*>(opaque)->file.seek(offset, whence);
 }
 
 int interrupted(void* opaque)
@@ -248,7 +219,7 @@ std::optional<Facts> readFile(const QString& path, QString* error)
             *error = QStringLiteral("FFmpeg's libraries could not be loaded");
         return std::nullopt;
     }
-    Source source{fd, st.st_size, 0, Clock::now() + kTimeLimit, false};
+    Source source{{fd, nullptr, st.st_size}, Clock::now() + kTimeLimit};
     auto* buffer = static_cast<uint8_t*>(av().av_malloc(kIoBufferSize));
     std::unique_ptr<AVIOContext, IoFree> io(av().avio_alloc_context(buffer, kIoBufferSize, 0, &source, &readSource, nullptr, &seekSource));
     if (!io) {
@@ -266,7 +237,7 @@ std::optional<Facts> readFile(const QString& path, QString* error)
     raw->max_analyze_duration = kAnalyzeMicroseconds;
     raw->format_probesize = 1 << 20;
     if (av().avformat_open_input(&raw, nullptr, nullptr, nullptr) < 0) {
-        if (source.readFailed) {
+        if (source.file.readErrno != 0) {
             if (error)
                 *error = QStringLiteral("can't read it: %1").arg(QString::fromLocal8Bit(std::strerror(EIO)));
             return std::nullopt;

@@ -4,6 +4,7 @@
 #include "thumbnail/Thumbnail.h"
 
 #include "avlib/AvLib.h"
+#include "avlib/ByteSource.h"
 #include "platform/FileCopy.h"
 #include "platform/PathCodec.h"
 #include "thumbnail/SampleTables.h"
@@ -54,12 +55,8 @@ struct Fail
 // Where the demuxer's bytes come from: a descriptor or memory.
 struct Source
 {
-    int fd = -1;
-    const char* data = nullptr;
-    std::int64_t size = 0;
-    std::int64_t pos = 0;
+    avlib::ByteSource file;
     Clock::time_point deadline;
-    bool readFailed = false;
 };
 
 int readSource(void* opaque, uint8_t* buf, int want)
@@ -67,48 +64,16 @@ int readSource(void* opaque, uint8_t* buf, int want)
     auto* s = static_cast<Source*>(opaque);
     if (Clock::now() > s->deadline)
         return AVERROR_EXIT;
-    const std::int64_t n = std::min<std::int64_t>(want, s->size - s->pos);
-    if (n <= 0)
-        return AVERROR_EOF;
-    if (s->data) {
-        std::memcpy(buf, s->data + s->pos, static_cast<size_t>(n));
-        s->pos += n;
-        return static_cast<int>(n);
-    }
-    ssize_t got;
-    do
-        got = ::pread(s->fd, buf, static_cast<size_t>(n), s->pos);
-    while (got < 0 && errno == EINTR);
-    if (got < 0) {
-        s->readFailed = true;
-        return AVERROR(errno);
-    }
-    if (got == 0)
-        return AVERROR_EOF;
-    s->pos += got;
-    return static_cast<int>(got);
+    return s->file.read(buf, want);
 }
 
 int64_t seekSource(void* opaque, int64_t offset, int whence)
 {
-    auto* s = static_cast<Source*>(opaque);
-    if (whence & AVSEEK_SIZE)
-        return s->size;
-    std::int64_t base = 0;
-    switch (whence & ~AVSEEK_FORCE) {
-    case SEEK_SET: base = 0; break;
-    case SEEK_CUR: base = s->pos; break;
-    case SEEK_END: base = s->size; break;
-    default: return AVERROR(EINVAL);
-    }
-    if (offset > INT64_MAX - base || base + offset < 0)
-        return AVERROR(EINVAL);
-    s->pos = base + offset;
-    return s->pos;
+    return static_cast<Source*>(opaque)->file.seek(offset, whence);
 }
 
 // Bytes at an offset for the table check, apart from the demuxer's position.
-std::int64_t readAt(const Source& s, std::int64_t offset, char* buf, std::int64_t want)
+std::int64_t readAt(const avlib::ByteSource& s, std::int64_t offset, char* buf, std::int64_t want)
 {
     want = std::min(want, s.size - offset);
     if (want <= 0)
@@ -236,8 +201,8 @@ std::optional<QByteArray> decode(Source& source, const Limits& limits, Fail& fai
 {
     // FFmpeg believes the tables' entry counts while it reads the header, where
     // neither the time limit nor anything else stops it.
-    switch (checkSampleTables([&](std::int64_t at, char* buf, std::int64_t n) { return readAt(source, at, buf, n); },
-                              source.size)) {
+    switch (checkSampleTables([&](std::int64_t at, char* buf, std::int64_t n) { return readAt(source.file, at, buf, n); },
+                              source.file.size)) {
     case TableCheck::Fits: break;
     case TableCheck::TooLarge:
         fail = {QString::fromLatin1(kDamaged)};
@@ -270,7 +235,7 @@ std::optional<QByteArray> decode(Source& source, const Limits& limits, Fail& fai
     raw->format_whitelist = av().av_strdup(kFormats);
     const int opened = av().avformat_open_input(&raw, nullptr, nullptr, nullptr);
     if (opened < 0) {
-        if (source.readFailed)
+        if (source.file.readErrno != 0)
             fail = {QStringLiteral("The file could not be read."), Failure::Passing};
         else if (Clock::now() > source.deadline)
             return timedOut();
@@ -393,7 +358,7 @@ std::optional<QByteArray> decode(Source& source, const Limits& limits, Fail& fai
     if (!best || (early && bestLuma < kBlackLuma && earlyLuma > bestLuma))
         best = std::move(early);
     if (!best) {
-        if (source.readFailed)
+        if (source.file.readErrno != 0)
             fail = {QStringLiteral("The file could not be read."), Failure::Passing};
         else
             fail = {QStringLiteral("No picture could be decoded from the video.")};
@@ -433,8 +398,8 @@ std::optional<QByteArray> makeThumbnail(const QString& video, QString* error, co
         fail = {QStringLiteral("The file is not an MP4 video.")};
     } else {
         Source source;
-        source.fd = fd;
-        source.size = info.st_size;
+        source.file.fd = fd;
+        source.file.size = info.st_size;
         source.deadline = Clock::now() + limits.timeLimit;
         jpeg = decode(source, limits, fail);
     }
@@ -447,8 +412,8 @@ std::optional<QByteArray> makeThumbnailFromBytes(const QByteArray& video, QStrin
 {
     Fail fail;
     Source source;
-    source.data = video.constData();
-    source.size = video.size();
+    source.file.data = video.constData();
+    source.file.size = video.size();
     source.deadline = Clock::now() + limits.timeLimit;
     auto jpeg = decode(source, limits, fail);
     return finish(std::move(jpeg), fail, error, failure);
