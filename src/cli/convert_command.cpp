@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "Commands.h"
+#include "StopSignals.h"
 #include "Output.h"
 
 #include "convert/Convert.h"
@@ -20,15 +21,6 @@
 
 namespace cli {
 namespace {
-
-std::atomic<bool> g_stop{false};
-volatile std::sig_atomic_t g_stopSignal = 0;
-
-extern "C" void onConvertStop(int number)
-{
-    g_stopSignal = number;
-    g_stop.store(true);
-}
 
 const char kConvertUsage[] = "Usage: reelkeeper-cli convert [--profile avc480|mpeg4] IN OUT\n";
 
@@ -51,31 +43,6 @@ std::string describe(const convert::ConvertResult& result)
         text += ": " + result.detail;
     return text;
 }
-
-// SIGINT and SIGTERM raise the stop flag while a conversion runs.
-class StopSignals
-{
-public:
-    StopSignals()
-    {
-        struct sigaction action {};
-        action.sa_handler = onConvertStop;
-        sigemptyset(&action.sa_mask);
-        ::sigaction(SIGINT, &action, &m_oldInt);
-        ::sigaction(SIGTERM, &action, &m_oldTerm);
-    }
-    ~StopSignals()
-    {
-        ::sigaction(SIGINT, &m_oldInt, nullptr);
-        ::sigaction(SIGTERM, &m_oldTerm, nullptr);
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-
-private:
-    struct sigaction m_oldInt {};
-    struct sigaction m_oldTerm {};
-};
 
 } // namespace
 
@@ -113,8 +80,6 @@ int runConvert(const Args& args)
     if (!temp)
         return fail(out, std::strerror(created.error));
 
-    g_stop = false;
-    g_stopSignal = 0;
     convert::ConvertResult result;
     {
         const StopSignals stopSignals;
@@ -128,7 +93,7 @@ int runConvert(const Args& args)
         QElapsedTimer clock;
         clock.start();
         qint64 lastDrawn = -1000;
-        result = convert::convertVideo(request, g_stop, [&](std::int64_t done, std::int64_t duration) {
+        result = convert::convertVideo(request, StopSignals::flag(), [&](std::int64_t done, std::int64_t duration) {
             if (!drawProgress || clock.elapsed() - lastDrawn < 200)
                 return;
             lastDrawn = clock.elapsed();
@@ -144,13 +109,13 @@ int runConvert(const Args& args)
             std::fputs("\r\033[K", stderr);
     }
     platform::FileOpResult published{platform::FileOpStatus::Failed, 0};
-    if (result.status == convert::Status::Done && !g_stop)
+    if (result.status == convert::Status::Done && !StopSignals::flag())
         published = platform::fileOps().publishTemporary(*temp, out);
     ::close(temp->fd);
     if (!published.ok())
         platform::fileOps().removeFile(temp->path);
-    if (g_stopSignal != 0)
-        return 128 + g_stopSignal;
+    if (StopSignals::number() != 0)
+        return 128 + StopSignals::number();
     if (result.status == convert::Status::Failed)
         return fail(in, describe(result));
     if (!published.ok())

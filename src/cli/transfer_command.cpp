@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "Commands.h"
+#include "StopSignals.h"
 #include "Output.h"
 
 #include "mp4title/Title.h"
@@ -26,15 +27,6 @@
 
 namespace cli {
 namespace {
-
-std::atomic<bool> g_cancel{false};
-volatile std::sig_atomic_t g_signal = 0;
-
-extern "C" void onStopSignal(int number)
-{
-    g_signal = number;
-    g_cancel.store(true);
-}
 
 enum class Answer { Ask, Yes, No };
 
@@ -305,33 +297,6 @@ transfer::TransferRequest requestFor(const Options& options, const QString& pspP
     return request;
 }
 
-class StopSignals
-{
-public:
-    StopSignals()
-    {
-        g_cancel = false;
-        g_signal = 0;
-        struct sigaction action {};
-        action.sa_handler = onStopSignal;
-        sigemptyset(&action.sa_mask);
-        // No SA_RESTART: a question waiting on the terminal gives way.
-        ::sigaction(SIGINT, &action, &m_oldInt);
-        ::sigaction(SIGTERM, &action, &m_oldTerm);
-    }
-    ~StopSignals()
-    {
-        ::sigaction(SIGINT, &m_oldInt, nullptr);
-        ::sigaction(SIGTERM, &m_oldTerm, nullptr);
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-
-private:
-    struct sigaction m_oldInt {};
-    struct sigaction m_oldTerm {};
-};
-
 } // namespace
 
 int runTransfer(const std::string& command, const Args& args)
@@ -359,7 +324,7 @@ int runTransfer(const std::string& command, const Args& args)
     Console console(options->answer, options->zero, op == OP_DELETE_ON_PSP ? request.pspPath : request.localFolder,
                     op == OP_MOVE_TO_PSP);
     platform::setPrompt(&console);
-    transfer::TransferEngine engine(request, g_cancel);
+    transfer::TransferEngine engine(request, StopSignals::flag());
     QObject::connect(&engine, &transfer::TransferEngine::itemStarted, [&console](const QString& source) { console.started(source); });
     QObject::connect(&engine, &transfer::TransferEngine::progressChanged,
                      [&console](int percent, quint64 copied, quint64 total) { console.progress(percent, copied, total); });
@@ -375,8 +340,8 @@ int runTransfer(const std::string& command, const Args& args)
     engine.run();
     platform::setPrompt(nullptr);
 
-    if (g_signal != 0)
-        return 128 + g_signal;
+    if (StopSignals::number() != 0)
+        return 128 + StopSignals::number();
     return failures == 0 && usable ? 0 : 1;
 }
 
