@@ -238,6 +238,21 @@ void readAvcConfig(const QByteArray& c, VideoFacts& video)
         readPps(pps, video);
 }
 
+int avcLengthSize(const QByteArray& c)
+{
+    if (c.size() < 7 || byteAt(c, 0) != 1)
+        return 0;
+    const int size = (byteAt(c, 4) & 3) + 1;
+    return size == 3 ? 0 : size;
+}
+
+int firstMbInSlice(const QByteArray& nal)
+{
+    Bits b(unescape(nal.mid(1)));
+    const unsigned first = b.ue();
+    return b.bad() ? -1 : static_cast<int>(first);
+}
+
 void readHevcConfig(const QByteArray& c, VideoFacts& video)
 {
     if (c.size() < 23)

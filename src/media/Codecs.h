@@ -13,6 +13,11 @@ namespace media::codecs {
 
 /** avcC: profile, level, and from its first SPS and PPS the references, bit depth, chroma and entropy coding. */
 void readAvcConfig(const QByteArray& avcC, VideoFacts& video);
+/** The NAL unit length size of an avcC (1, 2 or 4), 0 when it is no avcC. */
+int avcLengthSize(const QByteArray& avcC);
+/** first_mb_in_slice of a slice NAL unit (header byte included), -1 when it runs short. */
+int firstMbInSlice(const QByteArray& nal);
+
 /** hvcC: profile, level, bit depth, chroma. */
 void readHevcConfig(const QByteArray& hvcC, VideoFacts& video);
 /** vpcC: profile, level, bit depth, chroma. */

@@ -29,6 +29,7 @@ struct VideoFacts
     int rotation = 0;         // clockwise degrees from the track matrix: 0, 90, 180 or 270
     double frameRate = 0;     // average
     int refFrames = -1;       // H.264 max_num_ref_frames
+    int slices = 0;           // H.264 slices of the first picture; 0 when not read
     QString entropy;          // H.264: "CABAC" or "CAVLC"
     int bitDepth = 0;         // luma bits
     QString chroma;           // "4:2:0", "4:2:2", "4:4:4", "4:0:0"
@@ -47,6 +48,7 @@ struct Facts
 {
     QString container; // "mp4", "mov", "3gp", "matroska", "webm", "avi", ...; empty: none recognised
     std::uint64_t fileSize = 0;
+    int bitrate = 0; // kbit/s over the whole file and its longest track; 0 when unknown
     int videoTracks = 0;
     int audioTracks = 0;
     int otherTracks = 0;

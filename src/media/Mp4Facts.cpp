@@ -37,6 +37,9 @@ struct Track
     int rotation = 0;
     std::int64_t hSpacing = 0;
     std::int64_t vSpacing = 0;
+    int nalLengthSize = 0;          // H.264 in avcC form
+    std::int64_t firstChunk = -1;   // offset of the first sample
+    std::int64_t firstSampleSize = 0;
     VideoFacts video;
     AudioFacts audio;
 };
@@ -185,6 +188,33 @@ int readStts(MovContext* c, ByteStream* pb, AtomHeader atom)
     return 0;
 }
 
+// Where the first sample lies: the first chunk's offset and the first size.
+int readStco(MovContext* c, ByteStream* pb, AtomHeader atom)
+{
+    Track* t = track(c);
+    if (!t || atom.size < 12)
+        return 0;
+    read_be32(pb);
+    const bool wide = atom.type == mktag('c', 'o', '6', '4');
+    if (read_be32(pb) == 0 || atom.size < (wide ? 16 : 12))
+        return 0;
+    t->firstChunk = wide ? static_cast<std::int64_t>(read_be64(pb) & INT64_MAX) : static_cast<std::int64_t>(read_be32(pb));
+    return 0;
+}
+
+int readStsz(MovContext* c, ByteStream* pb, AtomHeader atom)
+{
+    Track* t = track(c);
+    if (!t || atom.size < 12)
+        return 0;
+    read_be32(pb);
+    const std::int64_t common = read_be32(pb);
+    if (read_be32(pb) == 0)
+        return 0;
+    t->firstSampleSize = common != 0 ? common : atom.size >= 16 ? std::int64_t{read_be32(pb)} : 0;
+    return 0;
+}
+
 const std::uint32_t kVisual[] = {mktag('a', 'v', 'c', '1'), mktag('a', 'v', 'c', '3'), mktag('h', 'v', 'c', '1'),
                                  mktag('h', 'e', 'v', '1'), mktag('m', 'p', '4', 'v'), mktag('v', 'p', '0', '9'),
                                  mktag('v', 'p', '0', '8'), mktag('a', 'v', '0', '1'), mktag('s', '2', '6', '3'),
@@ -227,8 +257,11 @@ QString audioCodecOf(std::uint32_t format)
 // Sample entry children.
 int readAvcC(MovContext* c, ByteStream* pb, AtomHeader atom)
 {
-    if (Track* t = track(c))
-        codecs::readAvcConfig(payload(pb, atom), t->video);
+    if (Track* t = track(c)) {
+        const QByteArray config = payload(pb, atom);
+        codecs::readAvcConfig(config, t->video);
+        t->nalLengthSize = codecs::avcLengthSize(config);
+    }
     return 0;
 }
 
@@ -276,7 +309,7 @@ const AtomHandlerEntry kTable[] = {
     {TAG("ftyp"), readFtyp}, {TAG("moov"), readMoov}, {TAG("trak"), readTrak}, {TAG("tkhd"), readTkhd},
     {TAG("mdia"), mov_read_container}, {TAG("mdhd"), readMdhd}, {TAG("hdlr"), readHdlr},
     {TAG("minf"), mov_read_container}, {TAG("stbl"), mov_read_container}, {TAG("stsd"), readStsd},
-    {TAG("stts"), readStts}, {TAG("avcC"), readAvcC}, {TAG("hvcC"), readHvcC}, {TAG("vpcC"), readVpcC},
+    {TAG("stts"), readStts}, {TAG("stco"), readStco}, {TAG("co64"), readStco}, {TAG("stsz"), readStsz}, {TAG("avcC"), readAvcC}, {TAG("hvcC"), readHvcC}, {TAG("vpcC"), readVpcC},
     {TAG("esds"), readEsds}, {TAG("pasp"), readPasp}, {TAG("wave"), mov_read_container}, {TAG("mvex"), readFragments}, {TAG("moof"), readFragments}, {0, nullptr},
 };
 #undef TAG
@@ -325,6 +358,44 @@ int readStsd(MovContext* c, ByteStream* pb, AtomHeader atom)
     if (stream_seek(pb, start + fixed, SEEK_SET) < 0)
         return 0;
     return mov_read_container(c, pb, AtomHeader{t->format, start + fixed, size - 8 - fixed});
+}
+
+// The most slices any picture of the first sample has, from the slice
+// headers alone: a slice that starts at macroblock 0 starts a picture.
+// 0 when the sample runs outside the file or its NAL units don't add up.
+int countSlices(ByteStream* pb, const Track& t, std::int64_t fileSize)
+{
+    constexpr int kMaxNals = 4096;
+    const std::int64_t start = t.firstChunk;
+    const std::int64_t end = start + t.firstSampleSize;
+    if (t.nalLengthSize == 0 || start < 0 || t.firstSampleSize <= 0 || end > fileSize)
+        return 0;
+    int most = 0;
+    int slices = 0;
+    std::int64_t pos = start;
+    for (int n = 0; pos < end && n < kMaxNals; ++n) {
+        if (end - pos < t.nalLengthSize || stream_seek(pb, pos, SEEK_SET) < 0)
+            return 0;
+        std::int64_t length = 0;
+        for (int i = 0; i < t.nalLengthSize; ++i)
+            length = (length << 8) | read_u8(pb);
+        pos += t.nalLengthSize;
+        if (length <= 0 || length > end - pos)
+            return 0;
+        QByteArray head(static_cast<qsizetype>(std::min<std::int64_t>(length, 16)), '\0');
+        if (read_bytes(pb, reinterpret_cast<unsigned char*>(head.data()), static_cast<int>(head.size())) != head.size())
+            return 0;
+        const int type = head[0] & 0x1F;
+        if (type == 1 || type == 5) {
+            const int first = codecs::firstMbInSlice(head);
+            if (first < 0)
+                return 0;
+            slices = first == 0 ? 1 : slices + 1;
+            most = std::max(most, slices);
+        }
+        pos += length;
+    }
+    return pos == end ? most : 0;
 }
 
 void finishTrack(const Track& t, Facts& facts)
@@ -443,9 +514,19 @@ Result walk(ByteStream& pb, std::int64_t fileSize)
                                                           : QStringLiteral("mp4");
     facts.cutShort = err != 0;
     facts.fragmented = w.fragmented;
-    for (const Track& t : w.tracks)
+    double seconds = 0;
+    for (const Track& t : w.tracks) {
         finishTrack(t, facts);
+        if (t.timeScale > 0)
+            seconds = std::max(seconds, static_cast<double>(t.duration) / t.timeScale);
+    }
     facts.otherTracks += w.extraTracks;
+    if (seconds > 0)
+        facts.bitrate = static_cast<int>(std::min(std::round(fileSize * 8.0 / seconds / 1000.0), 1e9));
+    // The first video track's first picture tells how its pictures are sliced.
+    const auto video = std::find_if(w.tracks.begin(), w.tracks.end(), [](const Track& t) { return t.handler == mktag('v', 'i', 'd', 'e'); });
+    if (video != w.tracks.end() && facts.video)
+        facts.video->slices = countSlices(&pb, *video, fileSize);
     result.facts = std::move(facts);
     return result;
 }

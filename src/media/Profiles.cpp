@@ -18,6 +18,11 @@ namespace {
 // - MPEG-4 Part 2 at 320x240 or 368x208 (76,800 pixels), Simple Profile only;
 // - AAC-LC at up to 48 kHz (24 kHz only on 1.x firmware), stereo at most;
 // - at most 30 fps (23.976, 25 and 29.97 included);
+// - one slice per picture (several slices are among the commonest refusals);
+// - at most 4000 kbit/s in all: level 2.1's ceiling for Main. Sources give
+//   768 kbit/s (early firmware) or 1.5-2.5 Mbit/s (presets' choices); files
+//   between those are reported both ways, so only what no level 2.1 decoder
+//   must take is refused;
 // - below 4 GiB: the memory stick is FAT32.
 constexpr const char* kMp4[] = {"mp4"};
 constexpr const char* kAvcProfiles[] = {"Baseline", "Constrained Baseline", "Main"};
@@ -25,8 +30,8 @@ constexpr const char* kMpeg4Profiles[] = {"Simple"};
 constexpr FrameBox kAvcBoxes[] = {{480, 272}};
 constexpr FrameBox kMpeg4Boxes[] = {{320, 240}, {368, 208}};
 constexpr VideoLimit kPspVideo[] = {
-    {"H.264", kAvcProfiles, 30, kAvcBoxes, 3},
-    {"MPEG-4 Part 2", kMpeg4Profiles, 0, kMpeg4Boxes, 0},
+    {"H.264", kAvcProfiles, 30, kAvcBoxes, 3, 1},
+    {"MPEG-4 Part 2", kMpeg4Profiles, 0, kMpeg4Boxes, 0, 0},
 };
 constexpr const char* kAac[] = {"AAC"};
 constexpr const char* kAacLc[] = {"LC"};
@@ -45,6 +50,7 @@ constexpr PlayProfile kProfiles[] = {
         2,
         true,
         (std::uint64_t{1} << 32) - 1,
+        4000,
     },
 };
 

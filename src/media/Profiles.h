@@ -24,6 +24,7 @@ struct VideoLimit
     int maxLevelIdc;                    // H.264 level_idc (30 = 3.0); 0: not checked
     std::span<const FrameBox> boxes;    // fits one of these
     int maxRefFrames;                   // 0: not checked
+    int maxSlices;                      // per picture; 0: not checked
 };
 
 /** Everything a player needs of a file. */
@@ -41,6 +42,7 @@ struct PlayProfile
     int maxChannels;
     bool needsAudio;
     std::uint64_t maxFileSize;
+    int maxBitrate; // kbit/s over the whole file; 0: not checked
 };
 
 /** The profiles the program knows, the PSP's first. */

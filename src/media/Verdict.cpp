@@ -60,6 +60,8 @@ void judgeVideo(const VideoFacts& v, const PlayProfile& p, QStringList& reasons)
         }
         if (limit->maxRefFrames > 0 && v.refFrames > limit->maxRefFrames)
             reasons << QStringLiteral("%1 reference frames is more than %2").arg(v.refFrames).arg(limit->maxRefFrames);
+        if (limit->maxSlices > 0 && v.slices > limit->maxSlices)
+            reasons << QStringLiteral("%1 slices per picture").arg(v.slices);
     }
     if (v.rotation != 0)
         reasons << QStringLiteral("rotated %1 degrees (the PSP plays it unrotated)").arg(v.rotation);
@@ -122,6 +124,8 @@ Verdict judgeFacts(const Facts& f, const PlayProfile& p)
         reasons << QStringLiteral("%1 other track%2").arg(f.otherTracks).arg(f.otherTracks > 1 ? "s" : "");
     if (f.fileSize > p.maxFileSize)
         reasons << QStringLiteral("%1 GiB is larger than 4 GiB").arg(number(std::floor(f.fileSize / 1073741824.0 * 100) / 100));
+    if (p.maxBitrate > 0 && f.bitrate > p.maxBitrate)
+        reasons << QStringLiteral("%1 kbit/s is more than %2 kbit/s").arg(f.bitrate).arg(p.maxBitrate);
     if (f.fragmented)
         reasons << QStringLiteral("fragmented MP4");
     if (f.cutShort)
@@ -149,6 +153,8 @@ QJsonObject toJson(const std::optional<Facts>& facts, const Verdict& verdict)
     o[QStringLiteral("audio_tracks")] = facts->audioTracks;
     o[QStringLiteral("other_tracks")] = facts->otherTracks;
     o[QStringLiteral("fragmented")] = facts->fragmented;
+    if (facts->bitrate > 0)
+        o[QStringLiteral("bitrate_kbps")] = facts->bitrate;
     auto put = [](QJsonObject& to, const char* key, const QString& text) {
         if (!text.isEmpty())
             to[QLatin1String(key)] = text;
@@ -167,6 +173,8 @@ QJsonObject toJson(const std::optional<Facts>& facts, const Verdict& verdict)
             j[QStringLiteral("frame_rate")] = v->frameRate;
         if (v->refFrames >= 0)
             j[QStringLiteral("ref_frames")] = v->refFrames;
+        if (v->slices > 0)
+            j[QStringLiteral("slices")] = v->slices;
         put(j, "entropy", v->entropy);
         if (v->bitDepth > 0)
             j[QStringLiteral("bit_depth")] = v->bitDepth;
