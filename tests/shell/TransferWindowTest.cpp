@@ -498,3 +498,14 @@ INSTANTIATE_TEST_SUITE_P(Choices, ConvertMenuTest, ::testing::Values(
     ConvertChoice{"Never", "Never", nullptr, {}, "as is"},
     ConvertChoice{"AlwaysMpeg4", "Always", "MPEG-4 320x240 (every PSP)", {}, "mpeg4 368x208"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A stored choice this version doesn't know is marked as what the transfer does with it: the default.
+TEST_F(TransferWindowTest, AnUnknownStoredChoiceMarksTheDefault)
+{
+    window.reset();
+    pref.PutString(QStringLiteral("ConvertVideos"), QStringLiteral("sometimes"));
+    pref.PutString(QStringLiteral("VideoFormat"), QStringLiteral("vp9"));
+    window = openWindow();
+    EXPECT_EQ(marked(*window, kConvertMenu), "Ask");
+    EXPECT_EQ(marked(*window, kFormatMenu), kDefaultFormat.toStdString());
+}
