@@ -163,9 +163,12 @@ void CMainDlg::AddConversionMenus(QMenu* menu)
         QAction* action = policies->addAction(QString());
         action->setCheckable(true);
         action->setData(QString::fromLatin1(id));
-        action->setChecked(stored == QLatin1String(id) || (stored.isEmpty() && qstrcmp(id, "ask") == 0));
+        action->setChecked(stored == QLatin1String(id));
         m_pConvertMenu->addAction(action);
     }
+    // Nothing stored, or a value this version doesn't know: marked as what the transfer does, Ask.
+    if (!policies->checkedAction())
+        policies->actions().constFirst()->setChecked(true);
     connect(policies, &QActionGroup::triggered, this,
             [this](QAction* action) { m_pPref->PutString(kConvertKey, action->data().toString()); });
 
@@ -179,9 +182,12 @@ void CMainDlg::AddConversionMenus(QMenu* menu)
             QString::fromUtf8(profile.name.data(), static_cast<qsizetype>(profile.name.size())));
         action->setCheckable(true);
         action->setData(id);
-        action->setChecked(storedFormat.isEmpty() ? &profile == &convert::defaultProfile() : storedFormat == id);
+        action->setChecked(storedFormat == id);
         m_pFormatMenu->addAction(action);
     }
+    // As for the policy: an unknown id converts to the default profile, so that is the one marked.
+    if (!formats->checkedAction())
+        formats->actions().constFirst()->setChecked(true);
     connect(formats, &QActionGroup::triggered, this,
             [this](QAction* action) { m_pPref->PutString(kProfileKey, action->data().toString()); });
 }

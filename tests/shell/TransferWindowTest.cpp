@@ -2,10 +2,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // Transfers driven through the real window's buttons: the engine on its worker (what it does
-// with thumbnails: tests/transfer), "Next Num", the lists rebuilt at the end, and a close during a copy.
+// with thumbnails: tests/transfer), "Next Num", the lists rebuilt at the end, a close during a copy,
+// and the window menu's conversion settings.
 #include "FakeVolumes.h"
 #include "ShellFixture.h"
 
+#include "media/Media.h"
 #include "mp4title/Title.h"
 #include "platform/Volumes.h"
 #include "shell/CMainStatusBar.h"
@@ -19,6 +21,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QToolButton>
+#include <QMenu>
 #include <QMessageBox>
 #include <QSignalSpy>
 
@@ -27,8 +30,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -362,4 +368,144 @@ TEST_F(MessageBoxTest, OverwriteAnsweredNoAHundredTimes)
                                 "Overwrite it anyway?"));
     }
     EXPECT_EQ(readFileBytes(videos / "m4v00002.mp4"), readFileBytes(sampleVideo("hello.mp4")));
+}
+
+// The window menu's conversion settings, chosen through their actions, reach the
+// transfer: a video the PSP can't play is asked about, converted or copied as it is,
+// in the chosen format, and the choice shows its one mark again after a restart.
+namespace {
+
+const QString kConvertMenu = QStringLiteral("Convert videos the PSP can't play");
+const QString kFormatMenu = QStringLiteral("PSP video format");
+const QString kDefaultFormat = QStringLiteral("H.264 480x272 (system software 3.30 and later)");
+
+QMenu* windowSubmenu(const CMainDlg& window, const QString& title)
+{
+    for (QAction* action : window.systemMenu()->actions()) {
+        if (action->menu() && action->text() == title)
+            return action->menu();
+    }
+    return nullptr;
+}
+
+QAction* menuAction(const CMainDlg& window, const QString& menu, const QString& text)
+{
+    QMenu* sub = windowSubmenu(window, menu);
+    for (QAction* action : sub ? sub->actions() : QList<QAction*>{}) {
+        if (action->text() == text)
+            return action;
+    }
+    return nullptr;
+}
+
+// The texts of the checked actions of a window submenu, joined by "|".
+std::string marked(const CMainDlg& window, const QString& menu)
+{
+    QStringList out;
+    QMenu* sub = windowSubmenu(window, menu);
+    for (QAction* action : sub ? sub->actions() : QList<QAction*>{}) {
+        if (action->isChecked())
+            out << action->text();
+    }
+    return out.join(u'|').toStdString();
+}
+
+// The first video stream as "codec WxH".
+std::string probeVideo(const fs::path& file)
+{
+    const std::string command = "ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,width,height "
+                                "-of csv=p=0:s=x '" + file.string() + "'";
+    std::string out(256, '\0');
+    FILE* pipe = ::popen(command.c_str(), "r");
+    out.resize(pipe ? std::fread(out.data(), 1, out.size(), pipe) : 0);
+    if (pipe)
+        ::pclose(pipe);
+    // "h264x480x272\n" -> "h264 480x272"
+    if (const auto x = out.find('x'); x != std::string::npos)
+        out[x] = ' ';
+    return out.substr(0, out.find('\n'));
+}
+
+struct ConvertChoice
+{
+    const char* name;
+    const char* setting; // in "Convert videos the PSP can't play"
+    const char* format;  // in "PSP video format"; null: the default
+    std::optional<platform::PromptAnswer> answer; // to the one question, when asked
+    const char* landed;  // the PSP copy's video; "as is": the source's
+};
+
+class ConvertMenuTest : public TransferWindowTest, public ::testing::WithParamInterface<ConvertChoice>
+{
+};
+
+} // namespace
+
+TEST_P(ConvertMenuTest, TheChoiceReachesTheCopyAndIsKept)
+{
+    const ConvertChoice c = GetParam();
+    const QString setting = QString::fromLatin1(c.setting);
+    const QString format = c.format ? QString::fromLatin1(c.format) : kDefaultFormat;
+    EXPECT_EQ(marked(*window, kConvertMenu), "Ask") << "the default";
+    EXPECT_EQ(marked(*window, kFormatMenu), kDefaultFormat.toStdString());
+    for (const auto& [menu, text] : {std::pair{kConvertMenu, setting}, std::pair{kFormatMenu, format}}) {
+        QAction* action = menuAction(*window, menu, text);
+        ASSERT_TRUE(action) << text.toStdString();
+        action->trigger();
+        EXPECT_EQ(marked(*window, menu), text.toStdString()) << "one mark, on the choice";
+    }
+
+    // H.264 High, which the PSP doesn't play, selected alone in the computer list.
+    const fs::path clip = local / "high.mp4";
+    const std::string make = "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc2=size=320x180:rate=30 -t 1 "
+                             "-c:v libx264 -profile:v high '" + clip.string() + "'";
+    ASSERT_EQ(std::system(make.c_str()), 0) << make;
+    const media::Verdict verdict = media::judge(qpath(clip));
+    ASSERT_EQ(verdict.kind, media::Verdict::Kind::WontPlay) << verdict.text().toStdString();
+    window->OnRefresh();
+    settle(*window);
+    CVideoListCtrl* list = window->LocalList();
+    list->setFocus();
+    for (int row = 0; row < list->count(); ++row) {
+        if (list->entryAt(row)->strPath == qpath(clip))
+            list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::ClearAndSelect);
+    }
+    ASSERT_EQ(list->selectedRows().size(), 1u);
+    if (c.answer)
+        prompt.answers.push_back(*c.answer);
+    run(ControlId::CopyToPsp);
+
+    const QString question =
+        QStringLiteral("The PSP can't play %1 (%2).\nConvert it while copying? No copies it as it is.")
+            .arg(qpath(clip), verdict.reasons.join(QStringLiteral("; ")));
+    EXPECT_EQ(prompt.texts.join(u'|').toStdString(), c.answer ? question.toStdString() : "");
+    const fs::path landed = videos / "m4v00002.mp4";
+    ASSERT_TRUE(fs::exists(landed));
+    const bool asIs = std::string(c.landed) == "as is";
+    EXPECT_EQ(probeVideo(landed), asIs ? probeVideo(clip) : c.landed);
+    EXPECT_EQ(media::judge(qpath(landed)).plays(), !asIs) << media::judge(qpath(landed)).text().toStdString();
+
+    window.reset();
+    window = openWindow();
+    EXPECT_EQ(marked(*window, kConvertMenu), setting.toStdString()) << "kept for the next start";
+    EXPECT_EQ(marked(*window, kFormatMenu), format.toStdString());
+}
+
+INSTANTIATE_TEST_SUITE_P(Choices, ConvertMenuTest, ::testing::Values(
+    ConvertChoice{"AskedYes", "Ask", nullptr, platform::PromptAnswer::Yes, "h264 480x272"},
+    ConvertChoice{"AskedNo", "Ask", nullptr, platform::PromptAnswer::No, "as is"},
+    ConvertChoice{"Always", "Always", nullptr, {}, "h264 480x272"},
+    ConvertChoice{"Never", "Never", nullptr, {}, "as is"},
+    ConvertChoice{"AlwaysMpeg4", "Always", "MPEG-4 320x240 (every PSP)", {}, "mpeg4 368x208"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A stored choice this version doesn't know is marked as what the transfer does with it: the default.
+TEST_F(TransferWindowTest, AnUnknownStoredChoiceMarksTheDefault)
+{
+    window.reset();
+    pref.PutString(QStringLiteral("ConvertVideos"), QStringLiteral("sometimes"));
+    pref.PutString(QStringLiteral("VideoFormat"), QStringLiteral("vp9"));
+    window = openWindow();
+    EXPECT_EQ(marked(*window, kConvertMenu), "Ask");
+    EXPECT_EQ(marked(*window, kFormatMenu), kDefaultFormat.toStdString());
 }
