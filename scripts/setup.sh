@@ -17,7 +17,7 @@ packages=(
     qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
-    ffmpeg
+    ffmpeg libimage-exiftool-perl
     fonts-wqy-microhei
     desktop-file-utils appstream dpkg-dev file
     qt6-translations-l10n reuse lintian

@@ -53,6 +53,7 @@ struct Walk
     std::uint32_t brand = 0;
     bool ftyp = false;
     bool fragmented = false;
+    std::int64_t mediaBytes = 0; // in mdat atoms
 };
 
 Walk& walkOf(MovContext* c)
@@ -99,6 +100,12 @@ int readFtyp(MovContext* c, ByteStream* pb, AtomHeader atom)
 int readFragments(MovContext* c, ByteStream*, AtomHeader)
 {
     walkOf(c).fragmented = true;
+    return 0;
+}
+
+int readMdat(MovContext* c, ByteStream*, AtomHeader atom)
+{
+    walkOf(c).mediaBytes += std::max<std::int64_t>(atom.size, 0);
     return 0;
 }
 
@@ -306,7 +313,7 @@ int readStsd(MovContext* c, ByteStream* pb, AtomHeader atom);
 
 #define TAG(s) mktag(s[0], s[1], s[2], s[3])
 const AtomHandlerEntry kTable[] = {
-    {TAG("ftyp"), readFtyp}, {TAG("moov"), readMoov}, {TAG("trak"), readTrak}, {TAG("tkhd"), readTkhd},
+    {TAG("ftyp"), readFtyp}, {TAG("moov"), readMoov}, {TAG("mdat"), readMdat}, {TAG("trak"), readTrak}, {TAG("tkhd"), readTkhd},
     {TAG("mdia"), mov_read_container}, {TAG("mdhd"), readMdhd}, {TAG("hdlr"), readHdlr},
     {TAG("minf"), mov_read_container}, {TAG("stbl"), mov_read_container}, {TAG("stsd"), readStsd},
     {TAG("stts"), readStts}, {TAG("stco"), readStco}, {TAG("co64"), readStco}, {TAG("stsz"), readStsz}, {TAG("avcC"), readAvcC}, {TAG("hvcC"), readHvcC}, {TAG("vpcC"), readVpcC},
@@ -521,8 +528,11 @@ Result walk(ByteStream& pb, std::int64_t fileSize)
             seconds = std::max(seconds, static_cast<double>(t.duration) / t.timeScale);
     }
     facts.otherTracks += w.extraTracks;
+    // The media's bytes: what else the file holds (its header, padding, bytes
+    // after the movie) is not played.
+    const std::int64_t played = w.mediaBytes > 0 ? std::min(w.mediaBytes, fileSize) : fileSize;
     if (seconds > 0)
-        facts.bitrate = static_cast<int>(std::min(std::round(fileSize * 8.0 / seconds / 1000.0), 1e9));
+        facts.bitrate = static_cast<int>(std::min(std::round(played * 8.0 / seconds / 1000.0), 1e9));
     // The first video track's first picture tells how its pictures are sliced.
     const auto video = std::find_if(w.tracks.begin(), w.tracks.end(), [](const Track& t) { return t.handler == mktag('v', 'i', 'd', 'e'); });
     if (video != w.tracks.end() && facts.video)

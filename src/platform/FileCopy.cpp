@@ -610,7 +610,7 @@ std::optional<FileOps::Temporary> FileOps::createTemporary(const QString& folder
     return std::nullopt;
 }
 
-FileOpResult FileOps::publishTemporary(const Temporary& temporary, const QString& path) const
+FileOpResult FileOps::publishTemporary(const Temporary& temporary, const QString& path, bool replace) const
 {
     const PathParts to = splitPath(encodePath(path));
     const Fd dir(openFolder(to.folder));
@@ -619,10 +619,14 @@ FileOpResult FileOps::publishTemporary(const Temporary& temporary, const QString
     if (sys(Sys::SyncFile, {dir.get(), nullptr, nullptr, temporary.fd, nullptr}) != 0)
         return classify(errno);
     const QByteArray from = splitPath(encodePath(temporary.path)).name;
-    if (renameNoReplace(dir.get(), from.constData(), to.name.constData()) != 0)
+    const int renamed = replace ? sys(Sys::Rename, {dir.get(), from.constData(), to.name.constData(), -1, nullptr})
+                                : renameNoReplace(dir.get(), from.constData(), to.name.constData());
+    if (renamed != 0)
         return classify(errno);
     if (sys(Sys::SyncFolder, {dir.get(), nullptr, nullptr, dir.get(), nullptr}) != 0 && !isUnsupported(errno)) {
         const int error = errno;
+        if (replace)
+            return classify(error);
         // The name may not survive an unplug: it goes back to the temporary.
         sys(Sys::Rename, {dir.get(), to.name.constData(), from.constData(), -1, nullptr});
         return classify(error);

@@ -152,9 +152,11 @@ public:
      * Gives a written temporary its name in the same folder: syncs it, renames
      * it without ever replacing (AlreadyExists when the name is taken: the
      * temporary stays), then syncs the folder (a failing folder sync takes the
-     * name back and leaves the temporary).
+     * name back and leaves the temporary). With replace, the rename goes over
+     * a file of that name, which stays whole until then; a failing folder sync
+     * is told but the name is kept, as the old file is gone.
      */
-    virtual FileOpResult publishTemporary(const Temporary& temporary, const QString& path) const;
+    virtual FileOpResult publishTemporary(const Temporary& temporary, const QString& path, bool replace = false) const;
 
     /** Makes one folder, mode 0777 before the umask; its parent must exist. */
     virtual FileOpResult makeDirectory(const QString& path) const;

@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -78,6 +79,14 @@ QString convertQuestion(const QString& path, const QStringList& reasons)
 
 const char kSameFile[] = "the source and the target are the same file";
 const char kTooLargeForFat[] = "the PSP's FAT32 file system can't hold files of 4 GiB or more";
+
+// Do both names lead to one file? Checked before a rename may go over the target.
+bool isSameFile(const QString& a, const QString& b)
+{
+    struct stat sa {}, sb {};
+    return ::stat(platform::encodePath(a).constData(), &sa) == 0 && ::stat(platform::encodePath(b).constData(), &sb) == 0
+        && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
 
 int errorOf(const platform::CopyResult& result)
 {
@@ -286,22 +295,25 @@ void TransferEngine::toPsp(const TransferItem& item, bool move)
         report(outcome);
         return;
     }
-    if (verdict.kind == media::Verdict::Kind::WontPlay) {
-        const ConvertPolicy policy = m_request.convert;
-        if (policy == ConvertPolicy::Always
-            || (policy == ConvertPolicy::Ask && ask(convertQuestion(item.path, verdict.reasons)))) {
-            // A converted video lands under a name chosen free; its source always stays.
-            convertToPsp(item);
-            return;
+    const ConvertPolicy policy = m_request.convert;
+    const bool convert = verdict.kind == media::Verdict::Kind::WontPlay
+        && (policy == ConvertPolicy::Always || (policy == ConvertPolicy::Ask && ask(convertQuestion(item.path, verdict.reasons))));
+    std::optional<TargetNames> typedNames;
+    if (typed) {
+        typedNames = PspTargetNames(m_strNextNum, m_request.pspPath);
+        if (typedNames->invalidNumber) {
+            tell(QString::fromLatin1(kInvalidNumber));
+            typedNames.reset();
         }
     }
-    if (typed) {
-        const TargetNames names = PspTargetNames(m_strNextNum, m_request.pspPath);
-        if (!names.invalidNumber) {
-            copyAskingOverwrite(item, m_request.pspPath, names, move);
-            return;
-        }
-        tell(QString::fromLatin1(kInvalidNumber));
+    if (convert) {
+        // A converted video is a new file: its source always stays.
+        convertToPsp(item, typedNames);
+        return;
+    }
+    if (typedNames) {
+        copyAskingOverwrite(item, m_request.pspPath, *typedNames, move);
+        return;
     }
     copyChoosing(item, m_request.pspPath, NameSearch::psp(m_request.pspPath), move);
 }
@@ -481,7 +493,7 @@ void TransferEngine::nameUntitled(const QString& source, const QString& target)
         mp4title::writeTitle(file, title.toUtf8().toStdString());
 }
 
-void TransferEngine::convertToPsp(const TransferItem& item)
+void TransferEngine::convertToPsp(const TransferItem& item, const std::optional<TargetNames>& typed)
 {
     const platform::FileOps& ops = platform::fileOps();
     const QString& folder = m_request.pspPath;
@@ -492,6 +504,33 @@ void TransferEngine::convertToPsp(const TransferItem& item)
         outcome.message = failedText("Convert", item.path, reason);
         report(outcome);
     };
+    const auto skip = [&] {
+        outcome.status = ItemStatus::Skipped;
+        report(outcome);
+    };
+    // A typed number that is taken asks before the work, as for a copy; a
+    // look that fails is a failure, not "free".
+    bool replace = false;
+    if (typed) {
+        int error = 0;
+        const int video = platform::fileSystem().lookup(folder + typed->name, &error);
+        const int picture = video < 0 ? -1 : platform::fileSystem().lookup(folder + typed->thumbnail, &error);
+        if (video < 0 || picture < 0) {
+            fail(qt_error_string(error), error);
+            return;
+        }
+        if (video > 0 && isSameFile(item.path, folder + typed->name)) {
+            fail(QString::fromLatin1(kSameFile), EINVAL);
+            return;
+        }
+        if (video > 0 || picture > 0) {
+            if (!ask(QString::fromLatin1(kOverwrite))) {
+                skip();
+                return;
+            }
+            replace = true;
+        }
+    }
     platform::FileOpResult made;
     const std::optional<platform::FileOps::Temporary> temporary = ops.createTemporary(folder, &made);
     if (!temporary) {
@@ -534,19 +573,43 @@ void TransferEngine::convertToPsp(const TransferItem& item)
         fail(conversionReason(result), result.errnum);
         return;
     }
-    // The first free pair of names; one taken meanwhile moves on to the next.
-    NameSearch search = NameSearch::psp(folder);
-    std::optional<TargetNames> names = search.first();
+    std::optional<TargetNames> names;
     platform::FileOpResult published;
-    while (names) {
-        published = ops.publishTemporary(*temporary, folder + names->name);
-        if (published.status != platform::FileOpStatus::AlreadyExists)
-            break;
-        names = search.next(names->name);
+    if (typed) {
+        names = typed;
+        if (replace && isSameFile(item.path, folder + names->name)) {
+            fail(QString::fromLatin1(kSameFile), EINVAL);
+            return;
+        }
+        published = ops.publishTemporary(*temporary, folder + names->name, replace);
+        // Taken while converting: the same question, asked now.
+        if (published.status == platform::FileOpStatus::AlreadyExists) {
+            if (!ask(QString::fromLatin1(kOverwrite))) {
+                skip();
+                return;
+            }
+            replace = true;
+            if (isSameFile(item.path, folder + names->name)) {
+                fail(QString::fromLatin1(kSameFile), EINVAL);
+                return;
+            }
+            published = ops.publishTemporary(*temporary, folder + names->name, true);
+        }
+    } else {
+        // The first free pair of names; one taken meanwhile moves on to the next.
+        NameSearch search = NameSearch::psp(folder);
+        names = search.first();
+        while (names) {
+            published = ops.publishTemporary(*temporary, folder + names->name);
+            if (published.status != platform::FileOpStatus::AlreadyExists)
+                break;
+            names = search.next(names->name);
+        }
+        if (!names)
+            published.error = search.error();
     }
     if (!names || !published.ok()) {
-        const int error = names ? published.error : search.error();
-        fail(qt_error_string(error), error);
+        fail(qt_error_string(published.error), published.error);
         return;
     }
     holder.published = true;
@@ -556,7 +619,7 @@ void TransferEngine::convertToPsp(const TransferItem& item)
     outcome.target = folder + names->name;
     // The picture is made from what the PSP will play.
     if (const std::optional<QString> picture = thumbnail::cachedPicture(outcome.target))
-        copyThumbnail(*picture, folder + names->thumbnail, false);
+        copyThumbnail(*picture, folder + names->thumbnail, replace);
     report(outcome);
 }
 

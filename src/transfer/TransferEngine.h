@@ -147,7 +147,8 @@ private:
     void copyChoosing(const TransferItem& item, const QString& folder, NameSearch search, bool move);
     void fromPsp(const TransferItem& item, bool move);
     /** Converts into a temporary beside the PSP's videos, then gives it the first free pair of names. */
-    void convertToPsp(const TransferItem& item);
+    /** Converts into a temporary on the PSP, published under typed (a number the user typed) or a free pair. */
+    void convertToPsp(const TransferItem& item, const std::optional<TargetNames>& typed);
     /** A video copied as it is to the PSP without a title gets one: its container's, else its file name. */
     void nameUntitled(const QString& source, const QString& target);
     void deleteOnPsp(const TransferItem& item);

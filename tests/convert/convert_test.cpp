@@ -232,6 +232,9 @@ TEST_P(Sources, BecomePspFiles)
     const mp4title::ReadResult title = mp4title::readTitle(c.out.string());
     EXPECT_EQ(title.status, mp4title::ReadStatus::Ok);
     EXPECT_EQ(title.title, kTitle);
+    // Another reader sees the same title, and every packet decodes.
+    EXPECT_EQ(run("exiftool -s3 -Title '" + c.out.string() + "'"), std::string(kTitle) + "\n");
+    EXPECT_EQ(run("ffmpeg -v error -xerror -i '" + c.out.string() + "' -f null - 2>&1"), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, Sources, testing::ValuesIn(cases()), [](const auto& info) {

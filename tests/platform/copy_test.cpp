@@ -695,3 +695,29 @@ TEST(PublishTemporary, CallsInOrderAndFailures)
         }
     }
 }
+
+// Publishing over a file the user agreed to replace: the old file stays whole
+// until the one rename; after it a failing folder sync is told, the new file kept.
+TEST(PublishTemporary, ReplacingCallsInOrderAndFailures)
+{
+    const Calls order{Sys::CreateTemp, Sys::SyncFile, Sys::Rename, Sys::SyncFolder};
+    for (std::size_t failAt = 0; failAt <= order.size(); ++failAt) {
+        if (failAt == 1)
+            continue; // no temporary: told above
+        Copy c;
+        c.dir.write("psp/m4v00001.mp4", "old");
+        ReplayOps ops;
+        ops.failAt = failAt;
+        ops.failError = EIO;
+        const auto temp = ops.createTemporary(q(c.folder));
+        ASSERT_TRUE(temp);
+        ASSERT_EQ(::write(temp->fd, "new", 3), 3);
+        const FileOpResult published = ops.publishTemporary(*temp, q(c.target), true);
+        ::close(temp->fd);
+        EXPECT_EQ(ops.calls, Calls(order.begin(), order.begin() + (failAt == 0 ? order.size() : failAt))) << failAt;
+        EXPECT_EQ(published.ok(), failAt == 0) << failAt;
+        const bool renamed = failAt == 0 || failAt == 4;
+        EXPECT_EQ(readFileBytes(c.target), renamed ? "new" : "old") << failAt;
+        EXPECT_EQ(hasTemporary(c.folder), !renamed) << failAt;
+    }
+}

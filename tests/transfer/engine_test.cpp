@@ -721,3 +721,59 @@ TEST_F(Engine, ACancelledConversionLeavesNothing)
     EXPECT_EQ(outcomes[0].status, ItemStatus::Cancelled);
     EXPECT_TRUE(fs::is_empty(pspFile(""))) << "the temporary is gone";
 }
+
+// A typed number counts for a converted video too: a free one is taken, a
+// taken one asks first (before the work), and the source itself is never replaced.
+TEST_F(Engine, ATypedNumberNamesAConvertedVideo)
+{
+    const struct
+    {
+        const char* name;
+        bool taken;
+        std::optional<PromptAnswer> answer;
+        bool sourceIsTarget;
+    } cases[] = {
+        {"free", false, {}, false},
+        {"taken, Yes", true, PromptAnswer::Yes, false},
+        {"taken, No", true, PromptAnswer::No, false},
+        {"the source itself", true, {}, true},
+    };
+    const fs::path made = computer.path() / "high.mp4";
+    ASSERT_EQ(std::system(("ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc2=size=640x360:rate=30 -t 0.5 "
+                           "-c:v libx264 -profile:v high '" + made.string() + "'").c_str()), 0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        emptyPspFolder();
+        const fs::path target = pspFile("m4v00007.mp4");
+        if (c.taken) {
+            video(true, "m4v00007.mp4", "old", true);
+            if (c.sourceIsTarget)
+                fs::copy_file(made, target, fs::copy_options::overwrite_existing);
+        }
+        const std::string before = readFileBytes(target);
+        prompt.texts.clear();
+        prompt.answers.clear();
+        if (c.answer)
+            prompt.answers.push_back(*c.answer);
+        const QString source = qpath(c.sourceIsTarget ? target : made);
+        TransferEngine engine({OP_COPY_TO_PSP, {{source, {}}}, qpath(computer.path()), "7", qpath(pspFile("")), true,
+                               ConvertPolicy::Always},
+                              cancel);
+        std::vector<ItemOutcome> outcomes;
+        QObject::connect(&engine, &TransferEngine::itemFinished, [&](const ItemOutcome& o) { outcomes.push_back(o); });
+        engine.run();
+        ASSERT_EQ(outcomes.size(), 1u);
+        const bool replaced = !c.taken || c.answer == PromptAnswer::Yes;
+        EXPECT_EQ(prompt.texts, c.answer ? QStringList{kOverwrite} : c.sourceIsTarget
+                      ? QStringList{"Convert " + source + " failed, the source and the target are the same file."} : QStringList{});
+        EXPECT_EQ(outcomes[0].converted, replaced);
+        if (replaced) {
+            EXPECT_EQ(outcomes[0].target, qpath(target));
+            EXPECT_TRUE(media::judge(qpath(target)).plays());
+            EXPECT_NE(readFileBytes(pspFile("m4v00007.THM")), "thumb of m4v00007.mp4");
+        } else {
+            EXPECT_EQ(readFileBytes(target), before) << "left as it was";
+        }
+        EXPECT_EQ(std::distance(fs::directory_iterator(pspFile("")), {}), c.taken || replaced ? 2 : 0) << "no temporary";
+    }
+}
