@@ -47,7 +47,8 @@ inline IoPtr makeIo(int bufferSize, bool writable, void* opaque, int (*read)(voi
                     int (*write)(void*, uint8_t*, int), int64_t (*seek)(void*, int64_t, int))
 {
     auto* buffer = static_cast<uint8_t*>(av().av_malloc(bufferSize));
-    IoPtr io(buffer ? av().avio_alloc_context(buffer, bufferSize, writable ? 1 : 0, opaque, read, write, seek) : nullptr);
+    IoPtr io(buffer ? av().avio_alloc_context(buffer, bufferSize, writable ? 1 : 0, opaque, read, write, seek)
+                    : nullptr);
     if (!io)
         av().av_free(buffer);
     return io;
