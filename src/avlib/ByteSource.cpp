@@ -3,11 +3,6 @@
 
 #include "avlib/ByteSource.h"
 
-extern "C" {
-#include <libavformat/avio.h>
-#include <libavutil/error.h>
-}
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -17,6 +12,27 @@ extern "C" {
 #include <unistd.h>
 
 namespace avlib {
+namespace {
+
+int readStoppable(void* opaque, uint8_t* buf, int want)
+{
+    auto* s = static_cast<StoppableSource*>(opaque);
+    if (s->stopped())
+        return AVERROR_EXIT;
+    return s->file.read(buf, want);
+}
+
+int64_t seekStoppable(void* opaque, int64_t offset, int whence)
+{
+    return static_cast<StoppableSource*>(opaque)->file.seek(offset, whence);
+}
+
+int interruptStoppable(void* opaque)
+{
+    return static_cast<const StoppableSource*>(opaque)->stopped() ? 1 : 0;
+}
+
+} // namespace
 
 int ByteSource::read(std::uint8_t* buf, int want)
 {
@@ -57,6 +73,22 @@ std::int64_t ByteSource::seek(std::int64_t offset, int whence)
         return AVERROR(EINVAL);
     pos = base + offset;
     return pos;
+}
+
+StoppableSource::~StoppableSource()
+{
+    if (file.fd >= 0)
+        ::close(file.fd);
+}
+
+IoPtr StoppableSource::makeIo(int bufferSize)
+{
+    return avlib::makeIo(bufferSize, false, this, &readStoppable, nullptr, &seekStoppable);
+}
+
+AVIOInterruptCB StoppableSource::interrupter() const
+{
+    return {&interruptStoppable, const_cast<StoppableSource*>(this)};
 }
 
 } // namespace avlib

@@ -3,7 +3,12 @@
 
 #pragma once
 
+#include "avlib/AvOwners.h"
+
+#include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <optional>
 
 namespace avlib {
 
@@ -25,6 +30,33 @@ struct ByteSource
     int read(std::uint8_t* buf, int want);
     /** An AVIOContext's seek, AVSEEK_SIZE included; never past either end of the numbers. */
     std::int64_t seek(std::int64_t offset, int whence);
+};
+
+/**
+ * A ByteSource that FFmpeg stops reading once its deadline has passed or its
+ * cancel flag is set; each caller sets its own limits. Owns file.fd: closes it
+ * when it goes.
+ */
+struct StoppableSource
+{
+    using Clock = std::chrono::steady_clock;
+
+    ByteSource file;
+    std::optional<Clock::time_point> deadline; // none: no time limit
+    const std::atomic<bool>* cancel = nullptr;  // none: no cancel
+
+    StoppableSource() = default;
+    StoppableSource(const StoppableSource&) = delete;
+    StoppableSource& operator=(const StoppableSource&) = delete;
+    ~StoppableSource();
+
+    bool timedOut() const { return deadline && Clock::now() > *deadline; }
+    bool stopped() const { return (cancel && cancel->load(std::memory_order_relaxed)) || timedOut(); }
+
+    /** The read-only custom I/O over this source; nothing when out of memory. */
+    IoPtr makeIo(int bufferSize);
+    /** Stops FFmpeg's own waits between reads (an AVFormatContext's interrupt_callback). */
+    AVIOInterruptCB interrupter() const;
 };
 
 } // namespace avlib

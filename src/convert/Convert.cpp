@@ -4,6 +4,7 @@
 #include "convert/Convert.h"
 
 #include "avlib/AvLib.h"
+#include "avlib/AvOwners.h"
 #include "avlib/ByteSource.h"
 #include "mp4title/Title.h"
 #include "platform/PathCodec.h"
@@ -25,6 +26,8 @@ namespace convert {
 namespace {
 
 using avlib::av;
+using avlib::CodecPtr;
+using avlib::FramePtr;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kIoBufferSize = 64 * 1024;
@@ -37,64 +40,12 @@ constexpr int kMaxGapSeconds = 2;
 constexpr int kMaxLeadSeconds = 10;
 constexpr auto kProgressInterval = std::chrono::milliseconds(33);
 
-struct FormatFree { void operator()(AVFormatContext* c) const { av().avformat_close_input(&c); } };
-struct OutputFree { void operator()(AVFormatContext* c) const { av().avformat_free_context(c); } };
-struct CodecFree { void operator()(AVCodecContext* c) const { av().avcodec_free_context(&c); } };
-struct FrameFree { void operator()(AVFrame* f) const { av().av_frame_free(&f); } };
-struct PacketFree { void operator()(AVPacket* p) const { av().av_packet_free(&p); } };
-struct SwsFree { void operator()(SwsContext* c) const { av().sws_freeContext(c); } };
-struct SwrFree { void operator()(SwrContext* c) const { av().swr_free(&c); } };
-struct FifoFree { void operator()(AVAudioFifo* f) const { av().av_audio_fifo_free(f); } };
-struct DictFree { void operator()(AVDictionary* d) const { av().av_dict_free(&d); } };
-struct IoFree
-{
-    void operator()(AVIOContext* io) const
-    {
-        if (io)
-            av().av_freep(&io->buffer);
-        av().avio_context_free(&io);
-    }
-};
-using FormatPtr = std::unique_ptr<AVFormatContext, FormatFree>;
-using OutputPtr = std::unique_ptr<AVFormatContext, OutputFree>;
-using CodecPtr = std::unique_ptr<AVCodecContext, CodecFree>;
-using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
-using IoPtr = std::unique_ptr<AVIOContext, IoFree>;
 
 std::string averror(int code)
 {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av().av_strerror(code, text, sizeof text);
     return text;
-}
-
-// The input: a regular file read by position, interruptible.
-struct Input
-{
-    avlib::ByteSource file;
-    const std::atomic<bool>* cancel = nullptr;
-    std::optional<Clock::time_point> deadline;
-
-    bool stopped() const { return cancel->load(std::memory_order_relaxed) || (deadline && Clock::now() > *deadline); }
-};
-
-int readInput(void* opaque, uint8_t* buf, int want)
-{
-    auto* in = static_cast<Input*>(opaque);
-    if (in->stopped())
-        return AVERROR_EXIT;
-    return in->file.read(buf, want);
-}
-
-int64_t seekInput(void* opaque, int64_t offset, int whence)
-{
-    return static_cast<Input*>(opaque)->file.seek(offset, whence);
-}
-
-int interrupted(void* opaque)
-{
-    return static_cast<const Input*>(opaque)->stopped() ? 1 : 0;
 }
 
 // Playlists and their kind would open further files or URLs named inside the input.
@@ -244,8 +195,6 @@ public:
     {
         if (m_swrLayout.nb_channels > 0)
             av().av_channel_layout_uninit(&m_swrLayout);
-        if (m_input.file.fd >= 0)
-            ::close(m_input.file.fd);
     }
 
     ConvertResult run();
@@ -270,7 +219,7 @@ private:
     {
         if (m_cancel.load(std::memory_order_relaxed))
             return true;
-        if (m_input.deadline && Clock::now() > *m_input.deadline)
+        if (m_input.timedOut())
             return fail(Error::TimedOut, "time limit reached") || true;
         return false;
     }
@@ -308,9 +257,9 @@ private:
     const int m_threads;
     Fail m_fail;
 
-    Input m_input;
-    IoPtr m_inIo;
-    FormatPtr m_in;
+    avlib::StoppableSource m_input; // the input file, read by position, interruptible
+    avlib::IoPtr m_inIo;
+    avlib::FormatPtr m_in;
     int m_videoIndex = -1;
     int m_audioIndex = -1;
     CodecPtr m_videoDec;
@@ -321,8 +270,8 @@ private:
     std::int64_t m_durationUs = 0;
 
     Output m_output;
-    IoPtr m_outIo;
-    OutputPtr m_out;
+    avlib::IoPtr m_outIo;
+    avlib::OutputPtr m_out;
     AVStream* m_videoStream = nullptr;
     AVStream* m_audioStream = nullptr;
     CodecPtr m_videoEnc;
@@ -331,7 +280,7 @@ private:
     int m_frameHeight = 0;
 
     // Video: the picture area inside the frame, the scaler for the current source shape.
-    std::unique_ptr<SwsContext, SwsFree> m_sws;
+    avlib::SwsPtr m_sws;
     int m_swsWidth = 0;
     int m_swsHeight = 0;
     int m_swsFormat = -1;
@@ -342,16 +291,16 @@ private:
     std::int64_t m_framesOut = 0;
 
     // Audio: the resampler for the current source format, the queue before the encoder.
-    std::unique_ptr<SwrContext, SwrFree> m_swr;
+    avlib::SwrPtr m_swr;
     AVChannelLayout m_swrLayout{};
     int m_swrFormat = -1;
     int m_swrRate = 0;
-    std::unique_ptr<AVAudioFifo, FifoFree> m_fifo;
+    avlib::FifoPtr m_fifo;
     std::int64_t m_samplesQueued = 0; // samples put into the queue so far, silence included
     std::int64_t m_samplesOut = 0;    // samples sent to the encoder
     bool m_audioStarted = false;
 
-    PacketPtr m_packet;
+    avlib::PacketPtr m_packet;
     FramePtr m_frame;
     Clock::time_point m_lastReport;
     std::int64_t m_doneUs = 0;
@@ -374,19 +323,15 @@ bool Job::openInput()
     if (m_request.limits.timeLimit.count() > 0)
         m_input.deadline = Clock::now() + m_request.limits.timeLimit;
 
-    auto* buffer = static_cast<uint8_t*>(av().av_malloc(kIoBufferSize));
-    m_inIo.reset(buffer ? av().avio_alloc_context(buffer, kIoBufferSize, 0, &m_input, &readInput, nullptr, &seekInput)
-                        : nullptr);
-    if (!m_inIo) {
-        av().av_free(buffer);
+    m_inIo = m_input.makeIo(kIoBufferSize);
+    if (!m_inIo)
         return fail(Error::Open, "out of memory", ENOMEM);
-    }
     AVFormatContext* raw = av().avformat_alloc_context();
     if (!raw)
         return fail(Error::Open, "out of memory", ENOMEM);
     raw->pb = m_inIo.get();
     raw->flags |= AVFMT_FLAG_CUSTOM_IO;
-    raw->interrupt_callback = {&interrupted, &m_input};
+    raw->interrupt_callback = m_input.interrupter();
     raw->io_open = &refuseNestedOpen;
     const int opened = av().avformat_open_input(&raw, nullptr, nullptr, nullptr);
     if (opened < 0) {
@@ -517,7 +462,7 @@ bool Job::openEncoders()
     v->framerate = m_rate;
     v->thread_count = m_threads;
     v->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    std::unique_ptr<AVDictionary, DictFree> videoOptions(options(m_profile.videoOptions));
+    avlib::DictPtr videoOptions(options(m_profile.videoOptions));
     AVDictionary* dict = videoOptions.release();
     int opened = av().avcodec_open2(v, videoCodec, &dict);
     videoOptions.reset(dict);
@@ -538,7 +483,7 @@ bool Job::openEncoders()
     av().av_channel_layout_default(&a->ch_layout, m_profile.channels);
     a->time_base = {1, m_profile.sampleRate};
     a->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    std::unique_ptr<AVDictionary, DictFree> audioOptions(options(m_profile.audioOptions));
+    avlib::DictPtr audioOptions(options(m_profile.audioOptions));
     dict = audioOptions.release();
     opened = av().avcodec_open2(a, audioCodec, &dict);
     audioOptions.reset(dict);
@@ -560,13 +505,9 @@ bool Job::openOutput()
     m_out.reset(raw);
     m_output.fd = m_request.outputFd;
     m_output.limit = m_request.limits.maxOutputBytes;
-    auto* buffer = static_cast<uint8_t*>(av().av_malloc(kIoBufferSize));
-    m_outIo.reset(buffer ? av().avio_alloc_context(buffer, kIoBufferSize, 1, &m_output, nullptr, &writeOutput, &seekOutput)
-                         : nullptr);
-    if (!m_outIo) {
-        av().av_free(buffer);
+    m_outIo = avlib::makeIo(kIoBufferSize, true, &m_output, nullptr, &writeOutput, &seekOutput);
+    if (!m_outIo)
         return fail(Error::Encode, "out of memory", ENOMEM);
-    }
     m_out->pb = m_outIo.get();
     m_out->flags |= AVFMT_FLAG_CUSTOM_IO;
 

@@ -7,6 +7,7 @@
 #include "media/AvFacts.h"
 
 #include "avlib/AvLib.h"
+#include "avlib/AvOwners.h"
 #include "avlib/ByteSource.h"
 #include "media/Codecs.h"
 #include "platform/PathCodec.h"
@@ -25,7 +26,6 @@
 namespace media::av {
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using avlib::av;
 
 constexpr int kIoBufferSize = 32 * 1024;
@@ -34,41 +34,6 @@ constexpr std::int64_t kAnalyzeMicroseconds = 2000000;
 constexpr std::chrono::milliseconds kTimeLimit{2000};
 // Demuxers of the video files the lists show; nothing else is tried.
 constexpr char kFormats[] = "matroska,webm,avi,mov,mp4,m4a,3gp,3g2,mj2,mpeg,mpegts,mpegvideo,asf,flv,ogg,h264,hevc,m4v";
-
-struct Source
-{
-    avlib::ByteSource file;
-    Clock::time_point deadline;
-};
-
-int readSource(void* opaque, uint8_t* buf, int want)
-{
-    auto* s = static_cast<Source*>(opaque);
-    if (Clock::now() > s->deadline)
-        return AVERROR_EXIT;
-    return s->file.read(buf, want);
-}
-
-int64_t seekSource(void* opaque, int64_t offset, int whence)
-{
-    return static_cast<Source*>(opaque)->file.seek(offset, whence);
-}
-
-int interrupted(void* opaque)
-{
-    return Clock::now() > static_cast<const Source*>(opaque)->deadline ? 1 : 0;
-}
-
-struct FormatFree { void operator()(AVFormatContext* c) const { av().avformat_close_input(&c); } };
-struct IoFree
-{
-    void operator()(AVIOContext* io) const
-    {
-        if (io)
-            av().av_freep(&io->buffer);
-        av().avio_context_free(&io);
-    }
-};
 
 QString videoCodec(AVCodecID id)
 {
@@ -211,7 +176,9 @@ std::optional<Facts> readFile(const QString& path, QString* error)
             *error = QStringLiteral("can't open it: %1").arg(QString::fromLocal8Bit(std::strerror(e ? e : EINVAL)));
         return std::nullopt;
     }
-    const std::unique_ptr<int, void (*)(int*)> closer(new int(fd), [](int* f) { ::close(*f); delete f; });
+    avlib::StoppableSource source;
+    source.file.fd = fd;
+    source.file.size = st.st_size;
     Facts facts;
     facts.fileSize = static_cast<std::uint64_t>(st.st_size);
     if (!avlib::load()) {
@@ -219,19 +186,17 @@ std::optional<Facts> readFile(const QString& path, QString* error)
             *error = QStringLiteral("FFmpeg's libraries could not be loaded");
         return std::nullopt;
     }
-    Source source{{fd, nullptr, st.st_size}, Clock::now() + kTimeLimit};
-    auto* buffer = static_cast<uint8_t*>(av().av_malloc(kIoBufferSize));
-    std::unique_ptr<AVIOContext, IoFree> io(av().avio_alloc_context(buffer, kIoBufferSize, 0, &source, &readSource, nullptr, &seekSource));
-    if (!io) {
-        av().av_free(buffer);
+    source.deadline = avlib::StoppableSource::Clock::now() + kTimeLimit;
+    const avlib::IoPtr io = source.makeIo(kIoBufferSize);
+    AVFormatContext* raw = io ? av().avformat_alloc_context() : nullptr;
+    if (!raw) {
         if (error)
             *error = QStringLiteral("out of memory");
         return std::nullopt;
     }
-    AVFormatContext* raw = av().avformat_alloc_context();
     raw->pb = io.get();
     raw->flags |= AVFMT_FLAG_CUSTOM_IO;
-    raw->interrupt_callback = {&interrupted, &source};
+    raw->interrupt_callback = source.interrupter();
     raw->format_whitelist = av().av_strdup(kFormats);
     raw->probesize = kProbeBytes;
     raw->max_analyze_duration = kAnalyzeMicroseconds;
@@ -244,7 +209,7 @@ std::optional<Facts> readFile(const QString& path, QString* error)
         }
         return facts; // no container it knows: no media at all
     }
-    const std::unique_ptr<AVFormatContext, FormatFree> format(raw);
+    const avlib::FormatPtr format(raw);
     av().avformat_find_stream_info(format.get(), nullptr); // what it found before a limit still counts
     facts.container = containerOf(format->iformat->name, path);
     for (unsigned i = 0; i < format->nb_streams; ++i) {

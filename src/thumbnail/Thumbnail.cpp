@@ -4,6 +4,7 @@
 #include "thumbnail/Thumbnail.h"
 
 #include "avlib/AvLib.h"
+#include "avlib/AvOwners.h"
 #include "avlib/ByteSource.h"
 #include "platform/FileCopy.h"
 #include "platform/PathCodec.h"
@@ -27,8 +28,6 @@
 namespace thumbnail {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // Mean luma (full range) below which a picture counts as black.
 constexpr int kBlackLuma = 24;
 // Larger pictures are refused before they are decoded.
@@ -45,32 +44,16 @@ const avlib::Ffmpeg* loadFfmpeg()
 }
 
 using avlib::av;
+using avlib::CodecPtr;
+using avlib::FramePtr;
+using avlib::PacketPtr;
+using Source = avlib::StoppableSource;
 
 struct Fail
 {
     QString text;
     Failure kind = Failure::Content;
 };
-
-// Where the demuxer's bytes come from: a descriptor or memory.
-struct Source
-{
-    avlib::ByteSource file;
-    Clock::time_point deadline;
-};
-
-int readSource(void* opaque, uint8_t* buf, int want)
-{
-    auto* s = static_cast<Source*>(opaque);
-    if (Clock::now() > s->deadline)
-        return AVERROR_EXIT;
-    return s->file.read(buf, want);
-}
-
-int64_t seekSource(void* opaque, int64_t offset, int whence)
-{
-    return static_cast<Source*>(opaque)->file.seek(offset, whence);
-}
 
 // Bytes at an offset for the table check, apart from the demuxer's position.
 std::int64_t readAt(const avlib::ByteSource& s, std::int64_t offset, char* buf, std::int64_t want)
@@ -95,29 +78,6 @@ std::int64_t readAt(const avlib::ByteSource& s, std::int64_t offset, char* buf, 
     }
     return done;
 }
-
-int interrupted(void* opaque)
-{
-    return Clock::now() > static_cast<const Source*>(opaque)->deadline ? 1 : 0;
-}
-
-struct FormatFree { void operator()(AVFormatContext* c) const { av().avformat_close_input(&c); } };
-struct CodecFree { void operator()(AVCodecContext* c) const { av().avcodec_free_context(&c); } };
-struct FrameFree { void operator()(AVFrame* f) const { av().av_frame_free(&f); } };
-struct PacketFree { void operator()(AVPacket* p) const { av().av_packet_free(&p); } };
-struct SwsFree { void operator()(SwsContext* c) const { av().sws_freeContext(c); } };
-struct IoFree
-{
-    void operator()(AVIOContext* io) const
-    {
-        if (io)
-            av().av_freep(&io->buffer);
-        av().avio_context_free(&io);
-    }
-};
-using FormatPtr = std::unique_ptr<AVFormatContext, FormatFree>;
-using CodecPtr = std::unique_ptr<AVCodecContext, CodecFree>;
-using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
 
 // The picture area inside 160 x 120 for a display aspect, even-sized and centred.
 QRect fitRect(int width, int height, AVRational sar)
@@ -153,7 +113,7 @@ FramePtr letterbox(const AVFrame* in, int* luma)
             std::memset(out->data[plane] + y * out->linesize[plane], 128, kWidth / 2);
 
     const QRect r = fitRect(in->width, in->height, in->sample_aspect_ratio);
-    const std::unique_ptr<SwsContext, SwsFree> sws(
+    const avlib::SwsPtr sws(
         av().sws_getContext(in->width, in->height, static_cast<AVPixelFormat>(in->format), r.width(), r.height(),
                        AV_PIX_FMT_YUVJ420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
     if (!sws)
@@ -190,7 +150,7 @@ std::optional<QByteArray> encodeJpeg(AVFrame* picture)
     picture->pts = 0;
     if (av().avcodec_send_frame(enc.get(), picture) < 0 || av().avcodec_send_frame(enc.get(), nullptr) < 0)
         return std::nullopt;
-    const std::unique_ptr<AVPacket, PacketFree> packet(av().av_packet_alloc());
+    const PacketPtr packet(av().av_packet_alloc());
     if (av().avcodec_receive_packet(enc.get(), packet.get()) < 0)
         return std::nullopt;
     return QByteArray(reinterpret_cast<const char*>(packet->data), packet->size);
@@ -220,24 +180,21 @@ std::optional<QByteArray> decode(Source& source, const Limits& limits, Fail& fai
         return std::nullopt;
     };
 
-    auto* buffer = static_cast<uint8_t*>(av().av_malloc(kIoBufferSize));
-    std::unique_ptr<AVIOContext, IoFree> io(
-        av().avio_alloc_context(buffer, kIoBufferSize, 0, &source, &readSource, nullptr, &seekSource));
-    if (!io) {
-        av().av_free(buffer);
+    const avlib::IoPtr io = source.makeIo(kIoBufferSize);
+    AVFormatContext* raw = io ? av().avformat_alloc_context() : nullptr;
+    if (!raw) {
         fail = {QStringLiteral("Out of memory."), Failure::Passing};
         return std::nullopt;
     }
-    AVFormatContext* raw = av().avformat_alloc_context();
     raw->pb = io.get();
     raw->flags |= AVFMT_FLAG_CUSTOM_IO;
-    raw->interrupt_callback = {&interrupted, &source};
+    raw->interrupt_callback = source.interrupter();
     raw->format_whitelist = av().av_strdup(kFormats);
     const int opened = av().avformat_open_input(&raw, nullptr, nullptr, nullptr);
     if (opened < 0) {
         if (source.file.readErrno != 0)
             fail = {QStringLiteral("The file could not be read."), Failure::Passing};
-        else if (Clock::now() > source.deadline)
+        else if (source.timedOut())
             return timedOut();
         else if (opened == AVERROR(ENOMEM)) // nearly always a count past kMaxAlloc
             fail = {QString::fromLatin1(kDamaged)};
@@ -245,8 +202,8 @@ std::optional<QByteArray> decode(Source& source, const Limits& limits, Fail& fai
             fail = {QStringLiteral("The file is not an MP4 video.")};
         return std::nullopt;
     }
-    const FormatPtr format(raw);
-    if (av().avformat_find_stream_info(format.get(), nullptr) < 0 && Clock::now() > source.deadline)
+    const avlib::FormatPtr format(raw);
+    if (av().avformat_find_stream_info(format.get(), nullptr) < 0 && source.timedOut())
         return timedOut();
     const int index = av().av_find_best_stream(format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (index < 0) {
@@ -291,7 +248,7 @@ std::optional<QByteArray> decode(Source& source, const Limits& limits, Fail& fai
             av().av_seek_frame(format.get(), index, INT64_MIN, AVSEEK_FLAG_BACKWARD);
     }
 
-    const std::unique_ptr<AVPacket, PacketFree> packet(av().av_packet_alloc());
+    const PacketPtr packet(av().av_packet_alloc());
     const FramePtr frame(av().av_frame_alloc());
     FramePtr best;
     FramePtr early; // the last picture before the target, for a video that ends first
@@ -335,7 +292,7 @@ std::optional<QByteArray> decode(Source& source, const Limits& limits, Fail& fai
         }
     };
     while (!done && !ended) {
-        if (Clock::now() > source.deadline)
+        if (source.timedOut())
             return timedOut();
         const int read = av().av_read_frame(format.get(), packet.get());
         if (read < 0) {
@@ -392,18 +349,17 @@ std::optional<QByteArray> makeThumbnail(const QString& video, QString* error, co
                 Failure::Passing};
         return finish(std::nullopt, fail, error, failure);
     }
+    Source source;
+    source.file.fd = fd;
     struct stat info {};
     std::optional<QByteArray> jpeg;
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         fail = {QStringLiteral("The file is not an MP4 video.")};
     } else {
-        Source source;
-        source.file.fd = fd;
         source.file.size = info.st_size;
-        source.deadline = Clock::now() + limits.timeLimit;
+        source.deadline = Source::Clock::now() + limits.timeLimit;
         jpeg = decode(source, limits, fail);
     }
-    ::close(fd);
     return finish(std::move(jpeg), fail, error, failure);
 }
 
@@ -414,7 +370,7 @@ std::optional<QByteArray> makeThumbnailFromBytes(const QByteArray& video, QStrin
     Source source;
     source.file.data = video.constData();
     source.file.size = video.size();
-    source.deadline = Clock::now() + limits.timeLimit;
+    source.deadline = Source::Clock::now() + limits.timeLimit;
     auto jpeg = decode(source, limits, fail);
     return finish(std::move(jpeg), fail, error, failure);
 }
