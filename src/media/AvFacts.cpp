@@ -166,7 +166,8 @@ QString containerOf(const char* demuxer, const QString& path)
 std::optional<Facts> readFile(const QString& path, QString* error)
 {
     const QByteArray encoded = platform::encodePath(path);
-    const int fd = ::open(encoded.constData(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking: a named pipe must not hold the scan; it is refused below.
+    const int fd = ::open(encoded.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     struct stat st = {};
     if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         const int e = fd < 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : errno;
@@ -212,6 +213,8 @@ std::optional<Facts> readFile(const QString& path, QString* error)
     const avlib::FormatPtr format(raw);
     av().avformat_find_stream_info(format.get(), nullptr); // what it found before a limit still counts
     facts.container = containerOf(format->iformat->name, path);
+    if (format->bit_rate > 0)
+        facts.bitrate = static_cast<int>(std::min<std::int64_t>(format->bit_rate / 1000, 1'000'000'000));
     for (unsigned i = 0; i < format->nb_streams; ++i) {
         const AVStream* s = format->streams[i];
         switch (s->codecpar->codec_type) {

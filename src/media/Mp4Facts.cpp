@@ -546,7 +546,8 @@ Result walk(ByteStream& pb, std::int64_t fileSize)
 Result readFile(const QByteArray& path)
 {
     Result result;
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking: a named pipe must not hold the scan; it is refused below.
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     struct stat st = {};
     if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         const int error = fd < 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : errno;

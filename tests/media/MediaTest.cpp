@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 
 #include <cstdlib>
+#include <sys/stat.h>
 #include <memory>
 
 namespace {
@@ -236,7 +237,8 @@ INSTANTIATE_TEST_SUITE_P(Mp4, HostileTest, testing::ValuesIn(kHostile), [](const
 TEST(MediaFactsTest, UnreadableFileCantBeJudged)
 {
     TempDir dir;
-    for (const auto& path : {dir.path() / "missing.mp4", dir.path()}) {
+    ASSERT_EQ(::mkfifo((dir.path() / "pipe.mp4").c_str(), 0600), 0); // no writer: a blocking open would never return
+    for (const auto& path : {dir.path() / "missing.mp4", dir.path(), dir.path() / "pipe.mp4"}) {
         const media::Verdict v = media::judge(qpath(path));
         EXPECT_EQ(v.kind, K::Unknown);
         EXPECT_TRUE(v.text().startsWith(u"can't judge: can't open it")) << v.text().toStdString();
