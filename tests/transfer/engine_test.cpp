@@ -27,6 +27,7 @@
 #include <memory>
 #include <optional>
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -86,6 +87,26 @@ struct FaultyFileOps : platform::FileOps
         return {error == EACCES ? platform::FileOpStatus::AccessDenied : platform::FileOpStatus::Failed, error};
     }
 
+    std::optional<Temporary> createTemporary(const QString& folder, platform::FileOpResult* result) const override
+    {
+        std::optional<Temporary> made = platform::FileOps::createTemporary(folder, result);
+        if (made && fullStick) {
+            // Writes into the temporary fail as on a full stick.
+            const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+            ::dup2(full, made->fd);
+            ::close(full);
+        }
+        return made;
+    }
+    platform::FileOpResult publishTemporary(const Temporary& temporary, const QString& path, bool replace) const override
+    {
+        if (beforePublish)
+            beforePublish(path);
+        return platform::FileOps::publishTemporary(temporary, path, replace);
+    }
+
+    bool fullStick = false;
+    std::function<void(const QString& path)> beforePublish;
     std::function<int(const QString& from, const QString& to)> copyFault;
     std::function<int(const QString&)> removeFault;
     std::function<void(const QString& to, const platform::CopyProgress&)> fakeCopy;
@@ -775,5 +796,61 @@ TEST_F(Engine, ATypedNumberNamesAConvertedVideo)
             EXPECT_EQ(readFileBytes(target), before) << "left as it was";
         }
         EXPECT_EQ(std::distance(fs::directory_iterator(pspFile("")), {}), c.taken || replaced ? 2 : 0) << "no temporary";
+    }
+}
+
+// A conversion that fails (a damaged source, a full stick, a stick pulled before
+// the name is given) says why, names the file, leaves no video on the stick and
+// its source as it was, and the walk goes on with the next video.
+TEST_F(Engine, AFailedConversionIsToldAndTheWalkGoesOn)
+{
+    const fs::path high = computer.path() / "high.mp4";
+    const fs::path plain = computer.path() / "plain.mp4";
+    ASSERT_EQ(std::system(("ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc2=size=640x360:rate=30 -t 2 -c:v libx264 "
+                           "-profile:v high -movflags +faststart '" + high.string() + "' && ffmpeg -nostdin -loglevel error -y "
+                           "-f lavfi -i testsrc2=size=480x272:rate=30 -f lavfi -i sine -t 0.3 -c:v libx264 -profile:v main "
+                           "-bf 1 -refs 2 -c:a aac '" + plain.string() + "'").c_str()), 0);
+    const std::string whole = readFileBytes(high);
+    const fs::path damaged = computer.path() / "damaged.mp4";
+    std::ofstream(damaged, std::ios::binary) << whole.substr(0, whole.size() * 6 / 10);
+    const struct
+    {
+        const char* name;
+        fs::path source;
+        std::function<void(FaultyFileOps&)> fault;
+        QString reason;
+        bool nextLands;
+    } cases[] = {
+        {"damaged", damaged, [](FaultyFileOps&) {}, "the video is damaged or cut short", true},
+        {"full stick", high, [](FaultyFileOps& ops) { ops.fullStick = true; }, reason(ENOSPC), true},
+        {"pulled", high, [this](FaultyFileOps& ops) { ops.beforePublish = [this](const QString&) { fs::remove_all(pspFile("")); }; },
+         reason(ENOENT), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        emptyPspFolder();
+        FaultyFileOps ops;
+        c.fault(ops);
+        const std::string before = readFileBytes(c.source);
+        TransferEngine engine({OP_MOVE_TO_PSP, {{qpath(c.source), {}}, {qpath(plain), {}}}, qpath(computer.path()), "1",
+                               qpath(pspFile("")), false, ConvertPolicy::Always},
+                              cancel);
+        std::vector<ItemOutcome> outcomes;
+        QObject::connect(&engine, &TransferEngine::itemFinished, [&](const ItemOutcome& o) {
+            outcomes.push_back(o);
+            ops.fullStick = false;
+            ops.beforePublish = nullptr;
+        });
+        prompt.texts.clear();
+        engine.run();
+        ASSERT_EQ(outcomes.size(), 2u);
+        EXPECT_EQ(outcomes[0].status, ItemStatus::Failed);
+        EXPECT_EQ(prompt.texts.value(0), "Convert " + qpath(c.source) + " failed, " + c.reason + ".");
+        EXPECT_EQ(readFileBytes(c.source), before) << "the source is untouched";
+        EXPECT_EQ(outcomes[1].status, c.nextLands ? ItemStatus::Done : ItemStatus::Failed);
+        const std::size_t left = fs::exists(pspFile("")) ? std::distance(fs::directory_iterator(pspFile("")), {}) : 0;
+        EXPECT_EQ(left, c.nextLands ? 2u : 0u) << "only the next video and its picture";
+        if (c.nextLands)
+            std::ofstream(plain, std::ios::binary) << readFileBytes(pspFile("m4v00001.mp4")); // moved: put it back
     }
 }
