@@ -67,7 +67,7 @@ sanitize)
     ;;
 sanitize-core)
     cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREELKEEPER_SANITIZE=ON -DREELKEEPER_BUILD_BENCH=OFF
-    cmake --build "$root/build-asan" -j "$(nproc)" --target mp4title_tests thumbnail_tests convert_tests media_tests platform_tests transfer_engine_tests \
+    cmake --build "$root/build-asan" -j "$(nproc)" --target mp4title_tests thumbnail_tests convert_tests media_tests platform_tests transfer_engine_tests avlib_tests session_tests \
         fuzz_title_replay fuzz_region_replay fuzz_thumbnail_replay fuzz_convert_replay fuzz_names_replay fuzz_naming_replay fuzz_media_replay
     ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 QT_QPA_PLATFORM=offscreen \
         ctest --test-dir "$root/build-asan" --output-on-failure -j "$(nproc)" -L core
