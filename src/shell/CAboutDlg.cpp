@@ -42,7 +42,9 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setFixedSize(shell::dialogUnitsToPixels(QRect(0, 0, 251, 118)).size());
     m_pProduct = place(new QLabel(this), 7, 10, 119, 8);
-    m_pNotice = place(new QLabel(this), 7, 25, 234, 8);
+    // Two lines: the licence does not fit beside the copyright in one.
+    m_pNotice = place(new QLabel(this), 7, 21, 237, 17);
+    m_pNotice->setWordWrap(true);
     m_pHomeLink = place(new UxHyperLink(homePage(), this), 7, 40, 237, 8);
     UxSkinDialog::SetControlId(m_pHomeLink, IDC_HOME_LINK);
     m_pHelpLink = place(new UxHyperLink(this), 7, 55, 60, 8);

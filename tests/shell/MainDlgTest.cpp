@@ -171,8 +171,14 @@ TEST_F(ShellTest, AboutBoxOpensFromTheButtonAndTheMenu)
         EXPECT_EQ(about.HelpLink()->GetURL(), CAboutDlg::cataloguePage());
         EXPECT_EQ(about.HelpLink()->text(), QStringLiteral("Click here for help"));
         QStringList labels;
-        for (const QLabel* label : about.findChildren<QLabel*>())
+        for (const QLabel* label : about.findChildren<QLabel*>()) {
             labels << label->text();
+            // Every text is seen whole: one line fits its width, a wrapped one its lines.
+            if (label->wordWrap())
+                EXPECT_LE(label->heightForWidth(label->width()), label->height()) << label->text().toStdString();
+            else
+                EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
+        }
         EXPECT_TRUE(labels.contains(QStringLiteral("Reelkeeper " REELKEEPER_PROJECT_VERSION))) << "the project's version";
         QTest::keyClick(&about, Qt::Key_Escape);
     };
