@@ -146,8 +146,7 @@ private:
     /** Copies into folder under the first free names of the search, never replacing anything. */
     void copyChoosing(const TransferItem& item, const QString& folder, NameSearch search, bool move);
     void fromPsp(const TransferItem& item, bool move);
-    /** Converts into a temporary beside the PSP's videos, then gives it the first free pair of names. */
-    /** Converts into a temporary on the PSP, published under typed (a number the user typed) or a free pair. */
+    /** Converts into a temporary beside the PSP's videos, published under typed (a number the user typed) or the first free pair. */
     void convertToPsp(const TransferItem& item, const std::optional<TargetNames>& typed);
     /** A video copied as it is to the PSP without a title gets one: its container's, else its file name. */
     void nameUntitled(const QString& source, const QString& target);
