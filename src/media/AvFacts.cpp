@@ -10,6 +10,7 @@
 #include "avlib/AvOwners.h"
 #include "avlib/ByteSource.h"
 #include "media/Codecs.h"
+#include "media/OpenFile.h"
 #include "platform/PathCodec.h"
 
 #include <algorithm>
@@ -19,7 +20,6 @@
 #include <cstring>
 #include <memory>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -165,16 +165,12 @@ QString containerOf(const char* demuxer, const QString& path)
 
 std::optional<Facts> readFile(const QString& path, QString* error)
 {
-    const QByteArray encoded = platform::encodePath(path);
-    // Non-blocking: a named pipe must not hold the scan; it is refused below.
-    const int fd = ::open(encoded.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    struct stat st = {};
-    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const int e = fd < 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : errno;
-        if (fd >= 0)
-            ::close(fd);
+    struct stat st;
+    QString opened;
+    const int fd = openRegularFile(platform::encodePath(path), st, opened);
+    if (fd < 0) {
         if (error)
-            *error = QStringLiteral("can't open it: %1").arg(QString::fromLocal8Bit(std::strerror(e ? e : EINVAL)));
+            *error = opened;
         return std::nullopt;
     }
     avlib::StoppableSource source;

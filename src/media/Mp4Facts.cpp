@@ -7,6 +7,7 @@
 #include "media/Mp4Facts.h"
 
 #include "media/Codecs.h"
+#include "media/OpenFile.h"
 #include "mp4title/MovReader.h"
 
 #include <algorithm>
@@ -15,7 +16,6 @@
 #include <cstring>
 #include <vector>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -546,14 +546,9 @@ Result walk(ByteStream& pb, std::int64_t fileSize)
 Result readFile(const QByteArray& path)
 {
     Result result;
-    // Non-blocking: a named pipe must not hold the scan; it is refused below.
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    struct stat st = {};
-    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const int error = fd < 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : errno;
-        if (fd >= 0)
-            ::close(fd);
-        result.error = QStringLiteral("can't open it: %1").arg(QString::fromLocal8Bit(std::strerror(error ? error : EINVAL)));
+    struct stat st;
+    const int fd = openRegularFile(path, st, result.error);
+    if (fd < 0) {
         result.unreadable = true;
         return result;
     }
