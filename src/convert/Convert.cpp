@@ -238,8 +238,10 @@ private:
     bool openEncoders();
     bool openOutput();
     bool pump();
-    bool decodeVideo(const AVPacket* packet);
-    bool decodeAudio(const AVPacket* packet);
+    // Sends a packet (null: the end) and hands every frame it gives to take.
+    bool decode(AVCodecContext* decoder, const AVPacket* packet, const char* what, bool (Job::*take)(AVFrame*));
+    bool decodeVideo(const AVPacket* packet) { return decode(m_videoDec.get(), packet, "video decoder", &Job::takeVideoFrame); }
+    bool decodeAudio(const AVPacket* packet) { return decode(m_audioDec.get(), packet, "audio decoder", &Job::takeAudioFrame); }
     bool takeVideoFrame(AVFrame* frame);
     bool picture(AVFrame* frame);
     bool sendVideo(AVFrame* frame, std::int64_t slot);
@@ -686,18 +688,18 @@ bool Job::takeVideoFrame(AVFrame* frame)
     return sendVideo(m_last.get(), slot);
 }
 
-bool Job::decodeVideo(const AVPacket* packet)
+bool Job::decode(AVCodecContext* decoder, const AVPacket* packet, const char* what, bool (Job::*take)(AVFrame*))
 {
-    const int sent = av().avcodec_send_packet(m_videoDec.get(), packet);
+    const int sent = av().avcodec_send_packet(decoder, packet);
     if (sent < 0 && sent != AVERROR_EOF)
-        return fail(Error::Decode, "video decoder: " + averror(sent));
+        return fail(Error::Decode, std::string(what) + ": " + averror(sent));
     for (;;) {
-        const int got = av().avcodec_receive_frame(m_videoDec.get(), m_frame.get());
+        const int got = av().avcodec_receive_frame(decoder, m_frame.get());
         if (got == AVERROR(EAGAIN) || got == AVERROR_EOF)
             return true;
         if (got < 0)
-            return fail(Error::Decode, "video decoder: " + averror(got));
-        const bool ok = takeVideoFrame(m_frame.get());
+            return fail(Error::Decode, std::string(what) + ": " + averror(got));
+        const bool ok = (this->*take)(m_frame.get());
         av().av_frame_unref(m_frame.get());
         if (!ok || stopped())
             return false;
@@ -819,24 +821,6 @@ bool Job::takeAudioFrame(AVFrame* frame)
         return fail(Error::Encode, "out of memory", ENOMEM);
     m_samplesQueued += n;
     return feedAudio(false);
-}
-
-bool Job::decodeAudio(const AVPacket* packet)
-{
-    const int sent = av().avcodec_send_packet(m_audioDec.get(), packet);
-    if (sent < 0 && sent != AVERROR_EOF)
-        return fail(Error::Decode, "audio decoder: " + averror(sent));
-    for (;;) {
-        const int got = av().avcodec_receive_frame(m_audioDec.get(), m_frame.get());
-        if (got == AVERROR(EAGAIN) || got == AVERROR_EOF)
-            return true;
-        if (got < 0)
-            return fail(Error::Decode, "audio decoder: " + averror(got));
-        const bool ok = takeAudioFrame(m_frame.get());
-        av().av_frame_unref(m_frame.get());
-        if (!ok)
-            return false;
-    }
 }
 
 bool Job::pump()
