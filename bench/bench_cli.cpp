@@ -6,49 +6,25 @@
 // exiftool reading the same title is what a user would otherwise run.
 #include <benchmark/benchmark.h>
 
+#include "support/Spawn.h"
+
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
-#include <fcntl.h>
-#include <filesystem>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
-extern char** environ;
-
 namespace {
-
-double runOnce(std::vector<std::string> args)
-{
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-        return -1;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    posix_spawn_file_actions_destroy(&actions);
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
 
 void runMedianOfTen(benchmark::State& state, const std::vector<std::string>& args)
 {
     std::vector<double> times;
     for (auto _ : state) {
-        const double ms = runOnce(args);
-        if (ms < 0) {
+        const bench::Spawned run = bench::spawnAndWait(args, bench::Output::NoStdout);
+        if (!run.started) {
             state.SkipWithError("cannot start the program");
             return;
         }
-        times.push_back(ms);
+        times.push_back(run.seconds * 1000.0);
     }
     std::sort(times.begin(), times.end());
     state.counters["median_ms"] = times[times.size() / 2];

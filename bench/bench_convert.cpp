@@ -8,17 +8,12 @@
 // peak resident memory as a counter (wait4).
 #include <benchmark/benchmark.h>
 
-#include <chrono>
+#include "support/Spawn.h"
+
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-
-extern char** environ;
 
 namespace {
 
@@ -26,45 +21,16 @@ namespace fs = std::filesystem;
 
 const fs::path kRoot = fs::temp_directory_path() / "reelkeeper-bench-convert";
 
-struct Run
-{
-    bool ok = false;
-    double seconds = 0;
-    long peakKb = 0;
-};
-
-Run spawn(const std::vector<std::string>& args)
-{
-    std::vector<char*> argv;
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    int status = 0;
-    struct rusage usage {};
-    const auto start = std::chrono::steady_clock::now();
-    const bool started = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
-    posix_spawn_file_actions_destroy(&actions);
-    Run run;
-    run.ok = started && ::wait4(pid, &status, 0, &usage) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    run.peakKb = usage.ru_maxrss;
-    return run;
-}
-
 const fs::path& clip()
 {
     static const fs::path path = [] {
         fs::create_directories(kRoot);
         const fs::path p = kRoot / "clip-1080p30-60s.mp4";
         if (!fs::exists(p))
-            spawn({"ffmpeg", "-y", "-f", "lavfi", "-i", "testsrc2=s=1920x1080:r=30:d=60", "-f", "lavfi", "-i",
-                   "sine=f=440:d=60", "-c:v", "libx264", "-preset", "veryfast", "-profile:v", "high", "-pix_fmt",
-                   "yuv420p", "-c:a", "aac", "-b:a", "128k", p.string()});
+            bench::spawnAndWait({"ffmpeg", "-y", "-f", "lavfi", "-i", "testsrc2=s=1920x1080:r=30:d=60", "-f", "lavfi",
+                                 "-i", "sine=f=440:d=60", "-c:v", "libx264", "-preset", "veryfast", "-profile:v", "high",
+                                 "-pix_fmt", "yuv420p", "-c:a", "aac", "-b:a", "128k", p.string()},
+                                bench::Output::None);
         return p;
     }();
     return path;
@@ -96,9 +62,11 @@ void convertWith(benchmark::State& state, const std::string& profile, bool ours)
     long peak = 0;
     for (auto _ : state) {
         fs::remove(out);
-        const Run run = ours ? spawn({REELKEEPER_BENCH_BIN "/reelkeeper-cli", "convert", "--profile", profile,
-                                      clip().string(), out.string()})
-                             : spawn(ffmpegArgs(profile, out));
+        const bench::Spawned run = bench::spawnAndWait(
+            ours ? std::vector<std::string>{REELKEEPER_BENCH_BIN "/reelkeeper-cli", "convert", "--profile", profile,
+                                            clip().string(), out.string()}
+                 : ffmpegArgs(profile, out),
+            bench::Output::None);
         if (!run.ok) {
             state.SkipWithError("conversion failed");
             return;

@@ -4,6 +4,7 @@
 // The copy routine of a transfer against cp and cp + sync, its peak memory,
 // and how long a cancel takes to come back.
 #include "platform/FileCopy.h"
+#include "support/Spawn.h"
 
 #include <benchmark/benchmark.h>
 
@@ -20,12 +21,10 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
 
 namespace {
 
@@ -90,19 +89,6 @@ fs::path targetParent(std::int64_t where)
     return stick ? fs::path(stick) : fs::path();
 }
 
-bool run(std::vector<std::string> args)
-{
-    std::vector<char*> argv;
-    for (auto& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
-        return false;
-    int status = 0;
-    return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 // Settles the target's file system so that no run pays for the one before.
 void settle(const fs::path& folder, const fs::path& file)
 {
@@ -156,13 +142,13 @@ void BM_CopyGiB(benchmark::State& state)
 
         settle(folder.path, to);
         start = Clock::now();
-        run({"cp", from.string(), to.string()});
+        bench::spawnAndWait({"cp", from.string(), to.string()});
         const double plain = seconds(Clock::now() - start);
 
         settle(folder.path, to);
         start = Clock::now();
-        run({"cp", from.string(), to.string()});
-        run({"sync", to.string()});
+        bench::spawnAndWait({"cp", from.string(), to.string()});
+        bench::spawnAndWait({"sync", to.string()});
         const double synced = seconds(Clock::now() - start);
 
         vsCp.push_back(plain / ours);

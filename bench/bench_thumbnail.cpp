@@ -11,15 +11,12 @@
 
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
+#include "support/Spawn.h"
+
 #include <filesystem>
 #include <functional>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -42,22 +39,6 @@ std::vector<fs::path> clipFolder()
         }
     }
     return files;
-}
-
-bool run(const std::vector<std::string>& args)
-{
-    std::vector<char*> argv;
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    int status = 0;
-    const bool started = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
-    posix_spawn_file_actions_destroy(&actions);
-    return started && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 void perFile(benchmark::State& state, const std::function<bool(const fs::path&, const fs::path&)>& make)
@@ -87,7 +68,8 @@ BENCHMARK(BM_MakeThumbnail)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_CliThumbnail(benchmark::State& state)
 {
     perFile(state, [](const fs::path& file, const fs::path& out) {
-        return run({REELKEEPER_BENCH_BIN "/reelkeeper-cli", "thumbnail", "--force", file.string(), out.string()});
+        return bench::spawnAndWait({REELKEEPER_BENCH_BIN "/reelkeeper-cli", "thumbnail", "--force", file.string(), out.string()},
+                                   bench::Output::NoStdout).ok;
     });
 }
 BENCHMARK(BM_CliThumbnail)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -95,9 +77,10 @@ BENCHMARK(BM_CliThumbnail)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_FfmpegThumbnail(benchmark::State& state)
 {
     perFile(state, [](const fs::path& file, const fs::path& out) {
-        return run({"ffmpeg", "-v", "error", "-y", "-ss", "0.2", "-i", file.string(), "-frames:v", "1", "-vf",
-                    "scale=160:120:force_original_aspect_ratio=decrease,pad=160:120:(ow-iw)/2:(oh-ih)/2",
-                    out.string()});
+        return bench::spawnAndWait({"ffmpeg", "-v", "error", "-y", "-ss", "0.2", "-i", file.string(), "-frames:v", "1",
+                                    "-vf", "scale=160:120:force_original_aspect_ratio=decrease,pad=160:120:(ow-iw)/2:(oh-ih)/2",
+                                    out.string()},
+                                   bench::Output::NoStdout).ok;
     });
 }
 BENCHMARK(BM_FfmpegThumbnail)->Unit(benchmark::kMillisecond)->UseRealTime();
