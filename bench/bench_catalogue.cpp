@@ -74,6 +74,23 @@ std::filesystem::path makeFolder(int videos, bool thumbnails)
 struct FillTimes
 {
     double firstRow = 0, lastRow = 0, done = 0, longestStall = 0;
+
+    // Sums the times of fills, keeping the longest stall of all.
+    void add(const FillTimes& t)
+    {
+        firstRow += t.firstRow;
+        lastRow += t.lastRow;
+        done += t.done;
+        longestStall = std::max(longestStall, t.longestStall);
+    }
+    // The mean times to the first and last row and the longest stall, as counters.
+    void report(benchmark::State& state) const
+    {
+        const double n = static_cast<double>(state.iterations());
+        state.counters["first_row_ms"] = firstRow / n;
+        state.counters["last_row_ms"] = lastRow / n;
+        state.counters["longest_stall_ms"] = longestStall;
+    }
 };
 
 FillTimes timeFill(CVideoListCtrl& list, const QString& pattern, void (CVideoListCtrl::*done)())
@@ -114,16 +131,11 @@ void BM_FillList1000(benchmark::State& state)
     list.show();
     FillTimes sum;
     for (auto _ : state) {
-        const FillTimes t = timeFill(list, pattern, &CVideoListCtrl::fillFinished);
-        sum.firstRow += t.firstRow;
-        sum.lastRow += t.lastRow;
-        sum.longestStall = std::max(sum.longestStall, t.longestStall);
+        sum.add(timeFill(list, pattern, &CVideoListCtrl::fillFinished));
         if (list.count() != 1000)
             state.SkipWithError("not every video was listed");
     }
-    state.counters["first_row_ms"] = sum.firstRow / state.iterations();
-    state.counters["last_row_ms"] = sum.lastRow / state.iterations();
-    state.counters["longest_stall_ms"] = sum.longestStall;
+    sum.report(state);
     state.counters["videos_per_s"] = benchmark::Counter(1000.0 * state.iterations(), benchmark::Counter::kIsRate);
     std::filesystem::remove_all(folder);
 }
@@ -151,18 +163,12 @@ void BM_FillListVerdict1000(benchmark::State& state)
     list.show();
     FillTimes sum;
     for (auto _ : state) {
-        const FillTimes t = timeFill(list, pattern, &CVideoListCtrl::fillFinished);
-        sum.firstRow += t.firstRow;
-        sum.lastRow += t.lastRow;
-        sum.longestStall = std::max(sum.longestStall, t.longestStall);
+        sum.add(timeFill(list, pattern, &CVideoListCtrl::fillFinished));
         if (list.count() != 1000 || (state.range(0) != 0) != list.entryAt(999)->verdict.has_value())
             state.SkipWithError("not every video was listed and judged as asked");
     }
     CVideoListCtrl::setPlayCheck(true);
-    const double n = static_cast<double>(state.iterations());
-    state.counters["first_row_ms"] = sum.firstRow / n;
-    state.counters["last_row_ms"] = sum.lastRow / n;
-    state.counters["longest_stall_ms"] = sum.longestStall;
+    sum.report(state);
     std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_FillListVerdict1000)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
@@ -193,18 +199,12 @@ void BM_FillListMadePictures1000(benchmark::State& state)
             std::filesystem::remove_all(cache);
             state.ResumeTiming();
         }
-        const FillTimes t = timeFill(list, pattern, &CVideoListCtrl::picturesFinished);
-        sum.firstRow += t.firstRow;
-        sum.lastRow += t.lastRow;
-        sum.done += t.done;
-        sum.longestStall = std::max(sum.longestStall, t.longestStall);
+        sum.add(timeFill(list, pattern, &CVideoListCtrl::picturesFinished));
     }
+    sum.report(state);
     const double n = static_cast<double>(state.iterations());
-    state.counters["first_row_ms"] = sum.firstRow / n;
-    state.counters["last_row_ms"] = sum.lastRow / n;
     state.counters["pictures_done_ms"] = sum.done / n;
     state.counters["pictures_per_s"] = 1000.0 * n / (sum.done / 1000.0);
-    state.counters["longest_stall_ms"] = sum.longestStall;
     thumbnail::setCacheRoot({});
     std::filesystem::remove_all(folder);
     std::filesystem::remove_all(cache);
