@@ -140,6 +140,25 @@ int FileSystem::lookup(const QString& path, int* error) const
     return -1;
 }
 
+int FileSystem::sameFile(const QString& a, const QString& b, int* error) const
+{
+    if (error)
+        *error = 0;
+    struct stat first {}, second {};
+    for (const auto& [path, info] : {std::pair{&a, &first}, std::pair{&b, &second}}) {
+        if (path->isEmpty())
+            return 0;
+        if (::stat(encode(*path).constData(), info) == 0)
+            continue;
+        if (errno == ENOENT || errno == ENOTDIR)
+            return 0;
+        if (error)
+            *error = errno;
+        return -1;
+    }
+    return first.st_dev == second.st_dev && first.st_ino == second.st_ino ? 1 : 0;
+}
+
 bool FileSystem::isDirectory(const QString& path) const
 {
     struct stat info {};

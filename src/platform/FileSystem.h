@@ -55,6 +55,12 @@ public:
      * take a name it could not see asks this.
      */
     virtual int lookup(const QString& path, int* error = nullptr) const;
+    /**
+     * Whether two paths lead to one file (links followed): 1 yes, 0 no (or
+     * either is absent), -1 when a look failed (errno in *error). Asked
+     * before a file is replaced by one made from the other.
+     */
+    virtual int sameFile(const QString& a, const QString& b, int* error = nullptr) const;
     /** Is a folder (symlinks followed). */
     virtual bool isDirectory(const QString& path) const;
     /** Opens the file for reading and returns its length; nothing when it can't be opened or isn't a regular file. */

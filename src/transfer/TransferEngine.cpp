@@ -17,7 +17,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -79,14 +78,6 @@ QString convertQuestion(const QString& path, const QStringList& reasons)
 
 const char kSameFile[] = "the source and the target are the same file";
 const char kTooLargeForFat[] = "the PSP's FAT32 file system can't hold files of 4 GiB or more";
-
-// Do both names lead to one file? Checked before a rename may go over the target.
-bool isSameFile(const QString& a, const QString& b)
-{
-    struct stat sa {}, sb {};
-    return ::stat(platform::encodePath(a).constData(), &sa) == 0 && ::stat(platform::encodePath(b).constData(), &sb) == 0
-        && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
 
 int errorOf(const platform::CopyResult& result)
 {
@@ -508,6 +499,15 @@ void TransferEngine::convertToPsp(const TransferItem& item, const std::optional<
         outcome.status = ItemStatus::Skipped;
         report(outcome);
     };
+    // Before anything may replace the typed name: never the source itself, and
+    // a look that fails is a failure. True when the item has been told.
+    const auto refusedAsSource = [&] {
+        int error = 0;
+        const int same = platform::fileSystem().sameFile(item.path, folder + typed->name, &error);
+        if (same != 0)
+            fail(same < 0 ? qt_error_string(error) : QString::fromLatin1(kSameFile), same < 0 ? error : EINVAL);
+        return same != 0;
+    };
     // A typed number that is taken asks before the work, as for a copy; a
     // look that fails is a failure, not "free".
     bool replace = false;
@@ -519,10 +519,8 @@ void TransferEngine::convertToPsp(const TransferItem& item, const std::optional<
             fail(qt_error_string(error), error);
             return;
         }
-        if (video > 0 && isSameFile(item.path, folder + typed->name)) {
-            fail(QString::fromLatin1(kSameFile), EINVAL);
+        if (video > 0 && refusedAsSource())
             return;
-        }
         if (video > 0 || picture > 0) {
             if (!ask(QString::fromLatin1(kOverwrite))) {
                 skip();
@@ -577,22 +575,20 @@ void TransferEngine::convertToPsp(const TransferItem& item, const std::optional<
     platform::FileOpResult published;
     if (typed) {
         names = typed;
-        if (replace && isSameFile(item.path, folder + names->name)) {
-            fail(QString::fromLatin1(kSameFile), EINVAL);
-            return;
+        if (!replace) {
+            published = ops.publishTemporary(*temporary, folder + names->name);
+            // Taken while converting: the same question, asked now.
+            if (published.status == platform::FileOpStatus::AlreadyExists) {
+                if (!ask(QString::fromLatin1(kOverwrite))) {
+                    skip();
+                    return;
+                }
+                replace = true;
+            }
         }
-        published = ops.publishTemporary(*temporary, folder + names->name, replace);
-        // Taken while converting: the same question, asked now.
-        if (published.status == platform::FileOpStatus::AlreadyExists) {
-            if (!ask(QString::fromLatin1(kOverwrite))) {
-                skip();
+        if (replace) {
+            if (refusedAsSource())
                 return;
-            }
-            replace = true;
-            if (isSameFile(item.path, folder + names->name)) {
-                fail(QString::fromLatin1(kSameFile), EINVAL);
-                return;
-            }
             published = ops.publishTemporary(*temporary, folder + names->name, true);
         }
     } else {

@@ -648,6 +648,12 @@ TEST(Looks, FailuresAreNotAbsence)
     EXPECT_EQ(files.lookup(q(dir.path() / std::string(300, 'a')), &error), -1);
     EXPECT_EQ(error, ENAMETOOLONG);
 
+    fs::create_hard_link(dir.path() / "a.mp4", dir.path() / "a.link");
+    EXPECT_EQ(files.sameFile(q(dir.path() / "a.mp4"), q(dir.path() / "a.link"), &error), 1);
+    EXPECT_EQ(files.sameFile(q(dir.path() / "a.mp4"), q(dir.path() / "b.mp4"), &error), 0);
+    EXPECT_EQ(files.sameFile(q(dir.path() / "a.mp4"), q(dir.path() / "loop" / "b.mp4"), &error), -1);
+    EXPECT_EQ(error, ELOOP);
+
     EXPECT_EQ(files.list(q(dir.path()), "*.mp4", &error).size(), 1u);
     EXPECT_EQ(error, 0);
     EXPECT_TRUE(files.list(q(dir.path() / "gone"), "*", &error).empty());
