@@ -236,6 +236,8 @@ private:
     bool openInput();
     bool openDecoders();
     bool openEncoders();
+    bool makeEncoder(std::string_view name, avlib::CodecPtr& into);
+    bool openEncoder(AVCodecContext* encoder, std::string_view words, const char* what);
     bool openOutput();
     bool pump();
     // Sends a packet (null: the end) and hands every frame it gives to take.
@@ -449,12 +451,8 @@ bool Job::openEncoders()
         }
     }
 
-    const AVCodec* videoCodec = av().avcodec_find_encoder_by_name(std::string(m_profile.videoEncoder).c_str());
-    if (!videoCodec)
-        return fail(Error::Unsupported, "no encoder " + std::string(m_profile.videoEncoder));
-    m_videoEnc.reset(av().avcodec_alloc_context3(videoCodec));
-    if (!m_videoEnc)
-        return fail(Error::Encode, "out of memory", ENOMEM);
+    if (!makeEncoder(m_profile.videoEncoder, m_videoEnc))
+        return false;
     AVCodecContext* v = m_videoEnc.get();
     v->width = m_frameWidth;
     v->height = m_frameHeight;
@@ -464,38 +462,48 @@ bool Job::openEncoders()
     v->framerate = m_rate;
     v->thread_count = m_threads;
     v->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    avlib::DictPtr videoOptions(options(m_profile.videoOptions));
-    AVDictionary* dict = videoOptions.release();
-    int opened = av().avcodec_open2(v, videoCodec, &dict);
-    videoOptions.reset(dict);
-    if (opened < 0)
-        return fail(Error::Encode, "video encoder: " + averror(opened));
-    if (const AVDictionaryEntry* left = av().av_dict_get(dict, "", nullptr, AV_DICT_IGNORE_SUFFIX))
-        return fail(Error::Unsupported, "video encoder option " + std::string(left->key));
+    if (!openEncoder(v, m_profile.videoOptions, "video encoder"))
+        return false;
 
-    const AVCodec* audioCodec = av().avcodec_find_encoder_by_name(std::string(m_profile.audioEncoder).c_str());
-    if (!audioCodec)
-        return fail(Error::Unsupported, "no encoder " + std::string(m_profile.audioEncoder));
-    m_audioEnc.reset(av().avcodec_alloc_context3(audioCodec));
-    if (!m_audioEnc)
-        return fail(Error::Encode, "out of memory", ENOMEM);
+    if (!makeEncoder(m_profile.audioEncoder, m_audioEnc))
+        return false;
     AVCodecContext* a = m_audioEnc.get();
     a->sample_fmt = AV_SAMPLE_FMT_FLTP;
     a->sample_rate = m_profile.sampleRate;
     av().av_channel_layout_default(&a->ch_layout, m_profile.channels);
     a->time_base = {1, m_profile.sampleRate};
     a->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    avlib::DictPtr audioOptions(options(m_profile.audioOptions));
-    dict = audioOptions.release();
-    opened = av().avcodec_open2(a, audioCodec, &dict);
-    audioOptions.reset(dict);
-    if (opened < 0)
-        return fail(Error::Encode, "audio encoder: " + averror(opened));
-    if (const AVDictionaryEntry* left = av().av_dict_get(dict, "", nullptr, AV_DICT_IGNORE_SUFFIX))
-        return fail(Error::Unsupported, "audio encoder option " + std::string(left->key));
+    if (!openEncoder(a, m_profile.audioOptions, "audio encoder"))
+        return false;
     m_fifo.reset(av().av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, m_profile.channels, std::max(a->frame_size, 1024) * 4));
     if (!m_fifo)
         return fail(Error::Encode, "out of memory", ENOMEM);
+    return true;
+}
+
+// The encoder of that name, set up in into; a failure when FFmpeg lacks it.
+bool Job::makeEncoder(std::string_view name, avlib::CodecPtr& into)
+{
+    const AVCodec* codec = av().avcodec_find_encoder_by_name(std::string(name).c_str());
+    if (!codec)
+        return fail(Error::Unsupported, "no encoder " + std::string(name));
+    into.reset(av().avcodec_alloc_context3(codec));
+    if (!into)
+        return fail(Error::Encode, "out of memory", ENOMEM);
+    return true;
+}
+
+// Opens a set-up encoder with the profile's option words; a word it does not take is Unsupported.
+bool Job::openEncoder(AVCodecContext* encoder, std::string_view words, const char* what)
+{
+    avlib::DictPtr owned(options(words));
+    AVDictionary* dict = owned.release();
+    const int opened = av().avcodec_open2(encoder, encoder->codec, &dict);
+    owned.reset(dict);
+    if (opened < 0)
+        return fail(Error::Encode, std::string(what) + ": " + averror(opened));
+    if (const AVDictionaryEntry* left = av().av_dict_get(dict, "", nullptr, AV_DICT_IGNORE_SUFFIX))
+        return fail(Error::Unsupported, std::string(what) + " option " + std::string(left->key));
     return true;
 }
 
